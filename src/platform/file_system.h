@@ -1,0 +1,45 @@
+// File-system operations beyond CFile: identity of a file for caches, whole-file reads, safe
+// replacement of a file, copies and deletes. Paths accept '\' and '/'.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/win_types.h"
+
+namespace qel {
+
+// What identifies one version of a file's contents cheaply.
+struct FileIdentity {
+  std::uint64_t size = 0;
+  std::int64_t mtimeNs = 0;  // modification time, nanoseconds since the epoch
+  std::uint64_t inode = 0;
+  std::uint64_t device = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// False when the file cannot be stat'ed.
+bool StatFile(const std::string& path, FileIdentity& out);
+// Nanoseconds since the epoch, from the real-time clock.
+std::int64_t NowNs();
+
+// Reads the whole file into `out`; false (errno-style code in *err) when it cannot. Refuses files
+// larger than `maxBytes`.
+bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& out, int* err = nullptr,
+                   std::uint64_t maxBytes = UINT64_MAX);
+
+// Writes `data` to a temporary file beside `path`, forces it to disk and renames it over `path`,
+// so readers see either the old or the new contents, never a mixture, and a failure (disk full,
+// file-size limit) leaves the old file as it was. The new file keeps the old one's permissions.
+bool ReplaceFileAtomically(const std::string& path, const void* data, std::size_t size,
+                           int* err = nullptr);
+
+// True when `path` names an existing folder.
+bool IsDirectory(const std::string& path);
+
+}  // namespace qel
+
+BOOL DeleteFileA(const char* path);
+BOOL CopyFileA(const char* existing, const char* newFile, BOOL failIfExists);
+BOOL MoveFileA(const char* existing, const char* newFile);

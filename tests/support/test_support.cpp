@@ -1,0 +1,84 @@
+#include "test_support.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+namespace qeltest {
+
+TempDir::TempDir() {
+  std::random_device rd;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    auto p = std::filesystem::temp_directory_path() / ("qeldb-test-" + std::to_string(rd()));
+    if (std::filesystem::create_directory(p)) {
+      path_ = p;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string TempDir::File(const std::string& name) const { return (path_ / name).string(); }
+
+MessageCapture::MessageCapture() {
+  previous_ = qel::SetMessageSink([this](const char* text, const char* caption, UINT style) {
+    boxes_.push_back({text, caption, style});
+    return IDOK;
+  });
+}
+
+MessageCapture::~MessageCapture() { qel::SetMessageSink(previous_); }
+
+void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!f) throw std::runtime_error("cannot write " + path);
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  WriteBytes(path, std::vector<unsigned char>(text.begin(), text.end()));
+}
+
+std::vector<unsigned char> ReadBytes(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::vector<unsigned char>(std::istreambuf_iterator<char>(f), {});
+}
+
+std::string ReadText(const std::string& path) {
+  auto b = ReadBytes(path);
+  return std::string(b.begin(), b.end());
+}
+
+void PutU16(std::vector<unsigned char>& b, std::size_t off, unsigned v) {
+  b.at(off) = v & 0xFF;
+  b.at(off + 1) = (v >> 8) & 0xFF;
+}
+
+void PutU32(std::vector<unsigned char>& b, std::size_t off, unsigned long v) {
+  for (int i = 0; i < 4; ++i) b.at(off + i) = (v >> (8 * i)) & 0xFF;
+}
+
+void PutI32(std::vector<unsigned char>& b, std::size_t off, long v) {
+  PutU32(b, off, static_cast<unsigned long>(v) & 0xFFFFFFFFul);
+}
+
+void PutF32(std::vector<unsigned char>& b, std::size_t off, float v) {
+  unsigned int u;
+  std::memcpy(&u, &v, 4);
+  PutU32(b, off, u);
+}
+
+void PutF64(std::vector<unsigned char>& b, std::size_t off, double v) {
+  unsigned long long u;
+  std::memcpy(&u, &v, 8);
+  for (int i = 0; i < 8; ++i) b.at(off + i) = (u >> (8 * i)) & 0xFF;
+}
+
+}  // namespace qeltest
