@@ -18,6 +18,10 @@
 #include "mdf/mdf_v1_fields.def"
 #undef QEL_MDF_MODE
 
+// Puts one item into `map` for every field of `v1`, exactly as MapSMDF does for SMDF (nested
+// records as struct items). Unmap the result with UnMapSMDF into a defaulted SMDF.
+void MapMasterDataV1(const MasterDataV1& v1, ArchiverDataMap& map);
+
 namespace qel {
 // The descriptor table of MasterDataV1, read by its map operation.
 const RecordDesc& MasterDataV1Layout();

@@ -6,8 +6,9 @@ namespace qel {
 namespace {
 
 #define QEL_MDF_MODE TABLE
-#include "mdf/mdf_v1_fields.def"
 #include "mdf/smdf_fields.def"
+// The old layout reuses descriptors of the nested records above.
+#include "mdf/mdf_v1_fields.def"
 #undef QEL_MDF_MODE
 
 }  // namespace
