@@ -233,6 +233,24 @@ void StoreNumber(SMDF* m, std::uint32_t offset, std::uint32_t size, double v) {
   }
 }
 
+// Divisor of a value that is metric whatever the model's system (the metric column of the units).
+float MetricDivisor(Conversion conv) {
+  switch (conv) {
+    case kLength:
+      return CQelMDF::m_aUnits_[1][CQelMDF::kLength].factor;
+    case kStress:
+      return CQelMDF::m_fAltUnits4_;
+    case kDensity:
+      return CQelMDF::m_fAltUnits3_;
+    case kSlot4:
+      return CQelMDF::m_aUnits_[1][CQelMDF::kAreaLoad].factor;
+    case kSlot9:
+      return CQelMDF::m_aUnits_[1][CQelMDF::kWeightPerLength].factor;
+    default:
+      return 1.0f;
+  }
+}
+
 std::string Format(const char* fmt, double v) {
   char buf[64];
   std::snprintf(buf, sizeof buf, fmt, v);
@@ -258,19 +276,19 @@ float CQelMDF::Divisor_(int conversion) const {
   if (!Metric_()) return 1.0f;
   float f = 1.0f;
   switch (conversion) {
-    case kLength:
+    case Conversion::kLength:
       f = m_afUnit[kLength];
       break;
-    case kStress:
+    case Conversion::kStress:
       f = m_fAltUnits4_;
       break;
-    case kDensity:
+    case Conversion::kDensity:
       f = m_fAltUnits3_;
       break;
-    case kSlot4:
+    case Conversion::kSlot4:
       f = m_afUnit[kAreaLoad];
       break;
-    case kSlot9:
+    case Conversion::kSlot9:
       f = m_afUnit[kWeightPerLength];
       break;
     default:
@@ -285,9 +303,13 @@ void CQelMDF::ReadGroup_(int group) {
     const Setting& s = kCatalogue[i];
     const bool dim = s.conv != kNone;
     const std::string section = SectionText(s.section);
-    const std::string key = KeyText_(s.key, dim);
-    const std::string text =
-        Read(section.c_str(), key.c_str(), dim && Metric_() ? s.metricDef : s.def);
+    std::string key = KeyText_(s.key, false);
+    // A key whose own name ends in "Metric" always holds a metric value and gets no suffix.
+    const bool metricKey = dim && key.size() > 6 && key.compare(key.size() - 6, 6, "Metric") == 0;
+    if (dim && !metricKey && Metric_()) key += "Metric";
+    const bool metricValue = dim && (metricKey || Metric_());
+    const std::string text = Read(section.c_str(), key.c_str(), metricValue ? s.metricDef : s.def);
+    const float divisor = metricKey ? MetricDivisor(s.conv) : Divisor_(s.conv);
     switch (s.kind) {
       case kFlag:
         StoreInt(m_pMdf, s.offset, s.size, IsTrue(text) ? 1 : 0);
@@ -299,7 +321,7 @@ void CQelMDF::ReadGroup_(int group) {
         StoreInt(m_pMdf, s.offset, s.size, ChoiceIndex(s.key, text));
         break;
       case kNumber:
-        StoreNumber(m_pMdf, s.offset, s.size, ToDouble(text) / Divisor_(s.conv));
+        StoreNumber(m_pMdf, s.offset, s.size, ToDouble(text) / divisor);
         break;
       case kText:
         CopyText(reinterpret_cast<char*>(m_pMdf) + s.offset, s.size, text.c_str());
@@ -378,16 +400,18 @@ void CQelMDF::SetBuildingCode_(const char* label) {
   SMDF& m = *m_pMdf;
   char letter = 'I';
   int llr = 2;
+  bool known = false;
   for (const BuildingCodeEntry& e : m_aBuildingCode_) {
     if (std::strcmp(e.label, label) == 0) {
       letter = e.letter;
       llr = e.llr;
+      known = true;
       break;
     }
   }
   m.CodeSelection = static_cast<std::uint8_t>(letter);
   m.LLRMethod = llr;
-  m.IBCLLRMethod = (letter == 'I' && llr != 1) ? 1 : 0;
+  m.IBCLLRMethod = (known && letter == 'I' && llr != 1) ? 1 : 0;
   if (letter == 'C') {
     m.DiaphEccen = 10;
     m.dDiaphEccenX = 10.0;
@@ -487,7 +511,7 @@ void CQelMDF::SetStudsFromProfiler_() {
     const std::string def = Format("%1.1f", m_afStudDef_[row][k.column]);
     const std::string key = KeyText_(k.key, true);
     *k.field = static_cast<float>(ToDouble(Read(section.c_str(), key.c_str(), def.c_str())) /
-                                  Divisor_(kLength));
+                                  Divisor_(Conversion::kLength));
   }
   ReadGroup_(kStuds);
 }
