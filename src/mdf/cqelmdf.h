@@ -144,8 +144,8 @@ class CQelMDF {
   void SetConcCol81CriteriaFromProfiler();
   void SetMDFTableTimeStamps();
 
-  // Where settings come from. The default reader answers every key with its default until the
-  // settings file access is wired in; tests and the settings layer install their own.
+  // Where settings come from and go to: the suite's settings file unless a host (or a test)
+  // installs its own reader or writer; null restores the settings file.
   static void SetProfileReader(QelMdfProfileReader reader);
   static QelMdfProfileReader GetProfileReader();
   static void SetProfileWriter(QelMdfProfileWriter writer);

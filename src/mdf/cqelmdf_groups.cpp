@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "mdf/cqelmdf.h"
+#include "mdf/settings.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
 #include "platform/resources.h"
@@ -171,7 +172,10 @@ int ChoiceIndex(UINT key, const std::string& text) {
   return 0;
 }
 
-std::string DefaultReader(const char*, const char*, const char* def) { return def ? def : ""; }
+// The settings file, through the model defaults' own readers (10240-byte strings).
+std::string DefaultReader(const char* section, const char* key, const char* def) {
+  return std::string(static_cast<const char*>(qel::DefaultsGetProfileString(section, key, def)));
+}
 QelMdfProfileReader g_reader = &DefaultReader;
 
 std::string Read(const char* section, const char* key, const char* def) {
@@ -661,7 +665,9 @@ void CQelMDF::SetWebPenetrationDefaults_() { ReadGroup_(kWebPen); }
 // ---------------------------------------------------------------------------------------------
 
 namespace {
-bool DefaultWriter(const char*, const char*, const char*) { return false; }
+bool DefaultWriter(const char* section, const char* key, const char* value) {
+  return QelWriteProfileString(section, key, value) != 0;
+}
 QelMdfProfileWriter g_writer = &DefaultWriter;
 }  // namespace
 
