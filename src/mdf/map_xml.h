@@ -62,6 +62,9 @@ class IXMLDOMDocument {
   // conversion). False, leaving the document empty, when the text is not well-formed XML, has no
   // single root element or nests elements deeper than kMaxXmlDepth.
   bool loadXML(std::string_view text);
+  // The same, taking over `text` as the parse buffer instead of copying it.
+  bool loadXML(std::string&& text);
+  bool loadXML(const char* text) { return loadXML(std::string_view(text ? text : "")); }
 
   // The document as text.
   std::string xml() const;
@@ -78,6 +81,7 @@ class IXMLDOMDocument {
 
  private:
   std::unique_ptr<pugi::xml_document> doc_;
+  std::string buffer_;  // the parsed text; the tree points into it
 };
 
 // Deepest element nesting a document may have to be read (the root element is depth 1).
