@@ -157,6 +157,15 @@ int IsPointInPolygon(int n, const _POINT2D* pts, const _POINT2D* P, double tol, 
   LineEqPoints(rayEq, &ray, nullptr);
   auto side = [&](const _POINT2D& v) { return rayEq[0] * v.x + rayEq[1] * v.y + rayEq[2]; };
 
+  const double ux = std::cos(GetAngle(&ray) * kRadiansPerDegree);
+  const double uy = std::sin(GetAngle(&ray) * kRadiansPerDegree);
+  // A vertex lies on the ray when it is within the vertex radius of the ray's line and span.
+  auto onRay = [&](int k) {
+    if (std::fabs(side(pts[k])) > kInPolygonTol) return false;
+    const double t = (pts[k].x - P->x) * ux + (pts[k].y - P->y) * uy;
+    return t >= -kInPolygonTol && t <= kRayLength + kInPolygonTol;
+  };
+
   std::vector<char> skip(static_cast<size_t>(n), 0);
   std::vector<char> counted(static_cast<size_t>(n), 0);
   int crossings = 0;
@@ -188,24 +197,39 @@ int IsPointInPolygon(int n, const _POINT2D* pts, const _POINT2D* P, double tol, 
       continue;
     }
     // The ray meets vertex V. It crosses the boundary there only when the vertices before and
-    // after V lie on opposite sides of the ray.
+    // after V lie on opposite sides of the ray. Where edges are shorter than the vertex radius,
+    // V's neighbours can lie on the ray as well; the whole run of consecutive vertices within the
+    // radius of the ray then counts as one meeting, judged by the vertices just outside it.
     const bool vIsStart = DistanceBtwnPoints(&meet, &e.start) <= DistanceBtwnPoints(&meet, &e.end);
     const int v = vIsStart ? i : (i + 1) % n;
-    const int before = (v + n - 1) % n;
-    const int after = (v + 1) % n;
+    int first = v;
+    int last = v;
+    int runEdges = 2;  // edges touching the run: the one into `first` up to the one out of `last`
+    while (runEdges < n && onRay((first + n - 1) % n)) {
+      first = (first + n - 1) % n;
+      ++runEdges;
+    }
+    while (runEdges < n && onRay((last + 1) % n)) {
+      last = (last + 1) % n;
+      ++runEdges;
+    }
+    const int before = (first + n - 1) % n;
+    const int after = (last + 1) % n;
     const int rA = PointLineRelation(&pts[before], &ray, tol, nullptr);
     const int rB = PointLineRelation(&pts[after], &ray, tol, nullptr);
-    if (rA != rB && rA != kRelSharedEnd && rB != kRelSharedEnd) {
+    if (runEdges < n && rA != rB && rA != kRelSharedEnd && rB != kRelSharedEnd) {
       ++crossings;
       counted[i] = 1;
     }
-    // The other edge at V must not count the same vertex again.
-    const int other = vIsStart ? (i + n - 1) % n : (i + 1) % n;
-    if (other > i) {
-      skip[other] = 1;
-    } else if (other < i && counted[other]) {
-      --crossings;
-      counted[other] = 0;
+    // The other edges at the run must not count the same meeting again: later ones are skipped,
+    // an earlier one that counted a crossing has it withdrawn.
+    for (int k = 0, o = before; k < runEdges; ++k, o = (o + 1) % n) {
+      if (o > i) {
+        skip[o] = 1;
+      } else if (o < i && counted[o]) {
+        --crossings;
+        counted[o] = 0;
+      }
     }
   }
   return crossings % 2 != 0 ? 1 : 0;

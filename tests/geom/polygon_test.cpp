@@ -89,6 +89,25 @@ TEST(Polygon, PointInPolygonInsideOutsideAndBoundary) {
   EXPECT_EQ(In(one, 1, 5, 5), 0);
 }
 
+TEST(Polygon, RayThroughAVertexCountsOnce) {
+  // With 100,000 vertices around the point every angular gap is 0.0036 degrees, so the test ray
+  // passes within 0.0032 of the vertices that bound its gap: the crossing lies within the 0.005
+  // vertex radius and has to be counted once through the vertex rule, not twice or never.
+  const int n = 100000;
+  std::vector<_POINT2D> ring(n);
+  for (int i = 0; i < n; ++i) {
+    const double a = 2 * M_PI * i / n;
+    ring[i] = {100 * std::cos(a), 100 * std::sin(a)};
+  }
+  EXPECT_EQ(In(ring.data(), n, 0, 0), 1);
+  EXPECT_EQ(In(ring.data(), n, 0.5, 0.25), 1);
+  EXPECT_EQ(In(ring.data(), n, -3, 7), 1);
+  EXPECT_EQ(In(ring.data(), n, 150, 0), 0);
+  int edge = -1;
+  EXPECT_EQ(In(ring.data(), n, 100, 0, &edge), 2);
+  EXPECT_EQ(edge, 0);
+}
+
 TEST(Polygon, EvenOddRuleIsHalfOpen) {
   EXPECT_EQ(In2(kSquare, 4, 5, 5), 1);
   EXPECT_EQ(In2(kSquare, 4, 0, 5), 1);   // left edge belongs
