@@ -51,8 +51,14 @@ double RayDirection(int n, const _POINT2D* pts, const _POINT2D* P) {
     std::vector<double> bmin(buckets, 361.0);
     std::vector<double> bmax(buckets, -1.0);
     for (double d : dirs) {
-      size_t k = static_cast<size_t>((d - lo) / width);
-      if (k >= buckets) k = buckets - 1;
+      // NaN directions (from NaN coordinates) land in bucket 0 rather than in a bad cast.
+      const double q = (d - lo) / width;
+      size_t k = 0;
+      if (q >= static_cast<double>(buckets)) {
+        k = buckets - 1;
+      } else if (q > 0) {
+        k = static_cast<size_t>(q);
+      }
       bmin[k] = std::min(bmin[k], d);
       bmax[k] = std::max(bmax[k], d);
     }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "geom/primitives.h"
@@ -180,4 +181,30 @@ TEST(PointClasses, OnLineTestAndRawDoubleArchiveForm) {
   EXPECT_EQ(back.m_pt2.y, 4);
   EXPECT_EQ(back.m_line.start.x, 1);
   EXPECT_EQ(back.m_line.end.y, 4);
+}
+
+TEST(Arcs, CircleIntersectionsAreSymmetricAndLieOnBothCircles) {
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<double> c(-20, 20);
+  std::uniform_real_distribution<double> r(1, 25);
+  int pairs = 0;
+  for (int i = 0; i < 3000; ++i) {
+    const _ARC2D a{{c(rng), c(rng)}, r(rng), 0, 360};
+    const _ARC2D b{{c(rng), c(rng)}, r(rng), 0, 360};
+    _POINT2D p1, p2, q1, q2;
+    const int ab = Arc2dArc2dRelation(&a, &b, 1e-6, 0.001, &p1, &p2);
+    const int ba = Arc2dArc2dRelation(&b, &a, 1e-6, 0.001, &q1, &q2);
+    ASSERT_EQ(ab, ba) << i;
+    if (ab == 2) {
+      ++pairs;
+      for (const _POINT2D* p : {&p1, &p2}) {
+        EXPECT_NEAR(DistanceBtwnPoints(p, &a.centre), a.radius, 1e-6);
+        EXPECT_NEAR(DistanceBtwnPoints(p, &b.centre), b.radius, 1e-6);
+      }
+      // The same two points, found in the opposite order.
+      ExpectPoint(p1, q2.x, q2.y, 1e-6);
+      ExpectPoint(p2, q1.x, q1.y, 1e-6);
+    }
+  }
+  EXPECT_GT(pairs, 500);
 }

@@ -194,6 +194,8 @@ TEST(Segments, RelationsAreSymmetricOverRandomSegments) {
       EXPECT_LT(DistancePointToLineSgmt(&x, &b), 1e-7);
     }
     EXPECT_EQ(AreSgmtsParallel(&a, &b, 1e-3), AreSgmtsParallel(&b, &a, 1e-3));
+    EXPECT_EQ(DoSgmtsReallyCross(&a, &b, 1e-6, 0, &x), DoSgmtsReallyCross(&b, &a, 1e-6, 0, &y));
+    EXPECT_EQ(DoSgmtsLap(&a, &b, 0.5, &x, &y) != 0, DoSgmtsLap(&b, &a, 0.5, &x, &y) != 0);
   }
   EXPECT_GT(crossings, 200);  // the sample really exercises crossings
 
