@@ -206,3 +206,17 @@ CArchive& CArchive::operator>>(CString& s) {
   s = CString(std::move(text));
   return *this;
 }
+
+namespace qel {
+
+std::int32_t ReadBoundedCount(CArchive& ar, unsigned minRecordBytes) {
+  std::int32_t n = 0;
+  ar >> n;
+  CString file = ar.GetFile()->GetFilePath();
+  if (n < 0) throw CArchiveException(CArchiveException::badIndex, file);
+  if (static_cast<ULONGLONG>(n) * minRecordBytes > ar.GetBytesLeft())
+    throw CArchiveException(CArchiveException::endOfFile, file);
+  return n;
+}
+
+}  // namespace qel

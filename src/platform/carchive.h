@@ -21,6 +21,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "platform/cfile.h"
@@ -131,3 +132,13 @@ class CArchive {
   std::size_t cur_ = 0;  // next byte to read or write
   std::size_t end_ = 0;  // loading: bytes valid in the buffer
 };
+
+namespace qel {
+
+// Reads a 32-bit record count that must be followed by that many records of at least
+// minRecordBytes each. A negative count throws CArchiveException(badIndex); one that the bytes
+// left cannot hold throws endOfFile, so a corrupt count fails at once instead of driving a long
+// loop or a large allocation.
+std::int32_t ReadBoundedCount(CArchive& ar, unsigned minRecordBytes);
+
+}  // namespace qel
