@@ -1,0 +1,77 @@
+#include "geom/grid_file.h"
+
+#include "platform/cfile.h"
+
+namespace qel {
+
+void LoadGridSystems(CArchive& ar, CArray<CGridSys, CGridSys&>& out) {
+  std::int32_t n = ReadBoundedCount(ar, CGridSys::kMinStoredBytes);
+  for (std::int32_t k = 0; k < n; ++k) {
+    CGridSys sys;
+    sys.Load(ar);
+    out.Add(sys);
+  }
+}
+
+void SaveGridSystems(CArchive& ar, CArray<CGridSys, CGridSys&>& systems) {
+  ar << static_cast<std::int32_t>(systems.GetSize());
+  for (int k = 0; k < systems.GetSize(); ++k) systems.ElementAt(k).Save(ar);
+}
+
+namespace {
+
+void SetError(CString* error, const CString& text) {
+  if (error != nullptr) *error = text;
+}
+
+}  // namespace
+
+GridFileResult ReadGridSysFile(const char* path, CArray<CGridSys, CGridSys&>& out, CString* error) {
+  CFile file;
+  CFileException fe;
+  if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary, &fe)) {
+    if (fe.m_cause == CFileException::fileNotFound) return GridFileResult::kMissing;
+    SetError(error, fe.GetErrorMessage());
+    return GridFileResult::kBad;
+  }
+  CArray<CGridSys, CGridSys&> loaded;
+  try {
+    CArchive ar(&file, CArchive::load);
+    LoadGridSystems(ar, loaded);
+  } catch (const CArchiveException& e) {
+    SetError(error, e.GetErrorMessage());
+    return GridFileResult::kBad;
+  } catch (const CFileException& e) {
+    SetError(error, e.GetErrorMessage());
+    return GridFileResult::kBad;
+  }
+  for (int k = 0; k < loaded.GetSize(); ++k) out.Add(loaded.ElementAt(k));
+  return GridFileResult::kRead;
+}
+
+bool WriteGridSysFile(const char* path, CArray<CGridSys, CGridSys&>& systems, CString* error) {
+  CString temp = CString(path) + ".tmp";
+  try {
+    CFile file(temp,
+               CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive | CFile::typeBinary);
+    CArchive ar(&file, CArchive::store);
+    SaveGridSystems(ar, systems);
+    ar.Close();
+    file.FlushToDisk();
+    file.Close();
+    CFile::Rename(temp, path);
+    return true;
+  } catch (const CArchiveException& e) {
+    SetError(error, e.GetErrorMessage());
+  } catch (const CFileException& e) {
+    SetError(error, e.GetErrorMessage());
+  }
+  try {
+    CFile::Remove(temp);
+  } catch (const CFileException&) {
+    // Nothing was created, or it cannot be removed; the original file is untouched either way.
+  }
+  return false;
+}
+
+}  // namespace qel

@@ -1,0 +1,125 @@
+// `qeldb grids` on grid-system files built byte by byte here.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "golden_bytes.h"
+#include "test_support.h"
+
+namespace {
+
+using qeltest::Bytes;
+
+struct ToolRun {
+  int code;
+  std::string out;
+};
+
+ToolRun Qeldb(const std::string& args) {
+  std::string cmd = std::string(QELDB_TOOL_PATH) + " " + args + " 2>&1";
+  FILE* p = popen(cmd.c_str(), "r");
+  ToolRun r{-1, {}};
+  if (p == nullptr) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  int status = pclose(p);
+  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+void Grid(Bytes& b, const std::string& label, double loc, int hasMin, double mn, int hasMax,
+          double mx) {
+  b.I32(1).U8(static_cast<unsigned>(label.size())).Raw(label);
+  b.F64(loc).F64(mn).F64(mx).I32(hasMin).I32(hasMax).I32(1).I32(1).I32(0);
+}
+
+void Header(Bytes& b, int id, const std::string& name, int type, double x, double y, double a,
+            int nX, int nY) {
+  b.I32(id).U8(static_cast<unsigned>(name.size())).Raw(name);
+  b.I32(type).F64(x).F64(y).F64(a).I32(0).I32(-1).I32(-1).I32(nX).I32(nY);
+}
+
+TEST(GridsCommand, PrintsSystemsAsJsonAndText) {
+  qeltest::TempDir dir;
+  Bytes f;
+  f.I32(2);
+  // Orthogonal, rotated 90 degrees about (100, 50): X grid at 10 lies on y = 60.
+  Header(f, 4, "Core", 0, 100, 50, 90, 2, 2);
+  Grid(f, "A", 0, 0, 0, 0, 0);
+  Grid(f, "B", 10, 0, 0, 0, 0);
+  Grid(f, "1", 0, 0, 0, 0, 0);
+  Grid(f, "2", 20, 0, 0, 0, 0);
+  // Radial about (0, 0): rays at 0 and 90, one circle of radius 5 over 0..90.
+  Header(f, 5, "Ring", 2, 0, 0, 0, 2, 1);
+  Grid(f, "R1", 0, 0, 0, 0, 0);
+  Grid(f, "R2", 90, 0, 0, 0, 0);
+  Grid(f, "C", 5, 1, 0, 1, 90);
+  qeltest::WriteBytes(dir.File("m.grs"), f.bytes());
+
+  ToolRun r = Qeldb("grids --json " + dir.File("m"));
+  ASSERT_EQ(r.code, 0) << r.out;
+  auto j = nlohmann::json::parse(r.out);
+  ASSERT_EQ(j.size(), 2u);
+  EXPECT_EQ(j[0]["id"], 4);
+  EXPECT_EQ(j[0]["name"], "Core");
+  EXPECT_EQ(j[0]["type"], "orthogonal");
+  EXPECT_EQ(j[0]["angle"], 90.0);
+  EXPECT_EQ(j[0]["points"], 4);
+  ASSERT_EQ(j[0]["lines"].size(), 4u);
+  const auto& b = j[0]["lines"][1];
+  EXPECT_EQ(b["label"], "B");
+  EXPECT_EQ(b["family"], "x");
+  EXPECT_NEAR(b["start"][0].get<double>(), 100, 1e-9);
+  EXPECT_NEAR(b["start"][1].get<double>(), 60, 1e-9);
+  EXPECT_NEAR(b["end"][0].get<double>(), 80, 1e-9);
+  EXPECT_NEAR(b["end"][1].get<double>(), 60, 1e-9);
+  EXPECT_EQ(j[0]["lines"][3]["family"], "y");
+  EXPECT_NEAR(j[0]["min"][0].get<double>(), 80, 1e-9);
+  EXPECT_NEAR(j[0]["max"][1].get<double>(), 60, 1e-9);
+
+  EXPECT_EQ(j[1]["type"], "radial");
+  EXPECT_EQ(j[1]["points"], 2);
+  ASSERT_EQ(j[1]["lines"].size(), 3u);
+  const auto& arc = j[1]["lines"][2];
+  EXPECT_EQ(arc["label"], "C");
+  EXPECT_EQ(arc["family"], "y");
+  EXPECT_EQ(arc["radius"], 5.0);
+  EXPECT_EQ(arc["startAngle"], 0.0);
+  EXPECT_EQ(arc["endAngle"], 90.0);
+  EXPECT_EQ(arc["center"], nlohmann::json::array({0.0, 0.0}));
+  EXPECT_FALSE(arc.contains("start"));
+
+  ToolRun t = Qeldb("grids " + dir.File("m"));
+  ASSERT_EQ(t.code, 0) << t.out;
+  EXPECT_NE(t.out.find("grid system 4 \"Core\": orthogonal, origin (100, 50), angle 90"),
+            std::string::npos)
+      << t.out;
+  EXPECT_NE(t.out.find("arc centre (0, 0) radius 5 from 0 to 90 degrees"), std::string::npos);
+  EXPECT_NE(t.out.find("2 grid points"), std::string::npos);
+}
+
+TEST(GridsCommand, BadFilesFailCleanly) {
+  qeltest::TempDir dir;
+  ToolRun missing = Qeldb("grids " + dir.File("none"));
+  EXPECT_EQ(missing.code, 2);
+  EXPECT_NE(missing.out.find("no grid-system file"), std::string::npos) << missing.out;
+
+  Bytes cut;
+  cut.I32(1);
+  Header(cut, 1, "X", 0, 0, 0, 0, 1, 0);
+  qeltest::WriteBytes(dir.File("cut.grs"), cut.bytes());
+  ToolRun c = Qeldb("grids --json " + dir.File("cut"));
+  EXPECT_EQ(c.code, 2);
+  EXPECT_NE(c.out.find("ended before"), std::string::npos) << c.out;
+
+  Bytes huge;
+  huge.I32(0x7FFFFFFF);
+  qeltest::WriteBytes(dir.File("huge.grs"), huge.bytes());
+  EXPECT_EQ(Qeldb("grids " + dir.File("huge")).code, 2);
+}
+
+}  // namespace
