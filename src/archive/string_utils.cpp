@@ -225,11 +225,16 @@ bool EnsurePathExists(const std::string& path) { return EnsureFolders<NarrowCall
 bool EnsurePathExists(const std::wstring& path) { return EnsureFolders<WideCalls>(path); }
 
 std::string ftostr(double value, int decimals) {
-  if (decimals < 0) decimals = 0;
-  char format[32];
-  std::snprintf(format, sizeof format, "%%.%dlf", decimals);
   char text[128];
-  const int len = std::snprintf(text, sizeof text, format, value);
+  if (decimals < 0) decimals = 0;
+  // The fixed-point text holds at least "0." and the decimals, so past 125 decimals it can never
+  // fit; deciding that up front also keeps an absurd count from costing any time.
+  int len = -1;
+  if (decimals <= 125) {
+    char format[32];
+    std::snprintf(format, sizeof format, "%%.%dlf", decimals);
+    len = std::snprintf(text, sizeof text, format, value);
+  }
   if (len < 0 || len >= static_cast<int>(sizeof text)) {
     std::snprintf(text, sizeof text, "%.17g", value);
     return text;
