@@ -27,6 +27,11 @@ std::string CommonAppDataFolder();
 void SetWindowsFolder(std::optional<std::string> folder);
 void SetCommonAppDataFolder(std::optional<std::string> folder);
 
+// Wide paths reach the file system as UTF-8. Code points that UTF-8 cannot carry (surrogates,
+// values past U+10FFFF) and bytes that are not valid UTF-8 become U+FFFD.
+std::string WideToUtf8(const std::wstring& text);
+std::wstring Utf8ToWide(const std::string& text);
+
 }  // namespace qel
 
 constexpr int CSIDL_COMMON_APPDATA = 35;
@@ -41,3 +46,9 @@ BOOL CreateDirectoryA(const char* path, void* securityAttributes);
 BOOL PathFileExistsA(const char* path);
 // Relative unless it starts with a separator or a drive ("X:").
 BOOL PathIsRelativeA(const char* path);
+
+// The wide forms; sizes and results count wchar_t characters.
+DWORD GetCurrentDirectoryW(DWORD size, wchar_t* buffer);
+BOOL SetCurrentDirectoryW(const wchar_t* path);
+BOOL CreateDirectoryW(const wchar_t* path, void* securityAttributes);
+BOOL PathIsRelativeW(const wchar_t* path);

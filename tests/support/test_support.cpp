@@ -1,5 +1,11 @@
 #include "test_support.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -35,6 +41,34 @@ MessageCapture::MessageCapture() {
 }
 
 MessageCapture::~MessageCapture() { qel::SetMessageSink(previous_); }
+
+ProcessResult RunProcess(const std::vector<std::string>& argv) {
+  ProcessResult result;
+  if (argv.empty()) return result;
+  // Output goes to files rather than pipes, so a chatty program can never block on a full pipe.
+  TempDir scratch;
+  const std::string outPath = scratch.File("stdout"), errPath = scratch.File("stderr");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return result;
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  result.out = ReadText(outPath);
+  result.err = ReadText(errPath);
+  return result;
+}
 
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
   std::ofstream f(path, std::ios::binary | std::ios::trunc);

@@ -41,6 +41,14 @@ class MessageCapture {
   qel::MessageSink previous_;
 };
 
+// Runs a program to completion: argv[0] is its path. Standard output and error are captured;
+// exitCode is the exit status, or -1 when the program could not be started or did not exit.
+struct ProcessResult {
+  int exitCode = -1;
+  std::string out, err;
+};
+ProcessResult RunProcess(const std::vector<std::string>& argv);
+
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 void WriteText(const std::string& path, const std::string& text);
 std::vector<unsigned char> ReadBytes(const std::string& path);

@@ -1,0 +1,107 @@
+// qeldb tables MODEL: which record files a model has, how big they are, and what stamp they carry.
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "command.h"
+#include "dbio/dbio.h"
+#include "dbio/record_catalogue.h"
+#include "platform/cfile.h"
+
+namespace qeldb {
+namespace {
+
+struct TableRow {
+  std::string ext;
+  unsigned long long bytes = 0;
+  std::optional<int> records;  // empty: misaligned or unreadable
+  bool unreadable = false;
+  std::optional<unsigned long> stamp;
+};
+
+std::string StampText(unsigned long stamp) {
+  unsigned short major = 0;
+  unsigned char minor = 0, patch = 0;
+  qel::VersionAccess::Parse(stamp, major, minor, patch);
+  return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patch);
+}
+
+std::vector<TableRow> ListTables(CDBIO& db) {
+  std::vector<TableRow> rows;
+  for (const auto& info : qel::RecordCatalogue()) {
+    if (!*info.ext) continue;  // its name comes from the caller; nothing to look for
+    CFileStatus status;
+    if (!CFile::GetStatus(db.GetDBName() + "." + info.ext, status)) continue;
+    TableRow row;
+    row.ext = info.ext;
+    row.bytes = status.m_size;
+    try {
+      const int n = db.GetRecordCount(info.ext, info.recordSize);
+      if (n >= 0) row.records = n;
+    } catch (const CFileException&) {
+      row.unreadable = true;
+    }
+    unsigned long stamp = 0;
+    if (info.versioned && db.ReadFirstRecordStamp(info.ext, info.stampOffset, stamp))
+      row.stamp = stamp;
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+void PrintText(const std::vector<TableRow>& rows) {
+  std::printf("%-6s %12s %10s  %s\n", "ext", "bytes", "records", "stamp");
+  for (const auto& r : rows) {
+    const std::string records =
+        r.records ? std::to_string(*r.records) : (r.unreadable ? "unreadable" : "misaligned");
+    std::printf("%-6s %12llu %10s  %s\n", r.ext.c_str(), r.bytes, records.c_str(),
+                r.stamp ? StampText(*r.stamp).c_str() : "-");
+  }
+}
+
+void PrintJson(const std::vector<TableRow>& rows) {
+  nlohmann::ordered_json out = nlohmann::ordered_json::array();
+  for (const auto& r : rows) {
+    nlohmann::ordered_json o;
+    o["ext"] = r.ext;
+    o["bytes"] = r.bytes;
+    o["records"] = r.records ? nlohmann::ordered_json(*r.records) : nlohmann::ordered_json(nullptr);
+    o["stamp"] =
+        r.stamp ? nlohmann::ordered_json(StampText(*r.stamp)) : nlohmann::ordered_json(nullptr);
+    out.push_back(std::move(o));
+  }
+  std::printf("%s\n", out.dump(2).c_str());
+}
+
+struct Options {
+  std::string model;
+  bool json = false;
+};
+
+void Run(const Options& opt) {
+  CDBIO db(CString(opt.model), nullptr);
+  const std::vector<TableRow> rows = ListTables(db);
+  if (rows.empty() && !db.DoesFileExist(CString(opt.model), "qel")) {
+    Fail(2, "no model named " + opt.model + " (no master data file and no record file)");
+    return;
+  }
+  if (opt.json)
+    PrintJson(rows);
+  else
+    PrintText(rows);
+}
+
+const bool registered = RegisterCommand([](CLI::App& app) {
+  auto opt = std::make_shared<Options>();
+  CLI::App* cmd = app.add_subcommand(
+      "tables", "List a model's record files: bytes, records and the stamp of versioned tables");
+  cmd->add_option("MODEL", opt->model, "database name: the model's base path without extension")
+      ->required();
+  cmd->add_flag("--json", opt->json, "print a JSON array of {ext, bytes, records, stamp}");
+  cmd->callback([opt] { Run(*opt); });
+});
+
+}  // namespace
+}  // namespace qeldb
