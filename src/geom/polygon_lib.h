@@ -150,9 +150,9 @@ unsigned long PolygonErrorCount();
 
 // Read-only view of the calling thread's pool (for tests): null when no pool is allocated.
 const PolygonVertex* PoolRecords(int* count);
-// Allocates an empty pool of `capacity` records for direct use of the pool functions; frees any
-// previous one. ReleasePool frees it.
-bool ResetPool(int capacity);
+// Allocates an empty pool of `capacity` records, with room for `resultCapacity` result points, for
+// direct use of the pool functions; frees any previous one. ReleasePool frees it.
+bool ResetPool(int capacity, int resultCapacity = 0);
 void ReleasePool();
 
 // The intersection method from the settings ("TESTING", "PolygonIntMethod"), read once.

@@ -34,7 +34,8 @@ void SetLineEq(double* eq, const _POINT2D* P, const _POINT2D* Q) {
 int SetLineEq_Warn(const _POINT2D* P, const _POINT2D* Q, double* eq, int mode) {
   SetPolygonWarnMode(mode);
   SetLineEq(eq, P, Q);
-  return eq[0] * eq[0] + eq[1] * eq[1] - 1.0 < 0.001 ? 1 : -1;
+  // A unit normal is the sign of a good equation; the failure value (0, 0, -1) is far from one.
+  return std::fabs(eq[0] * eq[0] + eq[1] * eq[1] - 1.0) < 0.001 ? 1 : -1;
 }
 
 void LineEqFromPtAngle(double* eq, const _POINT2D* P, double angleDeg) {

@@ -430,9 +430,10 @@ const PolygonVertex* PoolRecords(int* count) {
   return t_pool.v;
 }
 
-bool ResetPool(int capacity) {
+bool ResetPool(int capacity, int resultCapacity) {
   ReleasePool();
   if (capacity <= 0) return false;
+  t_pool.resultCapacity = resultCapacity > 0 ? resultCapacity : 0;
   t_pool.v = static_cast<PolygonVertex*>(
       std::calloc(static_cast<size_t>(capacity), sizeof(PolygonVertex)));
   if (!t_pool.v) return false;
