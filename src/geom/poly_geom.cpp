@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr size_t kPathBudget = 200000;
+
 double EdgeAngle(const _POINT3D& a, const _POINT3D& b) {
   double d = std::atan2(b.y - a.y, b.x - a.x) * 180.0 / M_PI;
   if (d < 0.0) d += 360.0;
@@ -177,6 +179,7 @@ void CPolyGeom::RemoveConnectionInfos(Connections& connections, size_t v, long p
 
 long CPolyGeom::FindPathToStart(Connections& connections, size_t start, size_t v, size_t from,
                                 std::set<size_t>& visited, int depth) {
+  if (depth == 0) m_pathBudget = kPathBudget;
   if (depth > 50) return -1;
   auto it = connections.find(v);
   if (it == connections.end()) return -1;
@@ -190,6 +193,8 @@ long CPolyGeom::FindPathToStart(Connections& connections, size_t start, size_t v
     size_t prev = v, cur = info.vertex;
     // Follow pass-through vertices (exactly two connections) without a choice.
     for (size_t guard = 0; guard <= connections.size(); ++guard) {
+      if (m_pathBudget == 0) return -1;
+      --m_pathBudget;
       if (cur == start) return static_cast<long>(info.vertex);
       if (visited.count(cur)) break;
       auto ct = connections.find(cur);

@@ -102,6 +102,9 @@ class CPolyGeom {
   std::list<_POINT3D> m_combined;
   std::vector<unsigned char> m_degenerate;  // per triangle-list vertex
   size_t m_nDegenerate = 0;
+  // Steps left to the current outermost FindPathToStart; the search through vertices with many
+  // connections could otherwise take exponential time on a dense connection map.
+  size_t m_pathBudget = 0;
 };
 
 // Point-array forms of the tessellation intersection. Null when there is no result or when it has

@@ -46,6 +46,18 @@ void Fail(const char* message) {
 
 double Dist(const _POINT2D& a, const _POINT2D& b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
+bool Linked(int i) { return V(V(i).prev).next == i; }
+
+// The first vertex still in its ring, from i on along the (possibly stale) next links; -1 when
+// none is found within the pool's size.
+int LinkedFrom(int i) {
+  for (int guard = 0; Valid(i) && guard <= t_pool.count; ++guard) {
+    if (Linked(i)) return i;
+    i = V(i).next;
+  }
+  return -1;
+}
+
 bool AllFinite(const _POINT2D* p, int n) {
   for (int i = 0; i < n; ++i)
     if (!std::isfinite(p[i].x) || !std::isfinite(p[i].y)) return false;
@@ -110,14 +122,10 @@ void DeleteVertex(int i) {
 
 int CutSharpTip(int i, int j) {
   if (Valid(i) && Valid(j) && i != j) {
-    // Two neighbours standing for one point: the later one goes. Both orders are accepted since
-    // the ring direction says nothing about which of the two was found first.
-    if (V(i).next == j) {
+    // Two neighbours standing for one point: j, the one found later, goes. Either order along
+    // the ring is accepted, since the ring's direction says nothing about which was found first.
+    if (V(i).next == j || V(j).next == i) {
       DeleteVertex(j);
-      return -1;
-    }
-    if (V(j).next == i) {
-      DeleteVertex(i);
       return -1;
     }
     int t = V(i).next;
@@ -223,14 +231,18 @@ int MarkSide_(int a, int ringB, int* cutA, int* cutB) {
         *cutB = r;
         if (r == -98) return 0;
         if (newB || r == -1) {
-          if (newB) DeleteVertex(bv);
+          if (newB && Linked(bv)) DeleteVertex(bv);
         } else if (V(bv).match < 0) {
           DeleteVertex(bv);  // the spike is gone; bv now sits beside old on the same point
         } else {
           Fail("Clipping a degenerate polygon.");
           return 0;
         }
-        if (r == bStart || bv == bStart) bStart = V(bStart).next;
+        if (!Linked(bStart)) bStart = LinkedFrom(bStart);
+        if (bStart < 0) {
+          t_mode = kWarnClose;
+          return 0;
+        }
         if (r == -1 && V(old).prev == V(old).next && V(old).next == old) {
           Fail("Clipping a degenerate polygon.");
           return 0;
@@ -247,9 +259,11 @@ int MarkSide_(int a, int ringB, int* cutA, int* cutB) {
         if (r == -98) return 0;
         if (newA) {
           V(av).match = -1;
-          DeleteVertex(av);
+          if (Linked(av)) DeleteVertex(av);
           an = oldAn;
-        } else if (r != -1 && r != av) {
+        } else if (r == -1) {
+          V(av).match = -1;  // av was the later neighbour and is gone
+        } else if (r != av) {
           if (V(av).match == bv || V(av).match < 0) {
             V(av).match = -1;
             DeleteVertex(av);
@@ -269,8 +283,8 @@ int MarkSide_(int a, int ringB, int* cutA, int* cutB) {
         SetLineEq(eqA, &pa, &pan);
       }
     }
-    b = V(b).next;
-    if (!Valid(b) || V(b).next == b) break;
+    b = LinkedFrom(V(b).next);
+    if (b < 0 || V(b).next == b) break;
   } while (b != bStart);
   return 1;
 }
@@ -296,20 +310,16 @@ int ExpandPolygonPoints_(int* ringA, int* ringB) {
       ok = 0;
       break;
     }
-    if (cutA == *ringA) *ringA = V(cutA).next;
-    if (cutB == *ringB) *ringB = V(cutB).next;
-    // ring B's name may have been removed by a cut inside MarkSide_
-    while (Valid(*ringB) && V(V(*ringB).prev).next != *ringB && V(*ringB).next != *ringB)
-      *ringB = V(*ringB).next;
-    cur = V(cur).next;
-    if (V(cur).next == cur) {
+    // A cut may have removed a ring's named vertex or the vertex the walk stands on.
+    *ringA = LinkedFrom(*ringA);
+    *ringB = LinkedFrom(*ringB);
+    cur = LinkedFrom(V(cur).next);
+    if (*ringA < 0 || *ringB < 0 || cur < 0 || V(cur).next == cur) {
       t_mode = kWarnClose;
       ok = 0;
       break;
     }
   }
-  // Ring A's name must be a linked vertex.
-  while (ok && V(V(*ringA).prev).next != *ringA) *ringA = V(*ringA).next;
   for (int i = 0; i < t_pool.count; ++i) V(i).visits = 0;
   return ok;
 }
@@ -387,7 +397,9 @@ int ChooseExitPolygon(int vertex, const _POINT2D* currentPts, int currentN) {
 int BlueInsideRed(int ring, const _POINT2D* pts, int n) {
   if (!Valid(ring)) return 0;
   int e = ring;
+  int guard = 0;
   do {
+    if (++guard > t_pool.count) return 0;
     int nx = V(e).next;
     _POINT2D mid{(V(e).x + V(nx).x) / 2, (V(e).y + V(nx).y) / 2};
     int r = PGPointInPolygon(&mid, pts, n, kPolyTol);

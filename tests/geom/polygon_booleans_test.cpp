@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "geom/polygon_lib.h"
+#include "polygon_test_util.h"
 #include "test_support.h"
 
 namespace {
@@ -35,13 +36,7 @@ double ResultArea(const P* pts, const IntPolygonsInfo& info) {
   return sum;
 }
 
-// Points the settings search at a file of our own before the method is read in this process.
-void UseSettings(const std::string& ini) {
-  static qeltest::TempDir* dir = new qeltest::TempDir;  // kept for the whole test program
-  qeltest::WriteText(dir->File("quvol.ini"), ini);
-  std::string dev = dir->path().string() + "/";
-  setenv("DEVINI", dev.c_str(), 1);
-}
+using polytest::UseSettings;
 
 TEST(ClipperEngine, IdenticalNestedTouchingAndDisjoint) {
   IntPolygonsInfo info;
