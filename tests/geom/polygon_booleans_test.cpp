@@ -232,6 +232,27 @@ TEST(TessellationEngine, IntersectionsAreasAndOutlineRebuilding) {
   EXPECT_EQ(r, nullptr);
   EXPECT_EQ(total, 0);
 
+  // A tip of B touching A's edge makes the tessellator emit a zero-area triangle; then every edge
+  // of the other triangles becomes a connection and the walk must still find the outline.
+  std::vector<P> withMid{{0, 0}, {5, 0}, {10, 0}, {10, 10}, {0, 10}};
+  std::vector<P> arrow{{5, 0}, {15, 0}, {10, 5}, {15, 10}, {5, 10}};
+  CPolyGeom deg;
+  ASSERT_TRUE(deg.IntersectPolygons(withMid, arrow, out));
+  EXPECT_GE(deg.DegenerateTriangleCount(), 1u);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_NEAR(std::fabs(CPolyGeom::GetPolygonArea(out.front().data(), out.front().size())), 100,
+              1e-9);
+  for (const auto& p : out.front()) {
+    EXPECT_GE(p.x, 5 - 1e-9);
+    EXPECT_LE(p.x, 10 + 1e-9);
+  }
+  std::vector<P> sideMids{{0, 0}, {10, 0}, {10, 5}, {10, 10}, {5, 10}, {0, 10}, {0, 5}};
+  ASSERT_TRUE(deg.IntersectPolygons(withMid, sideMids, out));
+  EXPECT_GE(deg.DegenerateTriangleCount(), 1u);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out.front().size(), 7u);  // every vertex of both on the common square's outline
+  EXPECT_NEAR(std::fabs(CPolyGeom::GetPolygonArea(out.front().data(), 7)), 200, 1e-9);
+
   // Outline rebuilding from a hand-made connection map: two squares meeting at vertex 2 form a
   // figure eight; the walk through the four-way vertex closes both loops.
   std::vector<_POINT3D> pts{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
