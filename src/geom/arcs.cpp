@@ -91,12 +91,12 @@ int Arc2dArc2dRelation(const _ARC2D* arc1, const _ARC2D* arc2, double tol, doubl
   const _POINT2D base{arc1->centre.x + a * dx, arc1->centre.y + a * dy};
   _POINT2D cand[2];
   int n;
-  if (h2 > 0.001) {
+  if (h2 > kArcTouchTol) {
     const double h = std::sqrt(h2);
     cand[0] = {base.x + h * dy, base.y - h * dx};
     cand[1] = {base.x - h * dy, base.y + h * dx};
     n = 2;
-  } else if (h2 >= -0.001) {
+  } else if (h2 >= -kArcTouchTol) {
     cand[0] = base;
     n = 1;
   } else {

@@ -103,6 +103,8 @@ inline constexpr double kInfinity = 1e7;  // infinite slope; (kInfinity, kInfini
 inline constexpr double kSortAngleLow = 90.001;  // SortItoJ: directions in (low, high] swap
 inline constexpr double kSortAngleHigh = 270.001;
 inline constexpr double kOffsetAngleWrap = 360.005;  // SgmtOffsetsSgmt: above this loses 360
+inline constexpr double kArcTouchTol = 0.001;   // Arc2dArc2dRelation: |h^2| within this = touch
+inline constexpr double kMinAngleStep = 0.001;  // NormAngle360ToNeg360: smaller steps do nothing
 
 inline constexpr double kInPolygonTol = 0.005;      // IsPointInPolygon: crossing tol, vertex radius
 inline constexpr double kRayLength = 30000.0;       // IsPointInPolygon: length of the test ray

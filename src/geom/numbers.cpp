@@ -53,7 +53,7 @@ double fnRoundNum(double value, double step, int mode) {
 }
 
 double NormAngle360ToNeg360(float angle, double step) {
-  if (step < 0.001) return angle;
+  if (step < qel::geom::kMinAngleStep) return angle;
   // fmodf is exact and equals repeated subtraction of 360 without looping on huge inputs.
   const float a = std::fmod(angle, 360.0f);
   return fnRoundNum(a, step, 0);

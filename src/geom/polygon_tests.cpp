@@ -12,6 +12,9 @@ using namespace qel::geom;
 
 namespace {
 
+// Far beyond every tolerance the ray relations use (0.005 and twice that for overlaps).
+constexpr double kFarFromRay = 1.0;
+
 // A repeated closing point is left out of the centroid sums.
 int EffectiveCount(int n, const _POINT2D* pts) {
   if (n > 1 && pts[n - 1].x == pts[0].x && pts[n - 1].y == pts[0].y) return n - 1;
@@ -19,9 +22,15 @@ int EffectiveCount(int n, const _POINT2D* pts) {
 }
 
 // Middle of the widest angular gap between the directions from P to the vertices, so that the
-// test ray stays as far as possible from every vertex.
+// test ray stays as far as possible from every vertex. Among equal inner gaps the first in
+// increasing direction wins; the wrap-around gap (across 0 degrees) wins only when strictly
+// larger. The widest gap is found in linear time with one bucket per direction: the widest gap
+// is at least the bucket width, so it always runs from the top of one non-empty bucket to the
+// bottom of the next, and only the extremes of each bucket matter.
 double RayDirection(int n, const _POINT2D* pts, const _POINT2D* P) {
   std::vector<double> dirs(static_cast<size_t>(n));
+  double lo = 360.0;
+  double hi = 0.0;
   for (int i = 0; i < n; ++i) {
     const double dx = pts[i].x - P->x;
     const double dy = pts[i].y - P->y;
@@ -31,20 +40,45 @@ double RayDirection(int n, const _POINT2D* pts, const _POINT2D* P) {
       const _LINE2D toVertex{*P, pts[i]};
       dirs[i] = GetAngle(&toVertex);
     }
+    lo = std::min(lo, dirs[i]);
+    hi = std::max(hi, dirs[i]);
   }
-  std::sort(dirs.begin(), dirs.end());
   double bestGap = -1.0;
   double bestDir = 0.0;
-  for (size_t i = 1; i < dirs.size(); ++i) {
-    const double gap = dirs[i] - dirs[i - 1];
-    if (gap > bestGap) {
-      bestGap = gap;
-      bestDir = dirs[i - 1] + gap / 2.0;
+  if (hi > lo && n > 1) {
+    const size_t buckets = static_cast<size_t>(n);
+    const double width = (hi - lo) / static_cast<double>(buckets);
+    std::vector<double> bmin(buckets, 361.0);
+    std::vector<double> bmax(buckets, -1.0);
+    for (double d : dirs) {
+      // NaN directions (from NaN coordinates) land in bucket 0 rather than in a bad cast.
+      const double q = (d - lo) / width;
+      size_t k = 0;
+      if (q >= static_cast<double>(buckets)) {
+        k = buckets - 1;
+      } else if (q > 0) {
+        k = static_cast<size_t>(q);
+      }
+      bmin[k] = std::min(bmin[k], d);
+      bmax[k] = std::max(bmax[k], d);
     }
+    double prevMax = bmax[0];  // bucket 0 holds lo
+    for (size_t k = 1; k < buckets; ++k) {
+      if (bmax[k] < 0) continue;
+      const double gap = bmin[k] - prevMax;
+      if (gap > bestGap) {
+        bestGap = gap;
+        bestDir = prevMax + gap / 2.0;
+      }
+      prevMax = bmax[k];
+    }
+  } else if (n > 1) {
+    bestGap = 0.0;  // all directions equal: the only inner gaps are empty
+    bestDir = lo;
   }
-  const double wrap = 360.0 - dirs.back() + dirs.front();
+  const double wrap = 360.0 - hi + lo;
   if (wrap > bestGap) {
-    bestDir = dirs.back() + wrap / 2.0;
+    bestDir = hi + wrap / 2.0;
     if (bestDir >= 360.0) bestDir -= 360.0;
   }
   return bestDir;
@@ -103,7 +137,16 @@ int IsPointInPolygon(int n, const _POINT2D* pts, const _POINT2D* P, double tol, 
   if (n < 1 || pts == nullptr || P == nullptr) return 0;
   auto edgeOf = [&](int i) { return _LINE2D{pts[i], pts[(i + 1) % n]}; };
 
+  // A point on an edge lies within tol of its line and, by the span test, within a few
+  // hundredths of its extents; edges whose box is farther away need no test.
+  const double reach = tol + 2.0 * kSpanZeroExtent;
   for (int i = 0; i < n; ++i) {
+    const _POINT2D& a = pts[i];
+    const _POINT2D& b = pts[(i + 1) % n];
+    if (P->x < std::min(a.x, b.x) - reach || P->x > std::max(a.x, b.x) + reach ||
+        P->y < std::min(a.y, b.y) - reach || P->y > std::max(a.y, b.y) + reach) {
+      continue;
+    }
     if (OnEdge(P, edgeOf(i), tol)) {
       if (edge != nullptr) *edge = i;
       return 2;
@@ -113,12 +156,33 @@ int IsPointInPolygon(int n, const _POINT2D* pts, const _POINT2D* P, double tol, 
   _LINE2D ray;
   RayFromPointAngle(&ray, P, RayDirection(n, pts, P), kRayLength);
 
+  // An edge whose two ends both lie clearly on one side of the ray's line can neither cross nor
+  // overlap the ray: every relation below needs a point within a few thousandths of that line.
+  // Skipping such edges up front leaves the answer unchanged and saves the tolerant tests.
+  double rayEq[3];
+  LineEqPoints(rayEq, &ray, nullptr);
+  auto side = [&](const _POINT2D& v) { return rayEq[0] * v.x + rayEq[1] * v.y + rayEq[2]; };
+
+  const double ux = std::cos(GetAngle(&ray) * kRadiansPerDegree);
+  const double uy = std::sin(GetAngle(&ray) * kRadiansPerDegree);
+  // A vertex lies on the ray when it is within the vertex radius of the ray's line and span.
+  auto onRay = [&](int k) {
+    if (std::fabs(side(pts[k])) > kInPolygonTol) return false;
+    const double t = (pts[k].x - P->x) * ux + (pts[k].y - P->y) * uy;
+    return t >= -kInPolygonTol && t <= kRayLength + kInPolygonTol;
+  };
+
   std::vector<char> skip(static_cast<size_t>(n), 0);
   std::vector<char> counted(static_cast<size_t>(n), 0);
   int crossings = 0;
   for (int i = 0; i < n; ++i) {
     if (skip[i]) continue;
     const _LINE2D e = edgeOf(i);
+    const double s0 = side(e.start);
+    const double s1 = side(e.end);
+    if ((s0 > kFarFromRay && s1 > kFarFromRay) || (s0 < -kFarFromRay && s1 < -kFarFromRay)) {
+      continue;
+    }
     _POINT2D a{0.0, 0.0};
     _POINT2D b{0.0, 0.0};
     int code = DoSgmtsLap(&ray, &e, kInPolygonTol, &a, &b);
@@ -139,24 +203,39 @@ int IsPointInPolygon(int n, const _POINT2D* pts, const _POINT2D* P, double tol, 
       continue;
     }
     // The ray meets vertex V. It crosses the boundary there only when the vertices before and
-    // after V lie on opposite sides of the ray.
+    // after V lie on opposite sides of the ray. Where edges are shorter than the vertex radius,
+    // V's neighbours can lie on the ray as well; the whole run of consecutive vertices within the
+    // radius of the ray then counts as one meeting, judged by the vertices just outside it.
     const bool vIsStart = DistanceBtwnPoints(&meet, &e.start) <= DistanceBtwnPoints(&meet, &e.end);
     const int v = vIsStart ? i : (i + 1) % n;
-    const int before = (v + n - 1) % n;
-    const int after = (v + 1) % n;
+    int first = v;
+    int last = v;
+    int runEdges = 2;  // edges touching the run: the one into `first` up to the one out of `last`
+    while (runEdges < n && onRay((first + n - 1) % n)) {
+      first = (first + n - 1) % n;
+      ++runEdges;
+    }
+    while (runEdges < n && onRay((last + 1) % n)) {
+      last = (last + 1) % n;
+      ++runEdges;
+    }
+    const int before = (first + n - 1) % n;
+    const int after = (last + 1) % n;
     const int rA = PointLineRelation(&pts[before], &ray, tol, nullptr);
     const int rB = PointLineRelation(&pts[after], &ray, tol, nullptr);
-    if (rA != rB && rA != kRelSharedEnd && rB != kRelSharedEnd) {
+    if (runEdges < n && rA != rB && rA != kRelSharedEnd && rB != kRelSharedEnd) {
       ++crossings;
       counted[i] = 1;
     }
-    // The other edge at V must not count the same vertex again.
-    const int other = vIsStart ? (i + n - 1) % n : (i + 1) % n;
-    if (other > i) {
-      skip[other] = 1;
-    } else if (other < i && counted[other]) {
-      --crossings;
-      counted[other] = 0;
+    // The other edges at the run must not count the same meeting again: later ones are skipped,
+    // an earlier one that counted a crossing has it withdrawn.
+    for (int k = 0, o = before; k < runEdges; ++k, o = (o + 1) % n) {
+      if (o > i) {
+        skip[o] = 1;
+      } else if (o < i && counted[o]) {
+        --crossings;
+        counted[o] = 0;
+      }
     }
   }
   return crossings % 2 != 0 ? 1 : 0;

@@ -228,7 +228,11 @@ int SortListOfPoint2Ds(const _POINT2D* pts, int n, const _POINT2D* ref, _POINT2D
     _POINT2D p;
   };
   std::vector<Item> items(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i) items[i] = {DistanceBtwnPoints(&pts[i], ref), pts[i]};
+  for (int i = 0; i < n; ++i) {
+    const double d = DistanceBtwnPoints(&pts[i], ref);
+    // NaN would break the ordering the sort relies on; such points go first, as the farthest.
+    items[i] = {std::isnan(d) ? HUGE_VAL : d, pts[i]};
+  }
   // Increasing and stable, then reversed: decreasing, equal distances with the later point first.
   std::stable_sort(items.begin(), items.end(),
                    [](const Item& a, const Item& b) { return a.d < b.d; });
