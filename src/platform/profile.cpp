@@ -319,7 +319,13 @@ UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT def, LPCSTR file) {
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) {
   if (!section) return (!key && !value) ? TRUE : FALSE;
   if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) return FALSE;
-  if (key && Trim(key).empty()) return FALSE;
+  // Names that would not read back as written: an empty key, a key holding '=' or starting like a
+  // comment or a section header, a section name holding ']'.
+  if (std::strchr(section, ']')) return FALSE;
+  if (key) {
+    std::string_view k = Trim(key);
+    if (k.empty() || k.front() == ';' || k.front() == '[' || k.find('=') != k.npos) return FALSE;
+  }
   std::string path = qel::ProfilePath(file);
   if (path.empty()) return FALSE;
 

@@ -20,7 +20,8 @@
 // Writing: the new contents are built from the old bytes, changing only the key's value (or
 // deleting one line or one section); lines added end with CRLF. The file is replaced atomically
 // (temporary file + rename), so a crash leaves either the old or the new file. A write creates the
-// file when its folder exists. Keys, sections and values containing CR or LF are refused.
+// file when its folder exists. Names and values that could not be read back as written are refused:
+// CR or LF anywhere, ']' in a section name, '=' in a key, a key starting with ';' or '['.
 //
 // All functions are safe to call from several threads.
 #pragma once
