@@ -4,6 +4,7 @@
 // crossing of their edges into both rings as a pair of matched vertices (MarkSide_ over every A
 // edge, ExpandPolygonPoints_), and then traces the common area: it follows A from a vertex where A
 // enters B, and at each matched vertex switches to B when B runs into A there.
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -45,6 +46,14 @@ void Fail(const char* message) {
 }
 
 double Dist(const _POINT2D& a, const _POINT2D& b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+bool BoxesMeet(const _POINT2D& a0, const _POINT2D& a1, const _POINT2D& b0, const _POINT2D& b1,
+               double margin) {
+  return std::min(a0.x, a1.x) <= std::max(b0.x, b1.x) + margin &&
+         std::min(b0.x, b1.x) <= std::max(a0.x, a1.x) + margin &&
+         std::min(a0.y, a1.y) <= std::max(b0.y, b1.y) + margin &&
+         std::min(b0.y, b1.y) <= std::max(a0.y, a1.y) + margin;
+}
 
 bool Linked(int i) { return V(V(i).prev).next == i; }
 
@@ -190,6 +199,9 @@ int MarkSide_(int a, int ringB, int* cutA, int* cutB) {
     int ma = V(a).match, man = V(an).match;
     bool skip = ma == b || ma == bn || man == b || man == bn;
     _POINT2D pb = Pt(b), pbn = Pt(bn), x;
+    // Edges whose boxes are apart by more than twice the tolerance cannot meet; this also keeps
+    // nearly parallel edges from reporting a projected point far outside the A edge.
+    if (!skip) skip = !BoxesMeet(pa, pan, pb, pbn, 2 * tol);
     if (!skip && Dist(pb, pbn) > 0.0 &&
         PGSegmentsIntersect(&pa, &pan, eqA, &pb, &pbn, nullptr, tol, &x)) {
       if (t_errors != errors) return 0;  // a line equation failed inside
