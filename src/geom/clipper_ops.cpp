@@ -159,7 +159,16 @@ namespace qel::geom {
 
 int ClassifyIntersection(const _POINT2D* A, int nA, const _POINT2D* B, int nB,
                          const std::vector<std::vector<_POINT2D>>& result) {
-  if (result.empty()) return TouchesBoundary(A, nA, B, nB) || TouchesBoundary(B, nB, A, nA) ? 1 : 0;
+  if (result.empty()) {
+    // Boxes further apart than the tolerance cannot touch; this spares the all-pairs test.
+    double ax0, ax1, ay0, ay1, bx0, bx1, by0, by1;
+    GetBoundingXYRange(A, nA, &ax0, &ax1, &ay0, &ay1);
+    GetBoundingXYRange(B, nB, &bx0, &bx1, &by0, &by1);
+    if (ax0 > bx1 + kTouchTol || bx0 > ax1 + kTouchTol || ay0 > by1 + kTouchTol ||
+        by0 > ay1 + kTouchTol)
+      return 0;
+    return TouchesBoundary(A, nA, B, nB) || TouchesBoundary(B, nB, A, nA) ? 1 : 0;
+  }
   if (result.size() > 1) return 2;
   bool isA = SamePolygon(result.front(), A, nA);
   bool isB = SamePolygon(result.front(), B, nB);

@@ -65,6 +65,7 @@ _POINT2D* PolygonsIntersect(const _POINT2D* A, int nA, const _POINT2D* B, int nB
   }
   t_lastFailed = true;
   SetPolygonWarnMode(qel::geom::kWarnClose);
+  // A caller that asked for silence (-8) gets none, not even the failure report.
   if (entryMode != qel::geom::kWarnSilent) ReportFailure(A, nA, B, nB);
   return result;
 }
