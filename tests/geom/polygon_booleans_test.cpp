@@ -1,0 +1,462 @@
+// The clipping and tessellation engines, PolygonsIntersect's choice and fall-back, and the label,
+// intercept and winding helpers.
+#include "geom/polygon_booleans.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "geom/polygon_lib.h"
+#include "polygon_test_util.h"
+#include "test_support.h"
+
+namespace {
+
+using P = _POINT2D;
+
+std::vector<P> Square(double x0, double y0, double side) {
+  return {{x0, y0}, {x0 + side, y0}, {x0 + side, y0 + side}, {x0, y0 + side}};
+}
+
+double ListArea(const PolygonList& l) {
+  double sum = 0;
+  for (const auto& p : l) sum += MeasureArea(p.data(), static_cast<int>(p.size()));
+  return sum;
+}
+
+double ResultArea(const P* pts, const IntPolygonsInfo& info) {
+  double sum = 0;
+  for (int k = 0; k < info.nPolygons; ++k)
+    sum += std::fabs(MeasureArea(pts + info.iStart[k], info.nPoints[k]));
+  return sum;
+}
+
+using polytest::UseSettings;
+
+TEST(ClipperEngine, IdenticalNestedTouchingAndDisjoint) {
+  IntPolygonsInfo info;
+  int total = -1, relation = -1, failed = -1;
+  auto a = Square(0, 0, 10);
+
+  // Identical squares: relation 5, one polygon of four points.
+  auto same = a;
+  P* r = PolygonsIntersectClipper_Error(a.data(), 4, same.data(), 4, &info, &total, &relation,
+                                        &failed);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(failed, 0);
+  EXPECT_EQ(relation, 5);
+  EXPECT_EQ(info.nPolygons, 1);
+  EXPECT_EQ(info.nPoints[0], 4);
+  EXPECT_EQ(total, 4);
+  EXPECT_NEAR(ResultArea(r, info), 100, 1e-9);
+  std::free(r);
+
+  // The same square starting elsewhere and with coordinates off by less than 0.001.
+  std::vector<P> shifted{{10.0004, 0}, {10, 10}, {0, 10.0004}, {0, 0}};
+  r = PolygonsIntersectClipper(a.data(), 4, shifted.data(), 4, &info, &total, &relation);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(relation, 5);
+  std::free(r);
+
+  // Nested: 3 when A is the small one, 4 when B is.
+  auto small = Square(2, 2, 3);
+  r = PolygonsIntersectClipper(small.data(), 4, a.data(), 4, &info, &total, &relation);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(relation, 3);
+  EXPECT_NEAR(ResultArea(r, info), 9, 1e-9);
+  std::free(r);
+  r = PolygonsIntersectClipper(a.data(), 4, small.data(), 4, &info, &total, &relation);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(relation, 4);
+  std::free(r);
+
+  // Overlap: relation 2 with the common square.
+  auto b = Square(5, -5, 10);
+  r = PolygonsIntersectClipper(a.data(), 4, b.data(), 4, &info, &total, &relation);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(relation, 2);
+  EXPECT_NEAR(ResultArea(r, info), 25, 1e-9);
+  std::free(r);
+
+  // Sharing one edge: empty solution and relation 1; a vertex 0.0009 off the edge still touches.
+  auto right = Square(10, 3, 4);
+  r = PolygonsIntersectClipper_Error(a.data(), 4, right.data(), 4, &info, &total, &relation,
+                                     &failed);
+  EXPECT_EQ(r, nullptr);
+  EXPECT_EQ(relation, 1);
+  EXPECT_EQ(failed, 0);
+  EXPECT_EQ(total, 0);
+  std::vector<P> tip{{10.0009, 5}, {14, 2}, {14, 8}};
+  r = PolygonsIntersectClipper(a.data(), 4, tip.data(), 3, &info, &total, &relation);
+  EXPECT_EQ(r, nullptr);
+  EXPECT_EQ(relation, 1);
+  std::vector<P> apart{{10.002, 5}, {14, 2}, {14, 8}};
+  r = PolygonsIntersectClipper(a.data(), 4, apart.data(), 3, &info, &total, &relation);
+  EXPECT_EQ(r, nullptr);
+  EXPECT_EQ(relation, 0);
+
+  // Coordinates beyond the integer range, or not numbers: a failure, never a crash.
+  auto huge = Square(1e15, 0, 10);
+  r = PolygonsIntersectClipper_Error(a.data(), 4, huge.data(), 4, &info, &total, &relation,
+                                     &failed);
+  EXPECT_EQ(r, nullptr);
+  EXPECT_EQ(failed, 1);
+  auto nan = a;
+  nan[1].y = NAN;
+  r = PolygonsIntersectClipper_Error(nan.data(), 4, a.data(), 4, &info, &total, &relation, &failed);
+  EXPECT_EQ(r, nullptr);
+  EXPECT_EQ(failed, 1);
+
+  // A comb cut by a bar: one result polygon per tooth, capped at ten.
+  std::vector<P> comb{{0, 0}, {24, 0}};
+  for (int k = 11; k >= 0; --k) {
+    comb.push_back({2.0 * k + 1.5, 5});
+    comb.push_back({2.0 * k + 1.5, 10});
+    comb.push_back({2.0 * k + 0.5, 10});
+    comb.push_back({2.0 * k + 0.5, 5});
+  }
+  auto bar = std::vector<P>{{-1, 6}, {25, 6}, {25, 8}, {-1, 8}};
+  r = PolygonsIntersectClipper(comb.data(), static_cast<int>(comb.size()), bar.data(), 4, &info,
+                               &total, &relation);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(info.nPolygons, 10);
+  EXPECT_EQ(relation, 2);
+  EXPECT_EQ(total, 40);
+  EXPECT_NEAR(ResultArea(r, info), 20, 1e-9);
+  std::free(r);
+}
+
+TEST(ClipperEngine, ListOperations) {
+  PolygonList a{Square(0, 0, 10)}, b{Square(5, 0, 10)}, out{{{1, 1}}};
+  ASSERT_TRUE(ClipperOpIntersect(a, b, out));
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_NEAR(std::fabs(ListArea(out)), 50, 1e-9);
+  ASSERT_TRUE(ClipperOpUnion(a, b, out));
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_NEAR(std::fabs(ListArea(out)), 150, 1e-9);
+  ASSERT_TRUE(ClipperOpDifference(a, b, out));
+  EXPECT_NEAR(std::fabs(ListArea(out)), 50, 1e-9);
+  for (const auto& p : out.front()) EXPECT_LE(p.x, 5 + 1e-9);
+  // A hole: the difference of a square and a smaller one inside it keeps both rings.
+  PolygonList inner{Square(2, 2, 2)};
+  ASSERT_TRUE(ClipperOpDifference(a, inner, out));
+  EXPECT_EQ(out.size(), 2u);
+  EXPECT_NEAR(std::fabs(ListArea(out)), 96, 1e-9);
+  // Non-zero fill: two overlapping subject squares count as one area.
+  PolygonList both{Square(0, 0, 10), Square(5, 0, 10)}, clip{Square(-100, -100, 300)};
+  ASSERT_TRUE(ClipperOpIntersect(both, clip, out));
+  EXPECT_NEAR(std::fabs(ListArea(out)), 150, 1e-9);
+  // An empty result is false and leaves the list empty; so does bad input.
+  PolygonList far{Square(50, 50, 1)};
+  EXPECT_FALSE(ClipperOpIntersect(a, far, out));
+  EXPECT_TRUE(out.empty());
+  PolygonList bad{{{0, 0}, {NAN, 1}, {1, 1}}};
+  EXPECT_FALSE(ClipperOpUnion(bad, a, out));
+  EXPECT_TRUE(out.empty());
+}
+
+// Exposes the outline rebuilding for direct tests.
+class PolyGeomProbe : public CPolyGeom {
+ public:
+  using CPolyGeom::BuildPolygons;
+  using CPolyGeom::Connections;
+  using CPolyGeom::FindPathToStart;
+};
+
+TEST(TessellationEngine, IntersectionsAreasAndOutlineRebuilding) {
+  std::vector<P> a = Square(0, 0, 10), b = Square(5, 5, 10);
+  EXPECT_DOUBLE_EQ(CPolyGeom::GetPolygonArea(a.data(), 4), 200.0);  // twice the area
+  std::vector<_POINT3D> a3{{0, 0, 7}, {10, 0, 7}, {10, 10, 7}, {0, 10, 7}};
+  EXPECT_DOUBLE_EQ(CPolyGeom::Get2DPolygonArea(a3.data(), 4), 200.0);
+
+  CPolyGeom geom;
+  PolygonList out;
+  ASSERT_TRUE(geom.IntersectPolygons(a, b, out));
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out.front().size(), 4u);
+  EXPECT_NEAR(std::fabs(ListArea(out)), 25, 1e-9);
+  EXPECT_EQ(geom.Triangles().size() % 3, 0u);
+  EXPECT_GE(geom.Triangles().size(), 6u);
+
+  // Disjoint: no outline.
+  auto far = Square(30, 30, 2);
+  ASSERT_TRUE(geom.IntersectPolygons(a, far, out));
+  EXPECT_TRUE(out.empty());
+
+  // Point-array form: B wound the other way is turned round first; relations as the clipper's.
+  std::vector<P> bcw(b.rbegin(), b.rend());
+  IntPolygonsInfo info;
+  int total = 0, relation = 0;
+  P* r = PolygonsIntersect4(a.data(), 4, bcw.data(), 4, &info, &total);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(info.nPolygons, 1);
+  EXPECT_NEAR(ResultArea(r, info), 25, 1e-9);
+  std::free(r);
+  auto small = Square(2, 2, 3);
+  r = PolygonsIntersectGLU(small.data(), 4, a.data(), 4, &info, &total, &relation);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(relation, 3);
+  EXPECT_NEAR(ResultArea(r, info), 9, 1e-9);
+  std::free(r);
+  r = PolygonsIntersect3(a.data(), 4, small.data(), 4, &info, &total);
+  ASSERT_NE(r, nullptr);
+  EXPECT_NEAR(ResultArea(r, info), 9, 1e-9);
+  std::free(r);
+
+  // Concave U and a bar: two outlines.
+  std::vector<P> u{{0, 0}, {9, 0}, {9, 9}, {6, 9}, {6, 3}, {3, 3}, {3, 9}, {0, 9}};
+  std::vector<P> bar{{-1, 5}, {10, 5}, {10, 7}, {-1, 7}};
+  r = PolygonsIntersectGLU(u.data(), 8, bar.data(), 4, &info, &total, &relation);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(info.nPolygons, 2);
+  EXPECT_EQ(relation, 2);
+  // The tessellator computes crossing points to about 1e-8.
+  EXPECT_NEAR(ResultArea(r, info), 12, 1e-6);
+  std::free(r);
+
+  // Ten or more outlines give null.
+  std::vector<P> comb{{0, 0}, {24, 0}};
+  for (int k = 11; k >= 0; --k) {
+    comb.push_back({2.0 * k + 1.5, 5});
+    comb.push_back({2.0 * k + 1.5, 10});
+    comb.push_back({2.0 * k + 0.5, 10});
+    comb.push_back({2.0 * k + 0.5, 5});
+  }
+  std::vector<P> bar2{{-1, 6}, {25, 6}, {25, 8}, {-1, 8}};
+  r = PolygonsIntersect4(comb.data(), static_cast<int>(comb.size()), bar2.data(), 4, &info, &total);
+  EXPECT_EQ(r, nullptr);
+  EXPECT_EQ(total, 0);
+
+  // A tip of B touching A's edge makes the tessellator emit a zero-area triangle; then every edge
+  // of the other triangles becomes a connection and the walk must still find the outline.
+  std::vector<P> withMid{{0, 0}, {5, 0}, {10, 0}, {10, 10}, {0, 10}};
+  std::vector<P> arrow{{5, 0}, {15, 0}, {10, 5}, {15, 10}, {5, 10}};
+  CPolyGeom deg;
+  ASSERT_TRUE(deg.IntersectPolygons(withMid, arrow, out));
+  EXPECT_GE(deg.DegenerateTriangleCount(), 1u);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_NEAR(std::fabs(CPolyGeom::GetPolygonArea(out.front().data(), out.front().size())), 100,
+              1e-9);
+  for (const auto& p : out.front()) {
+    EXPECT_GE(p.x, 5 - 1e-9);
+    EXPECT_LE(p.x, 10 + 1e-9);
+  }
+  std::vector<P> sideMids{{0, 0}, {10, 0}, {10, 5}, {10, 10}, {5, 10}, {0, 10}, {0, 5}};
+  ASSERT_TRUE(deg.IntersectPolygons(withMid, sideMids, out));
+  EXPECT_GE(deg.DegenerateTriangleCount(), 1u);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out.front().size(), 7u);  // every vertex of both on the common square's outline
+  EXPECT_NEAR(std::fabs(CPolyGeom::GetPolygonArea(out.front().data(), 7)), 200, 1e-9);
+
+  // Outline rebuilding from a hand-made connection map: two squares meeting at vertex 2 form a
+  // figure eight; the walk through the four-way vertex closes both loops.
+  std::vector<_POINT3D> pts{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
+                            {2, 1, 0}, {2, 2, 0}, {1, 2, 0}};
+  PolyGeomProbe probe;
+  PolyGeomProbe::Connections c;
+  auto link = [&](size_t i, size_t j) {
+    double ang = std::atan2(pts[j].y - pts[i].y, pts[j].x - pts[i].x) * 180 / M_PI;
+    if (ang < 0) ang += 360;
+    c[i][ang] = {j, 1};
+    ang = std::atan2(pts[i].y - pts[j].y, pts[i].x - pts[j].x) * 180 / M_PI;
+    if (ang < 0) ang += 360;
+    c[j][ang] = {i, 1};
+  };
+  link(0, 1), link(1, 2), link(2, 3), link(3, 0);
+  link(2, 4), link(4, 5), link(5, 6), link(6, 2);
+  std::vector<std::vector<_POINT3D>> outlines;
+  probe.BuildPolygons(c, pts, outlines);
+  ASSERT_GE(outlines.size(), 1u);
+  double sum = 0;
+  for (const auto& o : outlines) sum += std::fabs(CPolyGeom::Get2DPolygonArea(o.data(), o.size()));
+  EXPECT_NEAR(sum, 4.0, 1e-12);  // both unit squares, twice the area each
+  std::set<size_t> visited;
+  PolyGeomProbe::Connections none;
+  EXPECT_EQ(probe.FindPathToStart(none, 0, 1, 0, visited, 0), -1);
+  EXPECT_EQ(probe.FindPathToStart(none, 0, 1, 0, visited, 51), -1);
+}
+
+TEST(PolygonsIntersectChoice, MethodFallBackAndFailureReport) {
+  UseSettings("[TESTING]\nPolygonIntMethod=0\n");
+  IntPolygonsInfo info;
+  int total = 0, relation = 0;
+  auto a = Square(0, 0, 10);
+  // Method 0: the clipping engine answers, so identical squares are recognised (5).
+  P* r = PolygonsIntersect(a.data(), 4, a.data(), 4, &info, &total, &relation);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(relation, 5);
+  std::free(r);
+
+  // Both engines fail on a coordinate that is not a number: the report lists both polygons and
+  // the main window is asked to close.
+  auto bad = Square(1, 1, 2);
+  bad[0].x = NAN;
+  int closes = 0;
+  auto prevClose = qel::SetCloseHook([&] { ++closes; });
+  {
+    qeltest::MessageCapture boxes;
+    SetPolygonWarnMode(0);
+    r = PolygonsIntersect(bad.data(), 4, a.data(), 4, &info, &total, &relation);
+    EXPECT_EQ(r, nullptr);
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].caption, "Polygon Intersection Error!");
+    const std::string& t = boxes.boxes()[0].text;
+    EXPECT_EQ(t.rfind("Polygon intersection algorithm failed for the following input polygons: \n"
+                      " \n Polygon A Coords (in, in): (       nan,   1.000000) ",
+                      0),
+              0u)
+        << t;
+    EXPECT_NE(t.find(" \n Polygon B Coords (in, in): (  0.000000,   0.000000) ( 10.000000,   "
+                     "0.000000) "),
+              std::string::npos)
+        << t;
+    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(GetPolygonWarnMode(), qel::geom::kWarnClose);
+  }
+  // Silent mode: no box and no close request, the result still null, and _Warn says -97.
+  {
+    qeltest::MessageCapture boxes;
+    P* res = reinterpret_cast<P*>(&info);
+    EXPECT_EQ(PolygonsIntersect_Warn(bad.data(), 4, a.data(), 4, &info, &total, &relation, &res,
+                                     qel::geom::kWarnSilent),
+              -97);
+    EXPECT_EQ(res, nullptr);
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_EQ(closes, 1);
+    // Disjoint polygons are no failure.
+    auto far = Square(50, 50, 1);
+    EXPECT_EQ(PolygonsIntersect_Warn(far.data(), 4, a.data(), 4, &info, &total, &relation, &res,
+                                     qel::geom::kWarnSilent),
+              0);
+    EXPECT_EQ(res, nullptr);
+    EXPECT_EQ(relation, 0);
+  }
+  qel::SetCloseHook(prevClose);
+  SetPolygonWarnMode(qel::geom::kWarnClose);
+}
+
+// The method is read once per process, so the other settings are tried in child processes; each
+// child reports through its exit code.
+[[noreturn]] void IdenticalSquaresUnderMethodOne() {
+  UseSettings("[TESTING]\nPolygonIntMethod=1\n");
+  auto a = Square(0, 0, 10);
+  IntPolygonsInfo info;
+  int total = 0, relation = -1;
+  P* r = PolygonsIntersect(a.data(), 4, a.data(), 4, &info, &total, &relation);
+  std::free(r);
+  std::exit(qel::geom::PolygonIntMethod() * 10 + relation);
+}
+
+[[noreturn]] void PoolOverflowUnderMethodOne() {
+  UseSettings("[TESTING]\nPolygonIntMethod=1\n");
+  auto a = Square(0, 0, 10);
+  std::vector<P> many;
+  for (int i = 0; i < 1200; ++i) {
+    double t = -2 * M_PI * i / 1200;
+    many.push_back({5 + 8 * std::cos(t), 5 + 8 * std::sin(t)});
+  }
+  IntPolygonsInfo info;
+  int total = 0, relation = -1;
+  qeltest::MessageCapture boxes;
+  SetPolygonWarnMode(0);  // the fall-back's success must give it back
+  P* r = PolygonsIntersect(many.data(), 1200, a.data(), 4, &info, &total, &relation);
+  bool ok = r && relation == 4 && boxes.boxes().empty() &&  // the square lies inside
+            GetPolygonWarnMode() != qel::geom::kWarnClose;
+  std::free(r);
+  std::exit(ok ? 3 : 4);
+}
+
+[[noreturn]] void MissingKey() {
+  UseSettings("[TESTING]\nOther=1\n");
+  std::exit(qel::geom::PolygonIntMethod() + 20);
+}
+
+TEST(PolygonsIntersectChoiceDeathTest, MethodOneRunsTheVertexLinkingEngineFirst) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  // Identical squares: the vertex-linking engine finds no crossing and no containment (0), where
+  // the clipping engine would say 5.
+  EXPECT_EXIT(IdenticalSquaresUnderMethodOne(), ::testing::ExitedWithCode(10), "");
+  // Too many vertices for the pool: the vertex-linking engine fails and the clipper answers.
+  EXPECT_EXIT(PoolOverflowUnderMethodOne(), ::testing::ExitedWithCode(3), "");
+  // A missing key means method 0.
+  EXPECT_EXIT(MissingKey(), ::testing::ExitedWithCode(20), "");
+}
+
+TEST(PolygonHelpersOnLists, InterceptsLabelPointsAndWindings) {
+  auto sq = Square(0, 0, 10);
+  // A horizontal segment through the square: two intercepts.
+  _LINE2D across{{-5, 4}, {15, 4}};
+  int count = 0;
+  P* x = GetLineInterceptsWithPolygon(&across, sq.data(), 4, &count);
+  ASSERT_NE(x, nullptr);
+  ASSERT_EQ(count, 2);
+  EXPECT_NEAR(x[0].x, 0, 1e-9);
+  EXPECT_NEAR(x[1].x, 10, 1e-9);
+  EXPECT_NEAR(x[1].y, 4, 1e-9);
+  std::free(x);
+  // Through a corner: the two edges meeting there give one point. With a repeated closing point
+  // the answer is the same.
+  _LINE2D diag{{-1, -1}, {5, 5}};
+  x = GetLineInterceptsWithPolygon(&diag, sq.data(), 4, &count);
+  ASSERT_NE(x, nullptr);
+  EXPECT_EQ(count, 1);
+  std::free(x);
+  auto closed = sq;
+  closed.push_back(sq[0]);
+  x = GetLineInterceptsWithPolygon(&diag, closed.data(), 5, &count);
+  ASSERT_NE(x, nullptr);
+  EXPECT_EQ(count, 1);
+  std::free(x);
+  // Along an edge: the overlap's ends.
+  _LINE2D along{{2, 0}, {20, 0}};
+  x = GetLineInterceptsWithPolygon(&along, sq.data(), 4, &count);
+  ASSERT_NE(x, nullptr);
+  ASSERT_EQ(count, 2);
+  EXPECT_NEAR(x[0].x, 2, 1e-9);
+  EXPECT_NEAR(x[1].x, 10, 1e-9);
+  std::free(x);
+  _LINE2D miss{{20, 20}, {30, 30}};
+  EXPECT_EQ(GetLineInterceptsWithPolygon(&miss, sq.data(), 4, &count), nullptr);
+  EXPECT_EQ(count, 0);
+
+  // A U whose centroid line crosses both arms: the left arm's crossing comes first and no later
+  // interval (the right arm, or the base on the lower scan line) is more than twice as long.
+  std::vector<P> u{{0, 0}, {9, 0}, {9, 9}, {5, 9}, {5, 2}, {4, 2}, {4, 9}, {0, 9}};
+  P label = GetLabelPointInPolygon(u, {});
+  EXPECT_NEAR(label.x, 2, 1e-9);
+  EXPECT_NEAR(label.y, 326.0 / 74.0, 1e-9);  // the centroid's y
+  // A much wider right arm wins on the same scan line.
+  std::vector<P> wide{{0, 0}, {20, 0}, {20, 9}, {4, 9}, {4, 3}, {3, 3}, {3, 9}, {0, 9}};
+  label = GetLabelPointInPolygon(wide, {});
+  EXPECT_NEAR(label.x, 12, 1e-9);
+  EXPECT_NEAR(label.y, 774.0 / 174.0, 1e-9);
+  // A hole across the centroid line: the strip beside it comes first, then the full-width scan
+  // line below the hole is more than twice as long and wins.
+  PolygonList holes{Square(3, 3, 4)};
+  label = GetLabelPointInPolygon(Square(0, 0, 10), holes);
+  EXPECT_NEAR(label.x, 5, 1e-9);
+  EXPECT_NEAR(label.y, 2.5, 1e-9);
+  label = GetLabelPointInPolygon({{1, 1}, {2, 2}}, {});
+  EXPECT_EQ(label.x, 0);
+  EXPECT_EQ(label.y, 0);
+
+  // Windings: clockwise polygons are turned round, the others left alone.
+  PolygonList l{Square(0, 0, 1), {{0, 0}, {0, 1}, {1, 1}, {1, 0}}};
+  FixPolyWindings(l);
+  for (const auto& p : l) EXPECT_GT(MeasureArea(p.data(), 4), 0);
+  EXPECT_EQ(l.back()[0].x, 1);   // reversed
+  EXPECT_EQ(l.front()[1].x, 1);  // untouched
+
+  // The plotting hooks accept anything.
+  PlotClear();
+  PlotPolygon(nullptr, 0);
+  Plot2Polygons(sq.data(), 4, nullptr, -1);
+  PlotSetColor(1, 2, 3);
+}
+
+}  // namespace

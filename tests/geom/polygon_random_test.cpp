@@ -1,0 +1,246 @@
+// The three intersection engines against each other on seeded random simple polygons.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "geom/polygon_booleans.h"
+#include "geom/polygon_lib.h"
+#include "polygon_test_util.h"
+#include "test_support.h"
+
+namespace {
+
+using P = _POINT2D;
+
+// A simple polygon around (cx, cy): jittered angles, each within its own slice of the circle
+// (so no gap reaches half a turn and the centre stays inside), with random radii give a
+// star-shaped, generally concave polygon; equal radii a convex one. Counter-clockwise.
+std::vector<P> RandomPolygon(std::mt19937& rng, int n, bool convex, double cx, double cy) {
+  std::uniform_real_distribution<double> jitter(0.0, 0.4), radius(4.0, 20.0);
+  double r0 = radius(rng);
+  std::vector<P> out;
+  for (int i = 0; i < n; ++i) {
+    double a = 2 * M_PI * (i + jitter(rng)) / n;
+    double r = convex ? r0 : radius(rng);
+    out.push_back({cx + r * std::cos(a), cy + r * std::sin(a)});
+  }
+  return out;
+}
+
+double Perimeter(const std::vector<P>& p) {
+  double s = 0;
+  for (size_t i = 0; i < p.size(); ++i) {
+    const P& q = p[(i + 1) % p.size()];
+    s += std::hypot(q.x - p[i].x, q.y - p[i].y);
+  }
+  return s;
+}
+
+double ResultArea(const P* pts, const IntPolygonsInfo& info) {
+  double sum = 0;
+  for (int k = 0; pts && k < info.nPolygons; ++k)
+    sum += std::fabs(MeasureArea(pts + info.iStart[k], info.nPoints[k]));
+  return sum;
+}
+
+// Every result vertex and edge midpoint lies inside or on both inputs (within `tol`).
+bool InsideBoth(const P* pts, const IntPolygonsInfo& info, const std::vector<P>& a,
+                const std::vector<P>& b, double tol) {
+  for (int k = 0; pts && k < info.nPolygons; ++k) {
+    const P* p = pts + info.iStart[k];
+    int n = info.nPoints[k];
+    for (int i = 0; i < n; ++i) {
+      P m{(p[i].x + p[(i + 1) % n].x) / 2, (p[i].y + p[(i + 1) % n].y) / 2};
+      for (const P* q : {&p[i], static_cast<const P*>(&m)}) {
+        int ra = PGPointInPolygon(q, a.data(), static_cast<int>(a.size()), tol);
+        int rb = PGPointInPolygon(q, b.data(), static_cast<int>(b.size()), tol);
+        if ((ra != 1 && ra != 2) || (rb != 1 && rb != 2)) return false;
+      }
+    }
+  }
+  return true;
+}
+
+TEST(PolygonEnginesDifferential, RandomSimplePolygonsAgreeOnArea) {
+  const int saved = GetPolygonWarnMode();
+  SetPolygonWarnMode(qel::geom::kWarnSilent);
+  std::mt19937 rng(20261205);
+  std::uniform_real_distribution<double> offset(-15.0, 15.0);
+  const int sizes[] = {3, 4, 6, 10, 24, 48};
+  int cases = 0, compared = 0, ownFailed = 0, glu = 0;
+  double worstOwn = 0, worstGlu = 0;
+  for (int round = 0; round < 400; ++round) {
+    int nA = sizes[round % 6], nB = sizes[(round / 6) % 6];
+    bool convexA = round % 3 == 0, convexB = round % 5 == 0;
+    auto a = RandomPolygon(rng, nA, convexA, 0, 0);
+    auto b = RandomPolygon(rng, nB, convexB, offset(rng), offset(rng));
+    if (round % 2) std::reverse(b.begin(), b.end());  // both windings on input
+    ++cases;
+    SCOPED_TRACE(::testing::Message() << "round " << round);
+
+    IntPolygonsInfo ci, oi, gi;
+    int ct = 0, cr = 0, cf = 0, ot = 0, orl = 0, gt = 0, gr = 0;
+    bool of = false;
+    P* c = PolygonsIntersectClipper_Error(a.data(), nA, b.data(), nB, &ci, &ct, &cr, &cf);
+    P* o = qel::geom::VertexLinkIntersect(a.data(), nA, b.data(), nB, &oi, &ot, &orl, &of);
+    P* g = PolygonsIntersectGLU(a.data(), nA, b.data(), nB, &gi, &gt, &gr);
+    ASSERT_EQ(cf, 0);
+    double ca = ResultArea(c, ci);
+    // Rounding to the clipper's 1e-4 grid moves each vertex by under 1e-4, so its area can be off
+    // by about that times the perimeters.
+    double perim = Perimeter(a) + Perimeter(b);
+    EXPECT_LE(ca,
+              std::min(std::fabs(MeasureArea(a.data(), nA)), std::fabs(MeasureArea(b.data(), nB))) +
+                  1e-4 * perim);
+    EXPECT_TRUE(InsideBoth(c, ci, a, b, 0.001));
+
+    if (of) {
+      ++ownFailed;
+    } else {
+      ++compared;
+      double d = std::fabs(ResultArea(o, oi) - ca);
+      worstOwn = std::max(worstOwn, d / perim);
+      EXPECT_LE(d, 1e-4 * perim) << "own " << ResultArea(o, oi) << " clipper " << ca;
+      EXPECT_TRUE(InsideBoth(o, oi, a, b, 0.001));
+      // The clipper recognises an input only when it runs the same way as its output
+      // (counter-clockwise), so containment is compared for unreversed inputs.
+      if ((orl == 3 || orl == 4) && round % 2 == 0) {
+        EXPECT_TRUE(cr == orl || cr == 5) << cr << " vs " << orl;
+      }
+    }
+    if (ci.nPolygons < 10 && (g || ca < 1e-3 * perim)) {
+      ++glu;
+      double d = std::fabs(ResultArea(g, gi) - ca);
+      worstGlu = std::max(worstGlu, d / perim);
+      EXPECT_LE(d, 1e-4 * perim) << "glu " << ResultArea(g, gi) << " clipper " << ca;
+      EXPECT_TRUE(InsideBoth(g, gi, a, b, 0.001));
+    }
+    std::free(c);
+    std::free(o);
+    std::free(g);
+  }
+  // The comparison must not be vacuous: most cases are compared.
+  EXPECT_GE(compared, cases * 8 / 10) << "vertex-linking engine failed " << ownFailed << " times";
+  EXPECT_GE(glu, cases * 8 / 10);
+  RecordProperty("worst_own_area_error_per_perimeter", std::to_string(worstOwn));
+  RecordProperty("worst_glu_area_error_per_perimeter", std::to_string(worstGlu));
+  std::printf(
+      "cases %d, vertex-linking compared %d (failed %d), GLU compared %d; worst area "
+      "error per unit perimeter: own %.3g, GLU %.3g\n",
+      cases, compared, ownFailed, glu, worstOwn, worstGlu);
+  SetPolygonWarnMode(saved);
+}
+
+TEST(PolygonEnginesDifferential, ThreadsIntersectAtOnce) {
+  // Each thread has its own pool and mode: two threads running the vertex-linking engine over the
+  // same inputs get the same areas as one thread alone.
+  std::mt19937 rng(7);
+  std::vector<std::vector<P>> as, bs;
+  for (int i = 0; i < 40; ++i) {
+    as.push_back(RandomPolygon(rng, 12, false, 0, 0));
+    bs.push_back(RandomPolygon(rng, 9, i % 2, 3, -2));
+  }
+  auto run = [&](std::vector<double>& areas) {
+    SetPolygonWarnMode(qel::geom::kWarnSilent);
+    for (size_t i = 0; i < as.size(); ++i) {
+      IntPolygonsInfo info;
+      int t = 0, r = 0;
+      bool f = false;
+      P* o = qel::geom::VertexLinkIntersect(as[i].data(), 12, bs[i].data(), 9, &info, &t, &r, &f);
+      areas.push_back(f ? -1.0 : ResultArea(o, info));
+      std::free(o);
+    }
+  };
+  std::vector<double> alone, first, second;
+  run(alone);
+  std::thread t1([&] { run(first); });
+  std::thread t2([&] { run(second); });
+  t1.join();
+  t2.join();
+  EXPECT_EQ(first, alone);
+  EXPECT_EQ(second, alone);
+}
+
+// The result record is consistent with the array: counts and starts add up, at most ten pieces.
+void ExpectWellFormed(const P* pts, const IntPolygonsInfo& info, int total) {
+  ASSERT_GE(info.nPolygons, 0);
+  ASSERT_LE(info.nPolygons, 10);
+  int at = 0;
+  for (int k = 0; k < info.nPolygons; ++k) {
+    EXPECT_EQ(info.iStart[k], at);
+    EXPECT_GE(info.nPoints[k], 1);
+    at += info.nPoints[k];
+  }
+  EXPECT_EQ(total, at);
+  EXPECT_EQ(pts == nullptr, total == 0);
+  for (int i = 0; i < total; ++i) {
+    volatile double x = pts[i].x;  // every point is readable (the sanitizer checks the bounds)
+    (void)x;
+  }
+}
+
+TEST(PolygonEnginesDifferential, HostileInputsGiveWellFormedResults) {
+  polytest::UseSettings("[TESTING]\nPolygonIntMethod=0\n");
+  qeltest::MessageCapture boxes;
+  const int saved = GetPolygonWarnMode();
+  std::mt19937 rng(99);
+  std::uniform_real_distribution<double> coord(-10, 10);
+  std::vector<std::vector<P>> inputs;
+  for (int n : {1, 2, 3, 5, 9, 30}) {  // random points: self-intersecting polygons
+    std::vector<P> p;
+    for (int i = 0; i < n; ++i) p.push_back({coord(rng), coord(rng)});
+    inputs.push_back(p);
+  }
+  inputs.push_back({{0, 0}, {1, 1}, {2, 2}, {3, 3}});                  // all on one line
+  inputs.push_back({{0, 0}, {0, 0}, {5, 0}, {5, 0}, {5, 5}, {5, 5}});  // repeated points
+  inputs.push_back({{1, 1}, {1 + 1e-9, 1}, {1, 1 + 1e-9}});            // far below tolerance
+  inputs.push_back({{0, 0}, {10, 0}, {0, 10}, {10, 10}});              // bow tie
+  inputs.push_back({{-1e13, -1e13}, {1e13, -1e13}, {1e13, 1e13}});     // beyond the clipper's range
+  inputs.push_back({{0, 0}, {INFINITY, 0}, {0, 5}});
+  inputs.push_back({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+  inputs.push_back({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}});  // repeated closing point
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    for (size_t j = 0; j < inputs.size(); ++j) {
+      SCOPED_TRACE(::testing::Message() << "inputs " << i << ", " << j);
+      const auto& a = inputs[i];
+      const auto& b = inputs[j];
+      int nA = static_cast<int>(a.size()), nB = static_cast<int>(b.size());
+      IntPolygonsInfo info;
+      int total = 0, relation = 0, failed = 0;
+      bool own = false;
+      SetPolygonWarnMode(qel::geom::kWarnSilent);
+      P* r = qel::geom::VertexLinkIntersect(a.data(), nA, b.data(), nB, &info, &total, &relation,
+                                            &own);
+      ExpectWellFormed(r, info, total);
+      std::free(r);
+      r = PolygonsIntersectClipper_Error(a.data(), nA, b.data(), nB, &info, &total, &relation,
+                                         &failed);
+      ExpectWellFormed(r, info, total);
+      std::free(r);
+      r = PolygonsIntersectGLU(a.data(), nA, b.data(), nB, &info, &total, &relation);
+      ExpectWellFormed(r, info, total);
+      std::free(r);
+      P* w = nullptr;
+      PolygonsIntersect_Warn(a.data(), nA, b.data(), nB, &info, &total, &relation, &w,
+                             qel::geom::kWarnSilent);
+      ExpectWellFormed(w, info, total);
+      std::free(w);
+      _LINE2D l{b.front(), b.back()};
+      int count = -1;
+      P* x = GetLineInterceptsWithPolygon(&l, a.data(), nA, &count);
+      EXPECT_EQ(x == nullptr, count == 0);
+      std::free(x);
+      GetLabelPointInPolygon(a, {b});
+    }
+  }
+  EXPECT_TRUE(boxes.boxes().empty()) << boxes.boxes().front().text;  // silent throughout
+  SetPolygonWarnMode(saved);
+}
+
+}  // namespace
