@@ -124,9 +124,8 @@ bool ReplaceFileAtomically(const std::string& path, const void* data, std::size_
     return false;
   }
   // Make the rename itself durable.
-  std::string dir = target.substr(0, target.find_last_of('/') == std::string::npos
-                                         ? 0
-                                         : target.find_last_of('/'));
+  std::string dir = target.substr(
+      0, target.find_last_of('/') == std::string::npos ? 0 : target.find_last_of('/'));
   int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     ::fsync(dfd);
@@ -138,6 +137,20 @@ bool ReplaceFileAtomically(const std::string& path, const void* data, std::size_
 bool IsDirectory(const std::string& path) {
   struct stat st {};
   return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool CreateDirectories(const std::string& path) {
+  std::string p = NativePath(path);
+  if (p.empty()) return false;
+  // Walk the path from the root, creating each missing component; a component that appears
+  // meanwhile (another process) is fine.
+  for (std::size_t pos = p.find('/', 1);; pos = p.find('/', pos + 1)) {
+    std::string part = p.substr(0, pos);
+    if (!part.empty() && part.back() != '/' && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
+      return false;
+    if (pos == std::string::npos) break;
+  }
+  return IsDirectory(p);
 }
 
 }  // namespace qel

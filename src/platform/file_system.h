@@ -38,6 +38,9 @@ bool ReplaceFileAtomically(const std::string& path, const void* data, std::size_
 // True when `path` names an existing folder.
 bool IsDirectory(const std::string& path);
 
+// Creates `path` and every missing parent folder. True when the folder exists afterwards.
+bool CreateDirectories(const std::string& path);
+
 }  // namespace qel
 
 BOOL DeleteFileA(const char* path);

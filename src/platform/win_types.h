@@ -97,3 +97,23 @@ constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
 constexpr UINT WM_CLOSE = 0x0010;
+
+// A font description as records store it: 60 bytes, face name in single-byte characters.
+constexpr int LF_FACESIZE = 32;
+struct LOGFONTA {
+  LONG lfHeight;
+  LONG lfWidth;
+  LONG lfEscapement;
+  LONG lfOrientation;
+  LONG lfWeight;
+  BYTE lfItalic;
+  BYTE lfUnderline;
+  BYTE lfStrikeOut;
+  BYTE lfCharSet;
+  BYTE lfOutPrecision;
+  BYTE lfClipPrecision;
+  BYTE lfQuality;
+  BYTE lfPitchAndFamily;
+  char lfFaceName[LF_FACESIZE];
+};
+static_assert(sizeof(LOGFONTA) == 60);

@@ -1,0 +1,101 @@
+// A new model's defaults (CQelMDF::FileNewInit) from a settings file that holds every key the
+// groups read, beside the floor: one bare parse of the same file. Both start from a cold profile
+// cache, so FileNewInit pays one parse plus its ~800 lookups.
+//
+// Reported: time per call of each, and the ratio FileNewInit / bare parse (goal: within 3x).
+#include <benchmark/benchmark.h>
+
+#include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "mdf/cqelmdf.h"
+#include "mdf/settings.h"
+#include "platform/paths.h"
+#include "platform/profile.h"
+
+namespace {
+
+std::map<std::string, std::map<std::string, std::string>>* g_keys = nullptr;
+
+std::string Record(const char* section, const char* key, const char* def) {
+  // A non-default value where the default is a number keeps every conversion path busy.
+  std::string v = def;
+  if (!v.empty() && (std::isdigit(static_cast<unsigned char>(v[0])) || v[0] == '-')) v = "7";
+  (*g_keys)[section].emplace(key, v);
+  return def;
+}
+
+struct Fixture {
+  std::filesystem::path dir;
+  std::string file;
+  double fileBytes = 0;
+  Fixture() {
+    dir = std::filesystem::temp_directory_path() /
+          ("qeldb_bench_defaults_" +
+           std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::filesystem::create_directories(dir);
+    file = (dir / "quvol.ini").string();
+    // Every key the groups ask for, in an English and a metric model.
+    std::map<std::string, std::map<std::string, std::string>> keys;
+    g_keys = &keys;
+    CQelMDF::SetProfileReader(&Record);
+    for (int units : {0, 1}) {
+      SMDF m{};
+      CQelMDF(units, &m).FileNewInit(units, "bench");
+    }
+    CQelMDF::SetProfileReader(nullptr);
+    g_keys = nullptr;
+    std::ofstream out(file, std::ios::binary);
+    for (const auto& [section, entries] : keys) {
+      out << "[" << section << "]\r\n";
+      for (const auto& [key, value] : entries) out << key << "=" << value << "\r\n";
+    }
+    out.close();
+    fileBytes = static_cast<double>(std::filesystem::file_size(file));
+    // An old time stamp: the cache then trusts (size, mtime) without re-reading the content.
+    std::filesystem::last_write_time(
+        file, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    setenv("DEVINI", (dir.string() + "/").c_str(), 1);
+    qel::ResetSettingsState();
+  }
+  ~Fixture() { std::filesystem::remove_all(dir); }
+};
+
+Fixture& Fix() {
+  static Fixture f;
+  return f;
+}
+
+void BM_BareParse(benchmark::State& state) {
+  const std::string& file = Fix().file;
+  char buf[64];
+  for (auto _ : state) {
+    qel::ClearProfileCache();
+    GetPrivateProfileStringA("MiscDefaults", "BeamFy", "", buf, sizeof buf, file.c_str());
+    benchmark::DoNotOptimize(buf);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Fix().fileBytes));
+}
+BENCHMARK(BM_BareParse)->Unit(benchmark::kMicrosecond);
+
+void BM_FileNewInit(benchmark::State& state) {
+  Fix();
+  const int units = static_cast<int>(state.range(0));
+  SMDF m{};
+  CQelMDF mdf(units, &m);
+  for (auto _ : state) {
+    qel::ClearProfileCache();
+    mdf.FileNewInit(units, "bench");
+    benchmark::DoNotOptimize(m);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Fix().fileBytes));
+}
+BENCHMARK(BM_FileNewInit)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,48 @@
+#include "mdf/archive_map.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+std::string_view NameView(const char* name) {
+  return name ? std::string_view(name) : std::string_view();
+}
+
+}  // namespace
+
+void MapDataItem(ArchiverDataMap& map, const char* name, const void* source, std::size_t size,
+                 std::size_t /*arraySize*/) {
+  auto item = std::make_shared<ArchiverDataItem>();
+  item->m_data.SetSize(static_cast<int>(size));
+  if (size != 0 && source != nullptr) std::memcpy(item->m_data.GetData(), source, size);
+  map.insert_or_assign(std::string(NameView(name)), std::move(item));
+}
+
+void UnMapDataItem(const ArchiverDataMap& map, const char* name, void* destination,
+                   std::size_t size) {
+  const ArchiverDataItem* item = qel::FindDataItem(map, name);
+  if (item == nullptr || item->m_bLeaf == 0 || destination == nullptr) return;
+  std::size_t stored = static_cast<std::size_t>(item->m_data.GetSize());
+  std::size_t n = size < stored ? size : stored;
+  if (n != 0) std::memcpy(destination, item->m_data.GetData(), n);
+}
+
+void ClearDataMap(ArchiverDataMap& map) { map.clear(); }
+
+namespace qel {
+
+ArchiverDataMap& MapStructItem(ArchiverDataMap& map, const char* name) {
+  auto item = std::make_shared<ArchiverDataItem>();
+  item->m_bLeaf = 0;
+  ArchiverDataMap& children = item->m_mapChildren;
+  map.insert_or_assign(std::string(NameView(name)), std::move(item));
+  return children;
+}
+
+const ArchiverDataItem* FindDataItem(const ArchiverDataMap& map, const char* name) {
+  auto it = map.find(NameView(name));
+  return it == map.end() ? nullptr : it->second.get();
+}
+
+}  // namespace qel

@@ -1,0 +1,689 @@
+// The default groups of a new model: the one reader that walks the settings catalogue, and the
+// groups whose keys need more than a catalogue row (codes, pen colours, drawing-import names,
+// camber and stud tables, material table, combinations, table time stamps, hanger groups).
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <type_traits>
+#include <utility>
+
+#include "mdf/cqelmdf.h"
+#include "mdf/settings.h"
+#include "platform/file_system.h"
+#include "platform/messages.h"
+#include "platform/resources.h"
+
+namespace {
+
+enum Group {
+  kMisc,
+  kCodes,
+  kFrame,
+  kDeflection,
+  kStuds,
+  kCanada,
+  kBritish,
+  kCastBeams,
+  kFoundation,
+  kReportStyles,
+  kJointCheck,
+  kSpecialProv,
+  kTransvReinf,
+  kUKVibration,
+  kConcBeam,
+  kConcCol,
+  kConcAnalysis,
+  kConcCommon,
+  kConcBeam81,
+  kConcCol81,
+  kV82,
+  kV90,
+  kV100,
+  kV111,
+  kV113,
+  kV121,
+  kV130,
+  kV131,
+  kV142,
+  kV143,
+  kV144,
+  kV145,
+  kV146,
+  kV147,
+  kV150x,
+  kSecondOrder,
+  kRBS,
+  kWebPen,
+  kGroupCount
+};
+
+enum Kind { kFlag, kInt, kNumber, kText, kChoice, kUnstored };
+enum Conversion { kNone, kLength, kStress, kDensity, kSlot4, kSlot9 };
+
+struct Setting {
+  int group;
+  UINT section;  // string-table number; 0 is the literal section "SpecialProv"
+  UINT key;
+  std::uint32_t offset, size;
+  Kind kind;
+  Conversion conv;
+  const char* def;
+  const char* metricDef;
+};
+
+template <typename T>
+constexpr bool KindFits(Kind kind) {
+  using U = std::remove_cvref_t<T>;
+  switch (kind) {
+    case kFlag:
+    case kInt:
+    case kChoice:
+      return std::is_integral_v<U> && (sizeof(U) == 4 || sizeof(U) == 1);
+    case kNumber:
+      return std::is_floating_point_v<U>;
+    case kText:
+      return std::is_array_v<U> && std::is_same_v<std::remove_extent_t<U>, char>;
+    case kUnstored:
+      return false;
+  }
+  return false;
+}
+
+#define QEL_FIELD_TYPE(field) decltype(std::declval<SMDF&>().field)
+#define QEL_SETTING(group, section, key, field, kind, conv, def, mdef) \
+  static_assert(KindFits<QEL_FIELD_TYPE(field)>(kind), "key " #key ": kind does not fit " #field);
+#define QEL_SETTING_UNSTORED(...)
+#include "mdf/settings_catalogue.def"
+#undef QEL_SETTING
+#undef QEL_SETTING_UNSTORED
+
+#define QEL_SETTING(group, section, key, field, kind, conv, def, mdef) \
+  Setting{group,                                                       \
+          section,                                                     \
+          key,                                                         \
+          static_cast<std::uint32_t>(offsetof(SMDF, field)),           \
+          static_cast<std::uint32_t>(sizeof(QEL_FIELD_TYPE(field))),   \
+          kind,                                                        \
+          conv,                                                        \
+          def,                                                         \
+          mdef},
+#define QEL_SETTING_UNSTORED(group, section, key, conv, def, mdef) \
+  Setting{group, section, key, 0, 0, kUnstored, conv, def, mdef},
+constexpr Setting kCatalogue[] = {
+#include "mdf/settings_catalogue.def"
+};
+#undef QEL_SETTING
+#undef QEL_SETTING_UNSTORED
+#undef QEL_FIELD_TYPE
+
+// First row of each group; rows of one group are contiguous in the catalogue.
+struct GroupRange {
+  int begin = 0, end = 0;
+};
+const GroupRange& RangeOf(int group) {
+  static const auto ranges = [] {
+    std::array<GroupRange, kGroupCount> r{};
+    constexpr int n = static_cast<int>(std::size(kCatalogue));
+    for (int i = 0; i < n;) {
+      int j = i;
+      while (j < n && kCatalogue[j].group == kCatalogue[i].group) ++j;
+      r[kCatalogue[i].group] = {i, j};
+      i = j;
+    }
+    return r;
+  }();
+  return ranges[group];
+}
+
+// Texts matched by the keys read as a choice; the index of the match is stored, 0 when none.
+struct ChoiceList {
+  UINT key;
+  const char* texts[6];
+};
+constexpr ChoiceList kChoices[] = {
+    {26377, {"GRAVITY", "LATERAL"}},
+    {26378, {"NONCOMPOSITE", "COMPOSITE"}},
+    {26381, {"STEEL", "STEELJOIST", "C-Beam", "CONCRETE", "Other", "Westok Cellular Beam"}},
+    {26942, {"web", "seated", "end plate"}},
+    {26943, {"web", "seated", "end plate"}},
+    {26944, {"web", "seated", "end plate"}},
+};
+
+bool EqualNoCase(const char* a, const char* b) {
+  for (; *a && *b; ++a, ++b) {
+    if (std::tolower(static_cast<unsigned char>(*a)) !=
+        std::tolower(static_cast<unsigned char>(*b)))
+      return false;
+  }
+  return *a == *b;
+}
+
+int ChoiceIndex(UINT key, const std::string& text) {
+  for (const ChoiceList& c : kChoices) {
+    if (c.key != key) continue;
+    for (int i = 0; i < 6 && c.texts[i]; ++i) {
+      if (EqualNoCase(c.texts[i], text.c_str())) return i;
+    }
+  }
+  return 0;
+}
+
+// The settings file, through the model defaults' own readers (10240-byte strings).
+std::string DefaultReader(const char* section, const char* key, const char* def) {
+  return std::string(static_cast<const char*>(qel::DefaultsGetProfileString(section, key, def)));
+}
+QelMdfProfileReader g_reader = &DefaultReader;
+
+std::string Read(const char* section, const char* key, const char* def) {
+  return g_reader(section, key, def ? def : "");
+}
+
+std::string SectionText(UINT id) {
+  if (id == 0) return "SpecialProv";
+  const char* s = qel::FindResString(id);
+  return s ? s : "";
+}
+
+bool IsTrue(const std::string& s) { return EqualNoCase(s.c_str(), "TRUE"); }
+
+// The profile integer reading: leading blanks, an optional sign, decimal digits; else 0.
+std::int32_t ToInt(const std::string& s) {
+  const char* p = s.c_str();
+  while (*p == ' ' || *p == '\t') ++p;
+  bool neg = false;
+  if (*p == '-' || *p == '+') neg = (*p++ == '-');
+  std::int64_t v = 0;
+  while (*p >= '0' && *p <= '9') {
+    v = v * 10 + (*p++ - '0');
+    if (v > 0xFFFFFFFFll) v = 0xFFFFFFFFll;  // clamp, then wrap like an unsigned read
+  }
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(neg ? -v : v));
+}
+
+double ToDouble(const std::string& s) {
+  char* end = nullptr;
+  const double v = std::strtod(s.c_str(), &end);
+  return (end == s.c_str() || !std::isfinite(v)) ? 0.0 : v;
+}
+
+void CopyText(char* field, std::size_t size, const char* text) {
+  if (size == 0) return;
+  std::size_t n = std::strlen(text);
+  if (n > size - 1) n = size - 1;
+  std::memcpy(field, text, n);
+  std::memset(field + n, 0, size - n);
+}
+
+void StoreInt(SMDF* m, std::uint32_t offset, std::uint32_t size, std::int32_t v) {
+  unsigned char* p = reinterpret_cast<unsigned char*>(m) + offset;
+  if (size == 4) {
+    std::memcpy(p, &v, 4);
+  } else if (size == 1) {
+    *p = static_cast<unsigned char>(v);
+  }
+}
+
+void StoreNumber(SMDF* m, std::uint32_t offset, std::uint32_t size, double v) {
+  unsigned char* p = reinterpret_cast<unsigned char*>(m) + offset;
+  if (size == 4) {
+    const float f = static_cast<float>(v);
+    std::memcpy(p, &f, 4);
+  } else if (size == 8) {
+    std::memcpy(p, &v, 8);
+  }
+}
+
+// Divisor of a value that is metric whatever the model's system (the metric column of the units).
+float MetricDivisor(Conversion conv) {
+  switch (conv) {
+    case kLength:
+      return CQelMDF::m_aUnits_[1][CQelMDF::kLength].factor;
+    case kStress:
+      return CQelMDF::m_fAltUnits4_;
+    case kDensity:
+      return CQelMDF::m_fAltUnits3_;
+    case kSlot4:
+      return CQelMDF::m_aUnits_[1][CQelMDF::kAreaLoad].factor;
+    case kSlot9:
+      return CQelMDF::m_aUnits_[1][CQelMDF::kWeightPerLength].factor;
+    default:
+      return 1.0f;
+  }
+}
+
+std::string Format(const char* fmt, double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, fmt, v);
+  return buf;
+}
+
+}  // namespace
+
+void CQelMDF::SetProfileReader(QelMdfProfileReader reader) {
+  g_reader = reader ? reader : &DefaultReader;
+}
+
+QelMdfProfileReader CQelMDF::GetProfileReader() { return g_reader; }
+
+std::string CQelMDF::KeyText_(UINT key, bool dimensional) const {
+  const char* s = qel::FindResString(key);
+  std::string k = s ? s : "";
+  if (dimensional && Metric_()) k += "Metric";
+  return k;
+}
+
+float CQelMDF::Divisor_(int conversion) const {
+  if (!Metric_()) return 1.0f;
+  float f = 1.0f;
+  switch (conversion) {
+    case Conversion::kLength:
+      f = m_afUnit[kLength];
+      break;
+    case Conversion::kStress:
+      f = m_fAltUnits4_;
+      break;
+    case Conversion::kDensity:
+      f = m_fAltUnits3_;
+      break;
+    case Conversion::kSlot4:
+      f = m_afUnit[kAreaLoad];
+      break;
+    case Conversion::kSlot9:
+      f = m_afUnit[kWeightPerLength];
+      break;
+    default:
+      break;
+  }
+  return f != 0.0f ? f : 1.0f;
+}
+
+void CQelMDF::ReadGroup_(int group) {
+  const GroupRange& r = RangeOf(group);
+  for (int i = r.begin; i < r.end; ++i) {
+    const Setting& s = kCatalogue[i];
+    const bool dim = s.conv != kNone;
+    const std::string section = SectionText(s.section);
+    std::string key = KeyText_(s.key, false);
+    // A key whose own name ends in "Metric" always holds a metric value and gets no suffix.
+    const bool metricKey = dim && key.size() > 6 && key.compare(key.size() - 6, 6, "Metric") == 0;
+    if (dim && !metricKey && Metric_()) key += "Metric";
+    const bool metricValue = dim && (metricKey || Metric_());
+    const std::string text = Read(section.c_str(), key.c_str(), metricValue ? s.metricDef : s.def);
+    const float divisor = metricKey ? MetricDivisor(s.conv) : Divisor_(s.conv);
+    switch (s.kind) {
+      case kFlag:
+        StoreInt(m_pMdf, s.offset, s.size, IsTrue(text) ? 1 : 0);
+        break;
+      case kInt:
+        StoreInt(m_pMdf, s.offset, s.size, ToInt(text));
+        break;
+      case kChoice:
+        StoreInt(m_pMdf, s.offset, s.size, ChoiceIndex(s.key, text));
+        break;
+      case kNumber:
+        StoreNumber(m_pMdf, s.offset, s.size, ToDouble(text) / divisor);
+        break;
+      case kText:
+        CopyText(reinterpret_cast<char*>(m_pMdf) + s.offset, s.size, text.c_str());
+        break;
+      case kUnstored:
+        break;
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Groups in the order a new model runs them.
+
+namespace {
+constexpr UINT kSecMisc = 26230;
+constexpr UINT kSecCodes = 26231;
+constexpr UINT kSecPens = 26232;
+constexpr UINT kSecDxf = 26233;
+constexpr UINT kSecDeflection = 26235;
+constexpr UINT kSecStuds = 26236;
+constexpr UINT kSecCanada = 26241;
+constexpr UINT kSecEuroRedFy = 26231;  // the Fy reductions sit with the code choices
+}  // namespace
+
+void CQelMDF::SetMiscDefaultsFromProfiler_() {
+  ReadGroup_(kMisc);
+  const std::string section = SectionText(kSecMisc);
+  const bool metric = Metric_();
+  for (int i = 0; i < 40; ++i) {
+    const MiscMemberEntry& e = m_aMiscMember_[i];
+    const std::string key = std::string(e.key) + (metric ? "Metric" : "");
+    const std::string def = Format("%1.3f", metric ? e.metric : e.base);
+    float divisor = 1.0f;
+    if (metric) {
+      divisor = m_anMiscConvert_[i] == kConvStress    ? m_fAltUnits4_
+                : m_anMiscConvert_[i] == kConvDensity ? m_fAltUnits3_
+                                                      : m_afUnit[kLength];
+    }
+    StoreNumber(m_pMdf, e.offset, e.size,
+                ToDouble(Read(section.c_str(), key.c_str(), def.c_str())) / divisor);
+  }
+  const std::string codes = SectionText(kSecEuroRedFy);
+  for (int i = 0; i < 3; ++i) {
+    m_pMdf->EuroRedFy[i] = static_cast<float>(ToDouble(Read(codes.c_str(), m_auEuroRedFy[i], "0")));
+  }
+  SetMDFTableTimeStamps();
+}
+
+void CQelMDF::SetMDFTableTimeStamps() {
+  const std::string folder = Read("Directories", "tables", "");
+  struct Table {
+    const char* name;
+    const char* ext;
+    std::int32_t* out;
+  };
+  SMDF& m = *m_pMdf;
+  const Table tables[] = {{m.MasterSteelTableName, ".tab", &m.lMasterTblLastMod},
+                          {m.ColTableName, ".col", &m.lStlColTblLastMod},
+                          {m.DefSteelTableName, ".bms", &m.lDefStlBeamTblLastMod},
+                          {m.AltSteelTableName, ".bms", &m.lAltStlBeamTblLastMod},
+                          {m.charRebarTableName, ".ren", &m.lReinTableLastMod}};
+  for (const Table& t : tables) {
+    // The name fields are terminated by construction (CopyText) or zero from the reset.
+    const std::string path = folder + "\\" + t.name + t.ext;
+    qel::FileIdentity id;
+    if (qel::StatFile(path, id)) {
+      const std::int64_t seconds = id.mtimeNs / 1000000000;
+      *t.out = static_cast<std::int32_t>(static_cast<std::uint32_t>(seconds));
+    } else {
+      *t.out = static_cast<std::int32_t>(0xFFFFFFFFu);
+    }
+  }
+}
+
+void CQelMDF::SetBuildingCode_(const char* label) {
+  SMDF& m = *m_pMdf;
+  char letter = 'I';
+  int llr = 2;
+  bool known = false;
+  for (const BuildingCodeEntry& e : m_aBuildingCode_) {
+    if (std::strcmp(e.label, label) == 0) {
+      letter = e.letter;
+      llr = e.llr;
+      known = true;
+      break;
+    }
+  }
+  m.CodeSelection = static_cast<std::uint8_t>(letter);
+  m.LLRMethod = llr;
+  m.IBCLLRMethod = (known && letter == 'I' && llr != 1) ? 1 : 0;
+  if (letter == 'C') {
+    m.DiaphEccen = 10;
+    m.dDiaphEccenX = 10.0;
+    m.dDiaphEccenY = 10.0;
+  }
+}
+
+char CQelMDF::SetSteelCode_(const char* label) {
+  for (const SteelCodeEntry& e : m_aSteelCode_) {
+    if (std::strcmp(e.label, label) == 0) return e.letter;
+  }
+  return m_aSteelCode_[0].letter;
+}
+
+char CQelMDF::SetCastCode_(const char* label) {
+  for (int i = 0; i < kCastCodeCount; ++i) {
+    if (std::strcmp(m_aSteelCode_[i].label, label) == 0) return m_aSteelCode_[i].letter;
+  }
+  return m_aSteelCode_[0].letter;
+}
+
+void CQelMDF::SetCodesFromProfiler_() {
+  const std::string section = SectionText(kSecCodes);
+  const char* sec = section.c_str();
+  const CString building = qel::LoadResString(27105);  // "IBCGen"
+  const CString steel = qel::LoadResString(28633);     // "AISC360-16 LRFD"
+  SetBuildingCode_(Read(sec, KeyText_(26258, false).c_str(), building).c_str());
+  m_pMdf->BeamAISCSelection = static_cast<std::uint8_t>(
+      SetSteelCode_(Read(sec, KeyText_(26259, false).c_str(), steel).c_str()));
+  m_pMdf->ColAISCSelection = static_cast<std::uint8_t>(
+      SetSteelCode_(Read(sec, KeyText_(26263, false).c_str(), steel).c_str()));
+  m_pMdf->PlateAISCSelection = static_cast<std::uint8_t>(
+      SetSteelCode_(Read(sec, KeyText_(26264, false).c_str(), steel).c_str()));
+  ReadGroup_(kCodes);
+}
+
+COLORREF CQelMDF::GetPenColor_(int index) const {
+  const COLORREF d = m_acrPen_[index];
+  char def[40];
+  std::snprintf(def, sizeof def, "%d,%d,%d", GetRValue(d), GetGValue(d), GetBValue(d));
+  const std::string section = SectionText(kSecPens);
+  const std::string text = Read(section.c_str(), m_auPenEntry_[index], def);
+  unsigned rgb[3] = {0, 0, 0};
+  const char* p = text.c_str();
+  for (int i = 0; i < 3; ++i) {
+    const long v = std::strtol(p, nullptr, 10);
+    rgb[i] = static_cast<unsigned>(((v % 256) + 256) % 256);
+    const char* comma = std::strchr(p, ',');
+    if (!comma) break;
+    p = comma + 1;
+  }
+  return RGB(rgb[0], rgb[1], rgb[2]);
+}
+
+void CQelMDF::SetPenColorsFromProfiler_() {
+  for (int i = 0; i < 49; ++i) m_pMdf->ColorRef[i] = GetPenColor_(i);
+}
+
+void CQelMDF::SetDXFDefaultsFromProfiler_() {
+  const std::string section = SectionText(kSecDxf);
+  for (const DxfEntry& e : m_aDXFDef_) {
+    const std::string text = Read(section.c_str(), e.key, e.def);
+    CopyText(reinterpret_cast<char*>(m_pMdf) + e.offset, e.size, text.c_str());
+  }
+}
+
+void CQelMDF::SetFrameDefaultsFromProfiler_() { ReadGroup_(kFrame); }
+
+void CQelMDF::SetDeflectionCriteriaFromProfiler_() {
+  const std::string section = SectionText(kSecDeflection);
+  const bool metric = Metric_();
+  for (int i = 0; i < 16; ++i) {
+    const CamberEntry& e = m_afCamber_[i];
+    // The no-camber weight limits are weights per length; everything else is a length.
+    const bool weight = (i >= 8 && i <= 11);
+    const std::string key = KeyText_(e.key, true);
+    const std::string def = Format("%1.2f", metric ? e.metric : e.base);
+    const float divisor = Divisor_(weight ? Conversion::kSlot9 : Conversion::kLength);
+    StoreNumber(m_pMdf, e.offset, 4,
+                ToDouble(Read(section.c_str(), key.c_str(), def.c_str())) / divisor);
+  }
+  ReadGroup_(kDeflection);
+}
+
+void CQelMDF::SetStudsFromProfiler_() {
+  const std::string section = SectionText(kSecStuds);
+  const int row = Metric_() ? 1 : 0;
+  struct StudKey {
+    UINT key;
+    float* field;
+    int column;
+  };
+  const StudKey keys[] = {{26369, &m_pMdf->MaxSpacing, 0},
+                          {26371, &m_pMdf->MinBFTop3, 2},
+                          {26370, &m_pMdf->MinBFTop2, 1}};
+  for (const StudKey& k : keys) {
+    const std::string def = Format("%1.1f", m_afStudDef_[row][k.column]);
+    const std::string key = KeyText_(k.key, true);
+    *k.field = static_cast<float>(ToDouble(Read(section.c_str(), key.c_str(), def.c_str())) /
+                                  Divisor_(Conversion::kLength));
+  }
+  ReadGroup_(kStuds);
+}
+
+void CQelMDF::SetCanadaFromProfiler_() {
+  ReadGroup_(kCanada);
+  const std::string section = SectionText(kSecCanada);
+  CanMaterialSelection& c = m_pMdf->CanMaterial;
+  auto read = [&](const char* const* keys, int n, std::int32_t* out) {
+    for (int i = 0; i < n; ++i) out[i] = ToInt(Read(section.c_str(), keys[i], "0"));
+  };
+  read(m_auRolledW_, 3, c.anRolledW);
+  read(m_auWWF_, 3, c.anWWF);
+  read(m_auHSSRect_, 3, c.anHSSRect);
+  read(m_auHSSRound_, 2, c.anHSSRound);
+  read(m_auChannel_, 3, c.nChannel);
+  read(m_auDoubleAngle_, 2, c.nDoubleAngle);
+  read(m_auTee_, 2, c.nTee);
+  read(m_auRodBar_, 2, c.nRodBar);
+}
+
+void CQelMDF::SetBritishFromProfiler_() { ReadGroup_(kBritish); }
+
+void CQelMDF::SetSmartbeamDefaultsFromProfiler() {
+  const std::string section = SectionText(kSecMisc);
+  const CString def = qel::LoadResString(27401);  // "AISC360-10 LRFD"
+  m_pMdf->CastAISCSelection = static_cast<std::uint8_t>(
+      SetCastCode_(Read(section.c_str(), KeyText_(26947, false).c_str(), def).c_str()));
+  ReadGroup_(kCastBeams);
+}
+
+void CQelMDF::SetFoundationDefaultsFromProfiler_() { ReadGroup_(kFoundation); }
+void CQelMDF::SetReportGenDefaultsFromProfiler_() { ReadGroup_(kReportStyles); }
+void CQelMDF::SetJointCheckCriteriaFromProfiler_() { ReadGroup_(kJointCheck); }
+void CQelMDF::SetSpecialProvCriteriaFromProfiler_() { ReadGroup_(kSpecialProv); }
+void CQelMDF::SetTransvReinfCriteriaFromProfiler() { ReadGroup_(kTransvReinf); }
+void CQelMDF::SetUKVibrationCriteriaFromProfiler() { ReadGroup_(kUKVibration); }
+
+void CQelMDF::SetComboCriteriaFromProfiler() {
+  SMDF& m = *m_pMdf;
+  for (ComboParams* c : {&m.cmbprmConcrete, &m.cmbprmSoil, &m.cmbprmQELConcrete}) {
+    for (int i = 0; i < 10; ++i) {
+      c->fValues[i] = -1.0f;
+      c->bCheckBoxArray[i] = 0;
+    }
+    c->nComboBoxIndex = -1;
+    c->bLCaseSpcSetting = 0;
+    c->fLCaseSpc1 = -1.0f;
+    c->fLCaseSpc2 = -1.0f;
+  }
+  ComboParams& s = m.cmbprmSteelStand;
+  const int sdc = m.iSDCSettings;
+  for (int i = 0; i < 10; ++i) s.bCheckBoxArray[i] = 0;
+  if (sdc < 12) {
+    s.fValues[0] = -1.0f;
+    s.fValues[1] = -1.0f;
+  } else if (sdc == 12) {
+    s.fValues[0] = m.BSSeisLoadFactor;
+    s.fValues[1] = m.BSImpLoadFactor;
+  } else if (sdc == 13) {
+    s.fValues[0] = m.EuroCodeFactor[0];
+    s.fValues[1] = m.EuroCodeFactor[1];
+  }
+  const bool euro = (sdc == 13);
+  s.fValues[2] = euro ? m.EuroCodeFactor[2] : -1.0f;
+  s.fValues[3] = euro ? m.EuroCodeFactor[3] : -1.0f;
+  s.fValues[4] = euro ? m.EuroCodeFactor[4] : -1.0f;
+  s.fValues[5] = euro ? m.EuroCodeFactor[10] : -1.0f;
+  s.fValues[6] = euro ? m.EuroCodeFactor[11] : -1.0f;
+  s.fValues[7] = s.fValues[8] = s.fValues[9] = -1.0f;
+  s.nComboBoxIndex = m.SteelDesignParam2;
+  s.bLCaseSpcSetting = m.bUseCalcRho != 0 ? 1 : 0;
+  s.fLCaseSpc1 = m.SteelDesignParam3;
+  s.fLCaseSpc2 = m.fRhoY;
+  m.cmbprmSteelSpecial.fValues[0] = m.fOmega;
+}
+
+// No key of its own: the combination building codes that no group read start as "- None -".
+void CQelMDF::SetComboCodeFromProfiler() {
+  SMDF& m = *m_pMdf;
+  for (auto* f : {&m.cSteelStndBldCode, &m.cSteelSpclBldCode, &m.cQELConcBldgCode}) {
+    if ((*f)[0] == '\0') CopyText(*f, sizeof *f, "- None -");
+  }
+}
+
+void CQelMDF::SetConcBeamCriteriaFromProfiler() { ReadGroup_(kConcBeam); }
+void CQelMDF::SetConColCriteriaFromProfiler() { ReadGroup_(kConcCol); }
+void CQelMDF::SetConAnalysisCriteriaFromProfiler() { ReadGroup_(kConcAnalysis); }
+void CQelMDF::SetConcCommonCriteriaFromProfiler() { ReadGroup_(kConcCommon); }
+void CQelMDF::SetConcBeam81CriteriaFromProfiler() { ReadGroup_(kConcBeam81); }
+void CQelMDF::SetConcCol81CriteriaFromProfiler() { ReadGroup_(kConcCol81); }
+
+void CQelMDF::Set81DefaultsFromProfiler() {
+  SetConcCommonCriteriaFromProfiler();
+  SetConcBeam81CriteriaFromProfiler();
+  SetConcCol81CriteriaFromProfiler();
+}
+void CQelMDF::Set82DefaultsFromProfiler() { ReadGroup_(kV82); }
+void CQelMDF::Set90DefaultsFromProfiler() { ReadGroup_(kV90); }
+void CQelMDF::Set100DefaultsFromProfiler() { ReadGroup_(kV100); }
+void CQelMDF::Set110DefaultsFromProfiler() { m_pMdf->lCANCSAImpCategory = 1; }
+void CQelMDF::Set111DefaultsFromProfiler() { ReadGroup_(kV111); }
+void CQelMDF::Set113DefaultsFromProfiler() { ReadGroup_(kV113); }
+void CQelMDF::Set121DefaultsFromProfiler() { ReadGroup_(kV121); }
+void CQelMDF::Set130DefaultsFromProfiler() { ReadGroup_(kV130); }
+void CQelMDF::Set131DefaultsFromProfiler() { ReadGroup_(kV131); }
+void CQelMDF::Set142DefaultsFromProfiler() { ReadGroup_(kV142); }
+void CQelMDF::Set143DefaultsFromProfiler() { ReadGroup_(kV143); }
+
+void CQelMDF::Set144DefaultsFromProfiler() {
+  ReadGroup_(kV144);
+  // Each hanger trial group keeps the section names of its families as one comma-separated
+  // list. Families without a third group (channels) are read for the groups they have.
+  static constexpr struct {
+    const UINT keys[3];
+  } kFamilies[] = {{{28469, 28470, 28471}}, {{28472, 28473, 28474}}, {{28475, 28476, 28477}},
+                   {{28478, 0, 0}},         {{28481, 28482, 28483}}, {{28484, 28485, 28486}},
+                   {{28487, 28488, 28489}}, {{28490, 28491, 28492}}, {{28493, 28494, 28495}}};
+  const std::string section = SectionText(kSecMisc);
+  for (int g = 0; g < 3; ++g) {
+    std::string names;
+    for (const auto& f : kFamilies) {
+      if (f.keys[g] == 0) continue;
+      const std::string v = Read(section.c_str(), KeyText_(f.keys[g], false).c_str(), "");
+      if (v.empty()) continue;
+      if (!names.empty()) names += ',';
+      names += v;
+    }
+    HangerTrialGroup& h = m_pMdf->arHangerTrialGroups[g];
+    CopyText(h.arGroupNames, sizeof h.arGroupNames, names.c_str());
+  }
+}
+
+void CQelMDF::Set145DefaultsFromProfiler() { ReadGroup_(kV145); }
+void CQelMDF::Set146DefaultsFromProfiler() { ReadGroup_(kV146); }
+
+void CQelMDF::Set147DefaultsFromProfiler() {
+  ReadGroup_(kV147);
+  SetWebPenetrationDefaults_();
+}
+
+void CQelMDF::Set150xDefaultsFromProfiler() { ReadGroup_(kV150x); }
+void CQelMDF::Set2ndOrderAdvancedAnalysisCriteria() { ReadGroup_(kSecondOrder); }
+void CQelMDF::Set1601RBSDefaults() { ReadGroup_(kRBS); }
+void CQelMDF::SetWebPenetrationDefaults_() { ReadGroup_(kWebPen); }
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+bool DefaultWriter(const char* section, const char* key, const char* value) {
+  return QelWriteProfileString(section, key, value) != 0;
+}
+QelMdfProfileWriter g_writer = &DefaultWriter;
+}  // namespace
+
+void CQelMDF::SetProfileWriter(QelMdfProfileWriter writer) {
+  g_writer = writer ? writer : &DefaultWriter;
+}
+
+void CQelMDF::FixTheSmarbeamConnectionSetting() {
+  const std::string section = SectionText(kSecMisc);
+  const char* sec = section.c_str();
+  const char* fixedKey = qel::FindResString(27351);
+  if (IsTrue(Read(sec, fixedKey, "FALSE"))) return;
+  for (UINT id : {26942u, 26943u, 26944u}) {
+    const char* key = qel::FindResString(id);
+    if (EqualNoCase(Read(sec, key, "").c_str(), "seated")) g_writer(sec, key, "web");
+  }
+  g_writer(sec, fixedKey, "TRUE");
+  MessageBoxA(nullptr, qel::LoadResString(27352), "Warning", MB_OK | MB_ICONWARNING);
+}

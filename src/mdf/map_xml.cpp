@@ -1,0 +1,539 @@
+#include "mdf/map_xml.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <pugixml.hpp>
+
+#include "platform/file_system.h"
+
+const CString CMapXml::m_strRootNodeName = "QELArchive";
+
+namespace {
+
+// Fragment mode keeps text found outside the root element as nodes, so that it can be refused
+// below; the parser would otherwise drop it silently.
+constexpr unsigned kParseOptions =
+    pugi::parse_default | pugi::parse_declaration | pugi::parse_fragment;
+
+// ---------------------------------------------------------------------------------------------
+// Serialisation
+
+void AppendEscaped(std::string& out, const char* s, bool attribute) {
+  for (; *s; ++s) {
+    char c = *s;
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        if (attribute)
+          out += "&quot;";
+        else
+          out += c;
+        break;
+      // An attribute value's white space would be folded to blanks by any reader; character
+      // references keep it.
+      case '\t':
+        if (attribute)
+          out += "&#9;";
+        else
+          out += c;
+        break;
+      case '\n':
+        if (attribute)
+          out += "&#10;";
+        else
+          out += c;
+        break;
+      case '\r':
+        if (attribute)
+          out += "&#13;";
+        else
+          out += c;
+        break;
+      default:
+        out += c;
+    }
+  }
+}
+
+void AppendAttributes(std::string& out, pugi::xml_node node) {
+  for (pugi::xml_attribute a : node.attributes()) {
+    out += ' ';
+    out += a.name();
+    out += "=\"";
+    AppendEscaped(out, a.value(), true);
+    out += '"';
+  }
+}
+
+// Writes `top` and everything below it. Iterative, so no nesting can exhaust the stack.
+void AppendSubtree(std::string& out, pugi::xml_node top) {
+  pugi::xml_node cur = top;
+  for (;;) {
+    bool descended = false;
+    switch (cur.type()) {
+      case pugi::node_element:
+        out += '<';
+        out += cur.name();
+        AppendAttributes(out, cur);
+        if (cur.first_child()) {
+          out += '>';
+          cur = cur.first_child();
+          descended = true;
+        } else {
+          out += "/>";
+        }
+        break;
+      case pugi::node_pcdata:
+      case pugi::node_cdata:
+        AppendEscaped(out, cur.value(), false);
+        break;
+      case pugi::node_comment:
+        out += "<!--";
+        out += cur.value();
+        out += "-->";
+        break;
+      case pugi::node_pi:
+        out += "<?";
+        out += cur.name();
+        if (*cur.value()) {
+          out += ' ';
+          out += cur.value();
+        }
+        out += "?>";
+        break;
+      case pugi::node_declaration:
+        out += "<?";
+        out += cur.name();
+        AppendAttributes(out, cur);
+        out += "?>";
+        break;
+      case pugi::node_doctype:
+        out += "<!DOCTYPE ";
+        out += cur.value();
+        out += '>';
+        break;
+      default:
+        break;
+    }
+    if (descended) continue;
+    for (;;) {
+      if (cur == top) return;
+      if (pugi::xml_node next = cur.next_sibling()) {
+        cur = next;
+        break;
+      }
+      cur = cur.parent();
+      out += "</";
+      out += cur.name();
+      out += '>';
+    }
+  }
+}
+
+// Deepest element nesting below `top` (its element children are depth 1), or -1 as soon as it
+// passes `limit`.
+int ElementDepth(pugi::xml_node top, int limit) {
+  int depth = 0, deepest = 0;
+  pugi::xml_node cur = top.first_child();
+  while (cur) {
+    if (cur.type() == pugi::node_element) {
+      ++depth;
+      if (depth > deepest) deepest = depth;
+      if (deepest > limit) return -1;
+      if (pugi::xml_node child = cur.first_child()) {
+        cur = child;
+        continue;
+      }
+      --depth;
+    }
+    for (;;) {
+      if (pugi::xml_node next = cur.next_sibling()) {
+        cur = next;
+        break;
+      }
+      cur = cur.parent();
+      if (cur == top) return deepest;
+      --depth;
+    }
+  }
+  return deepest;
+}
+
+// What the parser lets through but a document may not have: exactly one root element, no text
+// beside it, at most one declaration and only at the very start of the text, no declaration
+// inside an element, and element nesting of at most kMaxXmlDepth.
+bool IsWellFormedDocument(const pugi::xml_document& doc, std::string_view text) {
+  int elements = 0;
+  bool first = true;
+  for (pugi::xml_node n : doc.children()) {
+    switch (n.type()) {
+      case pugi::node_element:
+        ++elements;
+        break;
+      case pugi::node_pcdata:
+      case pugi::node_cdata:
+        return false;
+      case pugi::node_declaration: {
+        if (!first) return false;
+        std::string_view start = text;
+        if (start.substr(0, 3) == "\xEF\xBB\xBF") start.remove_prefix(3);
+        if (start.substr(0, 5) != "<?xml") return false;
+        break;
+      }
+      default:
+        break;
+    }
+    first = false;
+  }
+  if (elements != 1) return false;
+  pugi::xml_node root = doc.document_element();
+  if (root.find_node([](pugi::xml_node n) { return n.type() == pugi::node_declaration; }))
+    return false;
+  return ElementDepth(doc, kMaxXmlDepth) >= 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing maps
+
+const char kHexDigits[] = "0123456789ABCDEF";
+
+bool AppendText(pugi::xml_node element, const std::string& text) {
+  if (text.empty()) return true;
+  pugi::xml_node node = element.append_child(pugi::node_pcdata);
+  return node && node.set_value(text.c_str());
+}
+
+// The items of `map` into `element` at tab depth `depth`.
+bool WriteItems(pugi::xml_node element, const ArchiverDataMap& map, int depth) {
+  if (depth - 2 > kMaxMapDepth) return false;
+  if (!AppendText(element, "\n")) return false;
+  const std::string tabs(static_cast<std::size_t>(depth), '\t');
+  std::string text;
+  for (const auto& [name, item] : map) {
+    if (!AppendText(element, tabs)) return false;
+    pugi::xml_node field = element.append_child("field");
+    if (!field || !field.append_attribute("name").set_value(name.c_str())) return false;
+    if (item && item->m_bLeaf == 0) {
+      if (!WriteItems(field, item->m_mapChildren, depth + 1)) return false;
+    } else {
+      const int count = item ? item->m_data.GetSize() : 0;
+      const BYTE* bytes = item ? item->m_data.GetData() : nullptr;
+      const std::size_t hexLength = 2 * static_cast<std::size_t>(count);
+      const bool ownLine =
+          hexLength + 4 * static_cast<std::size_t>(depth) + 2 * name.size() + 5 > 80;
+      text.clear();
+      text.reserve(hexLength + 2 * tabs.size() + 4);
+      if (ownLine) {
+        text += '\n';
+        text += tabs;
+        text += '\t';
+      }
+      for (int i = 0; i < count; ++i) {
+        text += kHexDigits[bytes[i] >> 4];
+        text += kHexDigits[bytes[i] & 0xF];
+      }
+      if (ownLine) {
+        text += '\n';
+        text += tabs;
+      }
+      if (!AppendText(field, text)) return false;
+    }
+    if (!AppendText(element, "\n")) return false;
+  }
+  if (depth >= 2 && !AppendText(element, std::string(static_cast<std::size_t>(depth - 1), '\t')))
+    return false;
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading maps
+
+// One hexadecimal pair read the way a C "%2X" conversion reads a two-character string: leading
+// white space skipped, an optional sign, then up to the width's worth of hex digits. False when
+// no digit is found.
+bool ScanHexPair(const char* p, std::size_t n, BYTE& out) {
+  std::size_t i = 0;
+  while (i < n && (p[i] == ' ' || (p[i] >= '\t' && p[i] <= '\r'))) ++i;
+  const std::size_t end = i + 2 < n ? i + 2 : n;
+  bool negative = false;
+  if (i < end && (p[i] == '+' || p[i] == '-')) {
+    negative = p[i] == '-';
+    ++i;
+  }
+  unsigned value = 0;
+  bool any = false;
+  for (; i < end; ++i) {
+    const char c = p[i];
+    unsigned digit;
+    if (c >= '0' && c <= '9')
+      digit = static_cast<unsigned>(c - '0');
+    else if (c >= 'a' && c <= 'f')
+      digit = static_cast<unsigned>(c - 'a' + 10);
+    else if (c >= 'A' && c <= 'F')
+      digit = static_cast<unsigned>(c - 'A' + 10);
+    else
+      break;
+    value = value * 16 + digit;
+    any = true;
+  }
+  if (!any) return false;
+  out = static_cast<BYTE>(negative ? 0u - value : value);
+  return true;
+}
+
+bool IsStripped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+void DecodeHex(std::string_view text, CArray<BYTE, BYTE>& data) {
+  while (!text.empty() && IsStripped(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsStripped(text.back())) text.remove_suffix(1);
+  data.SetSize(static_cast<int>((text.size() + 1) / 2));
+  BYTE* out = data.GetData();
+  int count = 0;
+  for (std::size_t i = 0; i < text.size(); i += 2) {
+    const std::size_t n = text.size() - i < 2 ? text.size() - i : 2;
+    if (ScanHexPair(text.data() + i, n, out[count])) ++count;
+  }
+  data.SetSize(count);
+}
+
+// All text below `node`, in document order (the element's text content).
+std::string_view NodeText(pugi::xml_node node, std::string& scratch) {
+  pugi::xml_node first = node.first_child();
+  if (!first) return {};
+  if ((first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata) &&
+      !first.next_sibling())
+    return first.value();
+  scratch.clear();
+  pugi::xml_node cur = first;
+  while (cur) {
+    if (cur.type() == pugi::node_pcdata || cur.type() == pugi::node_cdata) scratch += cur.value();
+    if (pugi::xml_node child = cur.first_child()) {
+      cur = child;
+      continue;
+    }
+    for (;;) {
+      if (pugi::xml_node next = cur.next_sibling()) {
+        cur = next;
+        break;
+      }
+      cur = cur.parent();
+      if (cur == node) return scratch;
+    }
+  }
+  return scratch;
+}
+
+void ReadNode(pugi::xml_node node, ArchiverDataMap& map, int depth, std::string& scratch) {
+  pugi::xml_attribute name = node.attribute("name");
+  if (!name) return;
+  auto item = std::make_shared<ArchiverDataItem>();
+  pugi::xml_node field = node.child("field");
+  if (!field) {
+    DecodeHex(NodeText(node, scratch), item->m_data);
+  } else {
+    item->m_bLeaf = 0;
+    if (depth < kMaxXmlDepth) {
+      for (; field; field = field.next_sibling("field"))
+        ReadNode(field, item->m_mapChildren, depth + 1, scratch);
+    }
+  }
+  // Documents are written in map order, so the end is nearly always the right place.
+  map.insert_or_assign(map.end(), name.value(), std::move(item));
+}
+
+pugi::xml_node RootElement(const pugi::xml_document& doc) {
+  return doc.child(CMapXml::m_strRootNodeName.GetString());
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// IXMLDOMDocument
+
+IXMLDOMDocument::IXMLDOMDocument() : doc_(std::make_unique<pugi::xml_document>()) {}
+IXMLDOMDocument::~IXMLDOMDocument() = default;
+
+bool IXMLDOMDocument::loadXML(std::string_view text) { return loadXML(std::string(text)); }
+
+bool IXMLDOMDocument::loadXML(std::string&& text) {
+  doc_->reset();
+  buffer_ = std::move(text);
+  pugi::xml_parse_result result =
+      doc_->load_buffer_inplace(buffer_.data(), buffer_.size(), kParseOptions, pugi::encoding_utf8);
+  bool ok = static_cast<bool>(result) && IsWellFormedDocument(*doc_, buffer_);
+  if (!ok) {
+    doc_->reset();
+    buffer_.clear();
+  }
+  return ok;
+}
+
+std::string IXMLDOMDocument::xml() const {
+  std::string out;
+  for (pugi::xml_node n : doc_->children()) {
+    AppendSubtree(out, n);
+    if (n.type() != pugi::node_pcdata && n.type() != pugi::node_cdata) out += '\n';
+  }
+  return out;
+}
+
+bool IXMLDOMDocument::save(const char* path) const {
+  if (path == nullptr) return false;
+  const std::string text = xml();
+  return qel::ReplaceFileAtomically(path, text.data(), text.size());
+}
+
+pugi::xml_node IXMLDOMDocument::documentElement() const { return doc_->document_element(); }
+
+// ---------------------------------------------------------------------------------------------
+// CMapXml
+
+CMapXml::CMapXml() = default;
+CMapXml::~CMapXml() = default;
+
+IXMLDOMDocument* CMapXml::CreateXmlDoc(float version) {
+  auto doc = std::make_unique<IXMLDOMDocument>();
+  pugi::xml_document& tree = doc->tree();
+  pugi::xml_node decl = tree.append_child(pugi::node_declaration);
+  pugi::xml_node root;
+  bool ok = decl && decl.set_name("xml") && decl.append_attribute("version").set_value("1.0") &&
+            decl.append_attribute("encoding").set_value("UTF-8");
+  if (ok) {
+    root = tree.append_child(m_strRootNodeName.GetString());
+    ok = static_cast<bool>(root);
+  }
+  if (ok && version != 0.0f)
+    ok = root.append_attribute("version").set_value(qel::FormatArchiveVersion(version).c_str());
+  m_pDoc.reset();
+  if (!ok) return nullptr;
+  m_pDoc = std::move(doc);
+  return m_pDoc.get();
+}
+
+bool CMapXml::MapToXml(const ArchiverDataMap& map, IXMLDOMDocument* doc, const char* name) {
+  if (doc == nullptr) return false;
+  pugi::xml_node root = RootElement(doc->tree());
+  if (!root) return false;
+  pugi::xml_node indent = root.append_child(pugi::node_pcdata);
+  if (!indent || !indent.set_value("        ")) return false;
+  pugi::xml_node element = root.append_child("struct");
+  if (!element || !element.append_attribute("name").set_value(name ? name : "")) return false;
+  pugi::xml_node lineEnd = root.append_child(pugi::node_pcdata);
+  if (!lineEnd || !lineEnd.set_value("\n")) return false;
+  if (!WriteItems(element, map, 2)) {
+    // Leave the document as it was rather than holding half a map.
+    root.remove_child(indent);
+    root.remove_child(element);
+    root.remove_child(lineEnd);
+    return false;
+  }
+  return true;
+}
+
+IXMLDOMDocument* CMapXml::MapToXml(const ArchiverDataMap& map, const char* name, float version) {
+  IXMLDOMDocument* doc = CreateXmlDoc(version);
+  if (doc == nullptr) return nullptr;
+  if (!MapToXml(map, doc, name)) {
+    m_pDoc.reset();
+    return nullptr;
+  }
+  return doc;
+}
+
+bool CMapXml::MapToXmlFile(const ArchiverDataMap& map, const char* name, const char* path,
+                           float version) {
+  IXMLDOMDocument* doc = MapToXml(map, name, version);
+  return doc != nullptr && doc->save(path);
+}
+
+bool CMapXml::MapToXmlFile(const ArchiverDataMap& map, const char* name, CFile& file,
+                           float version) {
+  IXMLDOMDocument* doc = MapToXml(map, name, version);
+  if (doc == nullptr) return false;
+  const std::string text = doc->xml();
+  constexpr std::size_t kChunk = 1u << 30;
+  for (std::size_t at = 0; at < text.size(); at += kChunk) {
+    const std::size_t n = text.size() - at < kChunk ? text.size() - at : kChunk;
+    file.Write(text.data() + at, static_cast<UINT>(n));
+  }
+  return true;
+}
+
+std::unique_ptr<ArchiverDataMapList> CMapXml::XmlFileToMap(const char* path) {
+  if (path == nullptr) return nullptr;
+  CFile file;
+  if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary)) return nullptr;
+  return XmlFileToMap(file);
+}
+
+std::unique_ptr<ArchiverDataMapList> CMapXml::XmlFileToMap(CFile& file) {
+  const ULONGLONG length = file.GetLength();
+  if (length > kMaxXmlFileBytes) return nullptr;
+  std::string text(static_cast<std::size_t>(length), '\0');
+  std::size_t got = 0;
+  while (got < text.size()) {
+    const UINT n = file.Read(text.data() + got, static_cast<UINT>(text.size() - got));
+    if (n == 0) break;
+    got += n;
+  }
+  // The text ends at the first NUL, as a C string would.
+  text.resize(std::strlen(text.c_str()));
+  IXMLDOMDocument doc;
+  if (!doc.loadXML(std::move(text))) return nullptr;
+  return XmlToMap(&doc);
+}
+
+std::unique_ptr<ArchiverDataMapList> CMapXml::XmlToMap(const IXMLDOMDocument* doc) {
+  auto list = std::make_unique<ArchiverDataMapList>();
+  if (doc == nullptr) return list;
+  pugi::xml_node root = RootElement(doc->tree());
+  std::string scratch;
+  for (pugi::xml_node s = root.child("struct"); s; s = s.next_sibling("struct")) {
+    ArchiverDataMap& map = list->emplace_back();
+    ReadNode(s, map, 2, scratch);
+  }
+  return list;
+}
+
+namespace qel {
+
+namespace {
+
+// A float's integer part as the processor's truncating conversion gives it, with values that do
+// not fit (and NaN) giving INT_MIN instead of undefined behaviour.
+int TruncateToInt(float v) {
+  if (!(v >= -2147483648.0f && v < 2147483648.0f)) return INT32_MIN;
+  return static_cast<int>(v);
+}
+
+}  // namespace
+
+std::string FormatArchiveVersion(float version) {
+  if (version == 0.0f) return {};
+  // Every step is single precision on purpose: 17.3 is stored as 17.2999992..., and the text
+  // written for it has always been "17.29999".
+  const float biased = version + 0.00001f;
+  const int whole = TruncateToInt(biased);
+  const float wholeF = static_cast<float>(whole);
+  int fraction = 0;
+  if (!(std::fabs(wholeF - version) < 0.00001f)) {
+    const float scaled = (version - wholeF) * 100000.0f;
+    const float rounded = scaled + 0.00001f;
+    fraction = TruncateToInt(rounded);
+  }
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%d.%d", whole, fraction);
+  return buffer;
+}
+
+}  // namespace qel

@@ -1,0 +1,70 @@
+// Profile (INI) files: the Win32 private-profile calls the suite's settings files were written for.
+//
+// File format, as read here:
+//   - lines end in LF or CRLF; a UTF-8 byte-order mark at the start is skipped;
+//   - "[name]" (leading blanks allowed) opens a section; text after the first ']' is ignored;
+//   - "key=value" inside a section is a key; key and value are trimmed of blanks; a value enclosed
+//     in matching single or double quotes loses them when read;
+//   - lines starting with ';', lines without '=', and keys before the first section are not keys;
+//   - section and key names match without regard to (ASCII) case; the first of duplicate sections,
+//     and the first of duplicate keys in a section, is the one read and written.
+// A file name without a folder ("quvol.ini") is looked up in the Windows folder (paths.h); '\' and
+// '/' are both separators.
+//
+// Reading: the file is parsed once and cached by path and identity (size, mtime, inode, device);
+// a later read costs one stat. A file whose mtime lies within a few seconds of when it was last
+// checked is compared by content on each read, because two writes inside one tick of the file
+// system's clock can leave size and mtime unchanged. Files larger than 64 MiB are refused (read as
+// missing, never overwritten).
+//
+// Writing: the new contents are built from the old bytes, changing only the key's value (or
+// deleting one line or one section); lines added end with CRLF. The file is replaced atomically
+// (temporary file + rename), so a crash leaves either the old or the new file. A write creates the
+// file when its folder exists. Names and values that could not be read back as written are refused:
+// CR or LF anywhere, ']' in a section name, '=' in a key, a key starting with ';' or '['.
+//
+// All functions are safe to call from several threads.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/win_types.h"
+
+// Copies the value of `key` in `section` of `file` into `buffer` (at most size-1 characters plus a
+// NUL) and returns the number of characters copied. A missing file, section or key gives `def`
+// (null: "") without its trailing blanks. A null `section` lists the file's section names, a null
+// `key` the section's key names: each name NUL-terminated, the list ended by a second NUL; when the
+// list does not fit it is cut and size-2 is returned.
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buffer, DWORD size,
+                               LPCSTR file);
+
+// The value of `key` read as an integer: an optional sign followed by decimal digits, anything
+// after them ignored, no digits = 0; arithmetic wraps at 32 bits. A missing or empty value gives
+// `def`.
+UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT def, LPCSTR file);
+
+// Sets `key` in `section` to `value`, adding the key or the section when missing. A null `value`
+// deletes the key, a null `key` deletes the whole section (header and every line up to the next
+// section); deleting what is not there succeeds without touching the file. A null `section` with
+// null key and value is a flush request and succeeds; other uses of a null section fail. Returns
+// non-zero on success, 0 when the file could not be read or written.
+BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
+
+namespace qel {
+
+// The path a profile call uses for `file`: the Windows folder for a bare file name, else the name
+// with '\' turned into '/'. "" for a null or empty name.
+std::string ProfilePath(const char* file);
+
+// Forgets every cached file (the next read of each parses it again).
+void ClearProfileCache();
+
+// Counters of the cache, for tests and benchmarks: files parsed and content re-checks made.
+struct ProfileCacheStats {
+  std::uint64_t parses = 0;
+  std::uint64_t contentChecks = 0;
+};
+ProfileCacheStats GetProfileCacheStats();
+
+}  // namespace qel

@@ -1,0 +1,178 @@
+// Archive maps: item storage, unmapping bounds, byte-wise order, and the sharing of children
+// between copies (run under AddressSanitizer, so a double free or use after free fails here).
+#include "mdf/archive_map.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<BYTE> Bytes(const ArchiverDataItem& item) {
+  return std::vector<BYTE>(item.m_data.begin(), item.m_data.end());
+}
+
+TEST(ArchiveMap, MapDataItemStoresACopyAndReplaces) {
+  ArchiverDataMap map;
+  BYTE source[4] = {1, 2, 3, 4};
+  MapDataItem(map, "f", source, sizeof source, 0);
+  source[0] = 99;  // the map holds its own copy
+  ASSERT_EQ(map.size(), 1u);
+  const ArchiverDataItem* item = qel::FindDataItem(map, "f");
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->m_bLeaf, 1);
+  EXPECT_EQ(Bytes(*item), (std::vector<BYTE>{1, 2, 3, 4}));
+  EXPECT_TRUE(item->m_mapChildren.empty());
+
+  // The array size has no effect on what is stored.
+  double d = 2.5;
+  MapDataItem(map, "g", &d, sizeof d, 80);
+  EXPECT_EQ(qel::FindDataItem(map, "g")->m_data.GetSize(), 8);
+
+  // Same name: the entry is replaced, and an outside holder of the old item keeps it intact.
+  ArchiverDataItemPtr old = map.at("f");
+  BYTE other[2] = {7, 8};
+  MapDataItem(map, "f", other, sizeof other);
+  EXPECT_EQ(map.size(), 2u);
+  EXPECT_EQ(Bytes(*qel::FindDataItem(map, "f")), (std::vector<BYTE>{7, 8}));
+  EXPECT_EQ(Bytes(*old), (std::vector<BYTE>{1, 2, 3, 4}));
+
+  // Zero bytes, and a null source that must not be read.
+  MapDataItem(map, "empty", nullptr, 0);
+  EXPECT_EQ(qel::FindDataItem(map, "empty")->m_data.GetSize(), 0);
+  MapDataItem(map, "zeros", nullptr, 3);
+  EXPECT_EQ(Bytes(*qel::FindDataItem(map, "zeros")), (std::vector<BYTE>{0, 0, 0}));
+
+  // A new item is a field item with nothing in it.
+  ArchiverDataItem fresh;
+  EXPECT_EQ(fresh.m_bLeaf, 1);
+  EXPECT_EQ(fresh.m_data.GetSize(), 0);
+  EXPECT_TRUE(fresh.m_mapChildren.empty());
+}
+
+TEST(ArchiveMap, UnMapCopiesAtMostTheSmallerSizeAndOnlyFromFieldItems) {
+  ArchiverDataMap map;
+  const BYTE six[6] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
+  MapDataItem(map, "six", six, sizeof six);
+
+  // Destination larger than stored: only the stored bytes are written, the rest keep their value.
+  BYTE dest[8];
+  std::memset(dest, 0xEE, sizeof dest);
+  UnMapDataItem(map, "six", dest, sizeof dest);
+  EXPECT_EQ(std::vector<BYTE>(dest, dest + 8),
+            (std::vector<BYTE>{0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0xEE, 0xEE}));
+
+  // Destination smaller than stored: cut to the destination's size (guards sit beyond it).
+  BYTE small[6];
+  std::memset(small, 0xEE, sizeof small);
+  UnMapDataItem(map, "six", small, 4);
+  EXPECT_EQ(std::vector<BYTE>(small, small + 6),
+            (std::vector<BYTE>{0x11, 0x22, 0x33, 0x44, 0xEE, 0xEE}));
+
+  // Missing name, struct item, null destination: nothing is touched.
+  BYTE untouched[4] = {9, 9, 9, 9};
+  UnMapDataItem(map, "absent", untouched, sizeof untouched);
+  ArchiverDataMap& children = qel::MapStructItem(map, "s");
+  MapDataItem(children, "x", six, 4);
+  UnMapDataItem(map, "s", untouched, sizeof untouched);
+  EXPECT_EQ(std::vector<BYTE>(untouched, untouched + 4), (std::vector<BYTE>{9, 9, 9, 9}));
+  UnMapDataItem(map, "six", nullptr, 6);
+
+  // A struct item is found by name but its children are only reached through it.
+  const ArchiverDataItem* s = qel::FindDataItem(map, "s");
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->m_bLeaf, 0);
+  UnMapDataItem(map, "x", untouched, sizeof untouched);
+  EXPECT_EQ(untouched[0], 9);
+  UnMapDataItem(s->m_mapChildren, "x", untouched, sizeof untouched);
+  EXPECT_EQ(std::vector<BYTE>(untouched, untouched + 4),
+            (std::vector<BYTE>{0x11, 0x22, 0x33, 0x44}));
+}
+
+TEST(ArchiveMap, NamesAreOrderedByteWise) {
+  ArchiverDataMap map;
+  const BYTE b = 0;
+  for (const char* name : {"a", "Z", "\xC3\xA9", "_", "A", "aa", "0", ""})
+    MapDataItem(map, name, &b, 1);
+  std::vector<std::string> order;
+  for (const auto& entry : map) order.push_back(entry.first);
+  EXPECT_EQ(order, (std::vector<std::string>{"", "0", "A", "Z", "_", "a", "aa", "\xC3\xA9"}));
+}
+
+TEST(ArchiveMap, CopiesShareChildrenWithoutDoubleFreeOrLeak) {
+  std::weak_ptr<ArchiverDataItem> watchChild;
+  {
+    ArchiverDataItem original;
+    original.m_bLeaf = 0;
+    const BYTE one[1] = {1};
+    MapDataItem(original.m_mapChildren, "c", one, 1);
+    MapDataItem(original.m_mapChildren, "d", one, 1);
+    watchChild = original.m_mapChildren.at("c");
+
+    // Copy construction copies the flag, the bytes and the child pointers.
+    original.m_data.Add(0x42);
+    ArchiverDataItem copy(original);
+    EXPECT_EQ(copy.m_bLeaf, 0);
+    EXPECT_EQ(Bytes(copy), (std::vector<BYTE>{0x42}));
+    ASSERT_EQ(copy.m_mapChildren.size(), 2u);
+    EXPECT_EQ(copy.m_mapChildren.at("c").get(), original.m_mapChildren.at("c").get());
+
+    // A change to a shared child is seen through both.
+    copy.m_mapChildren.at("c")->m_data.SetAt(0, 5);
+    EXPECT_EQ(original.m_mapChildren.at("c")->m_data.GetAt(0), 5);
+    // The bytes are the copy's own; the child map's entries are too.
+    copy.m_data.SetAt(0, 0x43);
+    EXPECT_EQ(original.m_data.GetAt(0), 0x42);
+    copy.m_mapChildren.erase("d");
+    EXPECT_EQ(original.m_mapChildren.size(), 2u);
+
+    // Clearing the original leaves the copy's children alive and intact.
+    ClearDataMap(original.m_mapChildren);
+    EXPECT_TRUE(original.m_mapChildren.empty());
+    EXPECT_FALSE(watchChild.expired());
+    EXPECT_EQ(copy.m_mapChildren.at("c")->m_data.GetAt(0), 5);
+
+    // Assignment, including to itself and over an item that had children of its own.
+    ArchiverDataItem assigned;
+    MapDataItem(assigned.m_mapChildren, "gone", one, 1);
+    std::weak_ptr<ArchiverDataItem> watchGone = assigned.m_mapChildren.at("gone");
+    assigned = copy;
+    EXPECT_TRUE(watchGone.expired());  // the replaced child had no other owner
+    const ArchiverDataItem& alias = assigned;
+    assigned = alias;
+    EXPECT_EQ(assigned.m_mapChildren.at("c").get(), copy.m_mapChildren.at("c").get());
+    ClearDataMap(copy.m_mapChildren);
+    EXPECT_EQ(assigned.m_mapChildren.at("c")->m_data.GetAt(0), 5);
+  }
+  // Once every sharer is gone the child is freed: nothing leaks.
+  EXPECT_TRUE(watchChild.expired());
+}
+
+TEST(ArchiveMap, ClearDataMapReleasesNestedItems) {
+  ArchiverDataMap map;
+  ArchiverDataMap* level = &map;
+  std::weak_ptr<ArchiverDataItem> deepest;
+  const BYTE b = 7;
+  for (int i = 0; i < 10; ++i) {
+    level = &qel::MapStructItem(*level, "n");
+    MapDataItem(*level, "leaf", &b, 1);
+    deepest = level->at("leaf");
+  }
+  ArchiverDataMap copy = map;  // a copied map shares its items too
+  ClearDataMap(map);
+  EXPECT_TRUE(map.empty());
+  EXPECT_FALSE(deepest.expired());
+  ClearDataMap(copy);
+  EXPECT_TRUE(deepest.expired());
+
+  // MapStructItem replaces a field item of the same name with an empty struct item.
+  MapDataItem(map, "s", &b, 1);
+  qel::MapStructItem(map, "s");
+  EXPECT_EQ(map.at("s")->m_bLeaf, 0);
+  EXPECT_EQ(map.at("s")->m_data.GetSize(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,315 @@
+// New-model defaults: fixed values, code tables, pens, units, the metric rule, every group's keys
+// landing in their fields, and the list of fields that no default touches.
+#include "mdf/cqelmdf.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace {
+
+// A settings file in memory: "section|key" (lower case) -> value. Every request is logged.
+struct FakeSettings {
+  std::map<std::string, std::string> values;
+  std::vector<std::string> asked;  // "section|key=default"
+  std::string fallback;            // when set, the answer to every key not in `values`
+  bool useFallback = false;
+};
+FakeSettings* g_settings = nullptr;
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+  return s;
+}
+
+std::string FakeReader(const char* section, const char* key, const char* def) {
+  g_settings->asked.push_back(std::string(section) + "|" + key + "=" + def);
+  auto it = g_settings->values.find(Lower(std::string(section) + "|" + key));
+  if (it != g_settings->values.end()) return it->second;
+  return g_settings->useFallback ? g_settings->fallback : std::string(def);
+}
+
+class DefaultsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_settings = &settings_;
+    CQelMDF::SetProfileReader(&FakeReader);
+  }
+  void TearDown() override {
+    CQelMDF::SetProfileReader(nullptr);
+    g_settings = nullptr;
+  }
+  void Set(const std::string& section, const std::string& key, const std::string& value) {
+    settings_.values[Lower(section + "|" + key)] = value;
+  }
+  bool Asked(const std::string& sectionKey) const {
+    return std::any_of(settings_.asked.begin(), settings_.asked.end(), [&](const std::string& a) {
+      return Lower(a.substr(0, a.find('='))) == Lower(sectionKey);
+    });
+  }
+  std::string DefaultAsked(const std::string& sectionKey) const {
+    for (const std::string& a : settings_.asked) {
+      if (Lower(a.substr(0, a.find('='))) == Lower(sectionKey)) return a.substr(a.find('=') + 1);
+    }
+    return "<not asked>";
+  }
+  FakeSettings settings_;
+};
+
+const unsigned char* Bytes(const SMDF& m) { return reinterpret_cast<const unsigned char*>(&m); }
+std::uint32_t U32At(const SMDF& m, std::size_t off) {
+  std::uint32_t v;
+  std::memcpy(&v, Bytes(m) + off, 4);
+  return v;
+}
+float F32At(const SMDF& m, std::size_t off) {
+  float v;
+  std::memcpy(&v, Bytes(m) + off, 4);
+  return v;
+}
+std::string TextAt(const SMDF& m, std::size_t off) {
+  return std::string(reinterpret_cast<const char*>(Bytes(m) + off));
+}
+
+TEST_F(DefaultsTest, NewMetricModelWithoutSettingsFile) {
+  SMDF m;
+  std::memset(&m, 0x5A, sizeof m);  // FileNewInit must clear every byte first
+  CQelMDF mdf(1, &m);
+  EXPECT_EQ(mdf.FileNewInit(1, "Job"), 1);
+  // Offsets from the record layout.
+  EXPECT_EQ(U32At(m, 0), 0x418A6666u);     // Version 17.3
+  EXPECT_EQ(U32At(m, 3980), 0x418A6666u);  // fModelCreateVer
+  EXPECT_EQ(U32At(m, 104), 1u);            // Units
+  EXPECT_EQ(TextAt(m, 796), "Job");        // JobName
+  EXPECT_EQ(Bytes(m)[32], 'I');            // CodeSelection
+  EXPECT_EQ(U32At(m, 36), 1u);             // LLRMethod
+  EXPECT_EQ(Bytes(m)[40], 'V');            // BeamAISCSelection
+  EXPECT_EQ(U32At(m, 3912), 0u);           // IBCLLRMethod
+  EXPECT_EQ(U32At(m, 2508), 5u);           // DiaphEccen
+  // Model GUID: 8-4-4-4-12 upper-case hex, 36 characters.
+  const std::string id = TextAt(m, 9252);
+  ASSERT_EQ(id.size(), 36u);
+  for (std::size_t i = 0; i < id.size(); ++i) {
+    if (i == 8 || i == 13 || i == 18 || i == 23) {
+      EXPECT_EQ(id[i], '-');
+    } else {
+      EXPECT_TRUE(std::isxdigit(static_cast<unsigned char>(id[i])) && !std::islower(id[i])) << id;
+    }
+  }
+  // Stud spacing came from the metric key with the metric default text.
+  EXPECT_EQ(DefaultAsked("Studs|MaxSpacingMetric"), "0.0");
+  EXPECT_FALSE(Asked("Studs|MaxSpacing"));
+  EXPECT_EQ(F32At(m, 84), 0.0f);
+  EXPECT_FLOAT_EQ(m.MinBFTop2, 140.0f / 25.4f);
+  // Date "mm/dd/yy" and time "hh:mm:ss".
+  EXPECT_EQ(TextAt(m, 41).size(), 8u);
+  EXPECT_EQ(TextAt(m, 41)[2], '/');
+  EXPECT_EQ(TextAt(m, 50)[5], ':');
+  // Two new models never share an identity.
+  SMDF other{};
+  CQelMDF(1, &other).FileNewInit(1, "Job");
+  EXPECT_NE(TextAt(other, 9252), id);
+}
+
+TEST_F(DefaultsTest, FixedDefaultsAndCombinationBlocks) {
+  SMDF m{};
+  CQelMDF(0, &m).FileNewInit(
+      0, "A job name that is far longer than the seventy-one characters the field keeps");
+  EXPECT_EQ(std::strlen(m.JobName), 71u);
+  EXPECT_EQ(m.IgnoreJointDepth, 1);
+  EXPECT_EQ(m.RecalcDiaphragm, 1);
+  EXPECT_EQ(m.GroundLevelWindYDir, -1);
+  EXPECT_EQ(m.optGravBeam.Shrink, 1);
+  EXPECT_EQ(m.optLatColumn.Shrink, 0);
+  EXPECT_EQ(m.optFloorShell.Display, 1);
+  EXPECT_FLOAT_EQ(m.EuroCodeFactor[0], 1.35f);
+  EXPECT_FLOAT_EQ(m.EuroCodeFactor[16], 0.925f);
+  EXPECT_FLOAT_EQ(m.EuroCodeFactor[20], 1.25f);
+  EXPECT_FLOAT_EQ(m.DemandCapacityLimit[9], 1.0f);
+  EXPECT_FLOAT_EQ(m.DeflectionInteractionLimit[0], 1.0f);
+  EXPECT_EQ(m.eConcBeamStatus, 3);
+  EXPECT_STREQ(m.CONNECTIONProjectGUID, "00000000-0000-0000-0000-000000000000");
+  // Concrete, soil and the QEL concrete block: "not set" everywhere.
+  EXPECT_EQ(m.cmbprmSoil.fValues[9], -1.0f);
+  EXPECT_EQ(m.cmbprmConcrete.nComboBoxIndex, -1);
+  EXPECT_EQ(m.cmbprmQELConcrete.fLCaseSpc2, -1.0f);
+  // Steel standard block with the default seismic design category (below 12).
+  EXPECT_EQ(m.cmbprmSteelStand.fValues[0], -1.0f);
+  EXPECT_FLOAT_EQ(m.cmbprmSteelStand.fLCaseSpc1, 1.0f);  // SteelDesignParam3
+
+  // British (12) and Eurocode (13) categories pick their factors.
+  Set("FrameDefaults", "SDCSetting", "13");
+  SMDF e{};
+  CQelMDF(0, &e).FileNewInit(0, "E");
+  EXPECT_FLOAT_EQ(e.cmbprmSteelStand.fValues[0], 1.35f);
+  EXPECT_FLOAT_EQ(e.cmbprmSteelStand.fValues[2], 1.5f);
+  EXPECT_FLOAT_EQ(e.cmbprmSteelStand.fValues[5], 0.3f);
+  EXPECT_EQ(e.cmbprmSteelStand.fValues[7], -1.0f);
+  Set("FrameDefaults", "SDCSetting", "12");
+  Set("British", "SeismicLoad", "1.25");
+  Set("MiscDefaults", "AnalysisType", "2");
+  SMDF b{};
+  CQelMDF(0, &b).FileNewInit(0, "B");
+  EXPECT_FLOAT_EQ(b.cmbprmSteelStand.fValues[0], 1.25f);
+  EXPECT_EQ(b.cmbprmSteelStand.fValues[2], -1.0f);
+}
+
+TEST_F(DefaultsTest, BuildingSteelAndCastCodes) {
+  struct Case {
+    const char* label;
+    char letter;
+    int llr, ibc, ecc;
+  };
+  const Case cases[] = {{"IBCGen", 'I', 1, 0, 5},       {"IBCAlt", 'I', 2, 1, 5},
+                        {"UBC1", 'U', 1, 0, 5},         {"Canada", 'C', 2, 0, 10},
+                        {"NBC of India", 'X', 2, 0, 5}, {"Martian", 'I', 2, 0, 5},
+                        {"ibcalt", 'I', 2, 0, 5}};
+  for (const Case& c : cases) {
+    Set("Codes", "BuildingCode", c.label);
+    SMDF m{};
+    CQelMDF(0, &m).FileNewInit(0, "J");
+    EXPECT_EQ(m.CodeSelection, c.letter) << c.label;
+    EXPECT_EQ(m.LLRMethod, c.llr) << c.label;
+    EXPECT_EQ(m.IBCLLRMethod, c.ibc) << c.label;
+    EXPECT_EQ(m.DiaphEccen, c.ecc) << c.label;
+    EXPECT_EQ(m.dDiaphEccenY, static_cast<double>(c.ecc)) << c.label;
+  }
+  Set("Codes", "BeamSteelCode", "BS5950:2000");
+  Set("Codes", "ColSteelCode", "No such code");
+  Set("Codes", "PlateSteelCode", "IS800-07 LSD");
+  Set("MiscDefaults", "CastellatedBeamCode", "EUROCODE");  // not a cast-beam code
+  SMDF m{};
+  CQelMDF(0, &m).FileNewInit(0, "J");
+  EXPECT_EQ(m.BeamAISCSelection, 'G');
+  EXPECT_EQ(m.ColAISCSelection, 'U');  // first row
+  EXPECT_EQ(m.PlateAISCSelection, 'J');
+  EXPECT_EQ(m.CastAISCSelection, 'U');
+  EXPECT_EQ(DefaultAsked("MiscDefaults|CastellatedBeamCode"), "AISC360-10 LRFD");
+  Set("MiscDefaults", "CastellatedBeamCode", "LRFD");
+  CQelMDF(0, &m).FileNewInit(0, "J");
+  EXPECT_EQ(m.CastAISCSelection, 'L');
+}
+
+TEST_F(DefaultsTest, PenColoursAndImportNames) {
+  Set("Pen Colors", "Grid Line", "300,0,0");
+  Set("Pen Colors", "Grid Label", "1, 2");
+  Set("Pen Colors", "Text", "-1,256,513");
+  Set("DXFDefaults", "ImpCantBlock", "A-VERY-LONG-BLOCK-NAME-THAT-IS-CUT");
+  SMDF m{};
+  CQelMDF(0, &m).FileNewInit(0, "J");
+  EXPECT_EQ(m.ColorRef[0], 0x0000002Cu);  // red 44
+  EXPECT_EQ(m.ColorRef[1], 0x00000201u);
+  EXPECT_EQ(m.ColorRef[40], 0x000100FFu);
+  EXPECT_EQ(m.ColorRef[21], 0x008DF5BCu);  // Westok Cellular Beam 188,245,141
+  EXPECT_EQ(m.ColorRef[48], 0u);
+  EXPECT_EQ(DefaultAsked("Pen Colors|Column - Steel Frame"), "255,0,0");
+  EXPECT_STREQ(m.ImpPipeColBlock, "*As Circle Entity");
+  EXPECT_STREQ(m.ImpGridLabelLayer, "SGRID");
+  EXPECT_EQ(std::strlen(m.ImpCantBlock), sizeof m.ImpCantBlock - 1);
+}
+
+TEST_F(DefaultsTest, UnitSlots) {
+  SMDF m{};
+  CQelMDF mdf(2, &m);
+  EXPECT_STREQ(mdf.GetUnitString(CQelMDF::kStress), "kg/cm2");
+  EXPECT_FLOAT_EQ(mdf.GetUnitValue(CQelMDF::kStress), 70.307f);
+  mdf.SetUnits(3);
+  EXPECT_STREQ(mdf.GetUnitString(CQelMDF::kStress), "kg/cm2");
+  EXPECT_FLOAT_EQ(mdf.GetUnitValue(CQelMDF::kForce), 453.592f);
+  mdf.SetUnits(-1);
+  EXPECT_FLOAT_EQ(mdf.GetUnitValue(CQelMDF::kLineLoad), 1488.16f);
+  mdf.SetUnits(1);
+  EXPECT_STREQ(mdf.GetUnitString(CQelMDF::kStress), "N/mm2");
+  EXPECT_STREQ(mdf.GetUnitString(CQelMDF::kLengthSmall), "cm");
+  mdf.SetUnits(0);
+  EXPECT_STREQ(mdf.GetUnitString(CQelMDF::kMass), "k-s2/ft");
+  EXPECT_FLOAT_EQ(mdf.GetUnitValue(CQelMDF::kMass), 12.0f);
+  // A copy shares the record and takes its unit system.
+  m.Units = 1;
+  CQelMDF copy(mdf);
+  EXPECT_EQ(copy.GetMdf(), &m);
+  EXPECT_FLOAT_EQ(copy.GetUnitValue(CQelMDF::kLength), 25.4f);
+}
+
+TEST_F(DefaultsTest, MetricKeysAndConversions) {
+  Set("Studs", "MinBFTop2RowsMetric", "140");
+  Set("Studs", "MinBFTop2Rows", "999");
+  Set("MiscDefaults", "BeamFyMetric", "344.7375");
+  Set("MiscDefaults", "BeamUWMetric", "2402.76");
+  Set("MiscDefaults", "EccStrongAxisMetric", "127");
+  Set("DeflectionCriteria", "CamberIncMetric", "6.35");
+  SMDF m{};
+  CQelMDF(1, &m).FileNewInit(1, "J");
+  EXPECT_FLOAT_EQ(m.MinBFTop2, 140.0f / 25.4f);
+  EXPECT_NEAR(m.DefaultBeamFy, 50.0, 1e-4);
+  EXPECT_NEAR(m.DefaultBeamUW, 150.0, 1e-3);
+  EXPECT_NEAR(m.DefaultEccStrongAxis, 5.0, 1e-5);
+  EXPECT_NEAR(m.CamberInc, 0.25, 1e-6);
+  EXPECT_FALSE(Asked("Studs|MinBFTop2Rows"));
+  EXPECT_EQ(DefaultAsked("MiscDefaults|BeamFyMetric"), "275.000");
+  EXPECT_EQ(DefaultAsked("MiscDefaults|BraceUWforSelfWeightMetric"), "1850.000");
+  // The kilogram-force system still reads stresses in MPa and lengths in mm.
+  SMDF k{};
+  CQelMDF(2, &k).FileNewInit(2, "J");
+  EXPECT_NEAR(k.DefaultBeamFy, 50.0, 1e-4);
+  // An English model reads the plain keys and converts nothing.
+  SMDF e{};
+  CQelMDF(0, &e).FileNewInit(0, "J");
+  EXPECT_FLOAT_EQ(e.MinBFTop2, 999.0f);
+  EXPECT_FLOAT_EQ(e.DefaultBeamFy, 50.0f);
+  EXPECT_EQ(DefaultAsked("MiscDefaults|BeamFy"), "50.000");
+}
+
+TEST_F(DefaultsTest, TableTimeStampsFromTheTablesFolder) {
+  qeltest::TempDir dir;
+  qeltest::WriteText(dir.File("qelaisc.tab"), "x");
+  qeltest::WriteText(dir.File("mycols.col"), "x");
+  // 2001-09-09 01:46:40 UTC: 1000000000 seconds since 1970.
+  const auto stamp =
+      std::filesystem::file_time_type::clock::now() +
+      (std::chrono::seconds(1000000000) - std::chrono::duration_cast<std::chrono::seconds>(
+                                              std::chrono::system_clock::now().time_since_epoch()));
+  std::filesystem::last_write_time(dir.path() / "qelaisc.tab", stamp);
+  const std::int64_t expected = 1000000000;
+  Set("Directories", "tables", dir.path().string());
+  Set("MiscDefaults", "ColTableName", "mycols");
+  SMDF m{};
+  CQelMDF(0, &m).FileNewInit(0, "J");
+  EXPECT_NEAR(m.lMasterTblLastMod, expected, 1);
+  EXPECT_GT(m.lStlColTblLastMod, 0);
+  EXPECT_EQ(static_cast<std::uint32_t>(m.lDefStlBeamTblLastMod), 0xFFFFFFFFu);
+  EXPECT_EQ(static_cast<std::uint32_t>(m.lReinTableLastMod), 0xFFFFFFFFu);
+}
+
+TEST_F(DefaultsTest, ConnectionFixTellsTheUserOnce) {
+  qeltest::MessageCapture boxes;
+  static std::vector<std::string> written;
+  written.clear();
+  CQelMDF::SetProfileWriter([](const char* s, const char* k, const char* v) {
+    written.push_back(std::string(s) + "|" + k + "=" + v);
+    return true;
+  });
+  Set("MiscDefaults", "CastConnTypeAtBeams", "Seated");
+  Set("MiscDefaults", "CastConnTypeAtWalls", "web");
+  CQelMDF::FixTheSmarbeamConnectionSetting();
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.boxes()[0].caption, "Warning");
+  EXPECT_NE(boxes.boxes()[0].text.find("\"seated\" has been removed"), std::string::npos);
+  EXPECT_EQ(written, (std::vector<std::string>{"MiscDefaults|CastConnTypeAtBeams=web",
+                                               "MiscDefaults|FixedSmartbeamConType=TRUE"}));
+  Set("MiscDefaults", "FixedSmartbeamConType", "true");
+  CQelMDF::FixTheSmarbeamConnectionSetting();
+  EXPECT_EQ(boxes.boxes().size(), 1u);
+  CQelMDF::SetProfileWriter(nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,282 @@
+#include "platform/profile.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "platform/paths.h"
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using qeltest::ReadText;
+using qeltest::TempDir;
+using qeltest::WriteText;
+
+std::string Get(const char* section, const char* key, const char* def, const std::string& file,
+                DWORD size = 256) {
+  std::string buf(size, '\x7f');
+  DWORD n = GetPrivateProfileStringA(section, key, def, buf.data(), size, file.c_str());
+  EXPECT_EQ(buf[n], '\0') << "result must be NUL-terminated";
+  return buf.substr(0, n);
+}
+
+// A file with all the things real settings files contain: comments, mixed case, blanks, quotes,
+// duplicates, keys before any section, CRLF and LF lines and no final line end.
+const char kHandWritten[] =
+    "; written by hand\r\n"
+    "orphan=before any section\r\n"
+    "  [Design Codes]  \r\n"
+    "  SteelCode =  Code 360 \r\n"
+    "Quoted=\"  padded  \"\r\n"
+    "Single='x'\r\n"
+    "Mismatched=\"abc'\r\n"
+    "; Commented=1\r\n"
+    "no equals here\r\n"
+    "Dup=first\r\n"
+    "dup=second\r\n"
+    "Empty=\r\n"
+    "Count= -42xyz\r\n"
+    "Plus=+7\r\n"
+    "Junk=abc\r\n"
+    "Wrap=4294967297\r\n"
+    "Tab\t=\tvalue with tab\t\r\n"
+    "[other]\n"
+    "Key=lf line\n"
+    "[DESIGN CODES]\n"
+    "Later=in the second copy of the section\n"
+    "[Other2]\n"
+    "last=no newline";
+
+TEST(Profile, ReadsKeysAsWindowsDoes) {
+  TempDir dir;
+  std::string f = dir.File("a.ini");
+  WriteText(f, kHandWritten);
+  qel::ClearProfileCache();
+
+  EXPECT_EQ(Get("design codes", "steelcode", "d", f), "Code 360");
+  EXPECT_EQ(Get("Design Codes", "Quoted", "d", f), "  padded  ");
+  EXPECT_EQ(Get("Design Codes", "single", "d", f), "x");
+  EXPECT_EQ(Get("Design Codes", "Mismatched", "d", f), "\"abc'");
+  EXPECT_EQ(Get("Design Codes", "; Commented", "d", f), "d");
+  EXPECT_EQ(Get("Design Codes", "Commented", "d", f), "d");
+  EXPECT_EQ(Get("Design Codes", "no equals here", "d", f), "d");
+  EXPECT_EQ(Get("Design Codes", "DUP", "d", f), "first");
+  EXPECT_EQ(Get("Design Codes", "Empty", "d", f), "") << "an empty value is a value";
+  EXPECT_EQ(Get("Design Codes", "tab", "d", f), "value with tab");
+  EXPECT_EQ(Get("Design Codes", "orphan", "d", f), "d");
+  EXPECT_EQ(Get("Design Codes", "Later", "d", f), "d") << "only the first copy of a section";
+  EXPECT_EQ(Get("OTHER", "key", "d", f), "lf line");
+  EXPECT_EQ(Get("Other2", "LAST", "d", f), "no newline");
+  EXPECT_EQ(Get(" Other2 ", " last ", "d", f), "no newline") << "names are trimmed";
+
+  // Defaults lose trailing blanks only; a null default is "".
+  EXPECT_EQ(Get("Design Codes", "missing", "  dflt \t ", f), "  dflt");
+  EXPECT_EQ(Get("Design Codes", "missing", nullptr, f), "");
+  EXPECT_EQ(Get("No Section", "SteelCode", "d", f), "d");
+  EXPECT_EQ(Get("Design Codes", "SteelCode", "d", dir.File("missing.ini")), "d");
+  EXPECT_EQ(Get("Design Codes", "SteelCode", "d", ""), "d");
+
+  // Cut to the buffer.
+  EXPECT_EQ(Get("other", "key", "d", f, 5), "lf l");
+  EXPECT_EQ(Get("other", "key", "default", f, 1), "");
+  EXPECT_EQ(Get("other", "nokey", "default", f, 4), "def");
+  char untouched = 'q';
+  EXPECT_EQ(GetPrivateProfileStringA("other", "key", "", &untouched, 0, f.c_str()), 0u);
+  EXPECT_EQ(untouched, 'q');
+  EXPECT_EQ(GetPrivateProfileStringA("other", "key", "", nullptr, 10, f.c_str()), 0u);
+
+  // Integers: optional sign and leading digits.
+  EXPECT_EQ(static_cast<int>(GetPrivateProfileIntA("Design Codes", "Count", 5, f.c_str())), -42);
+  EXPECT_EQ(GetPrivateProfileIntA("Design Codes", "Plus", 5, f.c_str()), 7u);
+  EXPECT_EQ(GetPrivateProfileIntA("Design Codes", "Junk", 5, f.c_str()), 0u);
+  EXPECT_EQ(GetPrivateProfileIntA("Design Codes", "Wrap", 5, f.c_str()), 1u);
+  EXPECT_EQ(GetPrivateProfileIntA("Design Codes", "Empty", 5, f.c_str()), 5u);
+  EXPECT_EQ(GetPrivateProfileIntA("Design Codes", "Missing", -5, f.c_str()), static_cast<UINT>(-5));
+  EXPECT_EQ(GetPrivateProfileIntA("Design Codes", "Single", 5, f.c_str()), 0u);
+  EXPECT_EQ(GetPrivateProfileIntA(nullptr, "Count", 9, f.c_str()), 9u);
+}
+
+TEST(Profile, ListsSectionsAndKeys) {
+  TempDir dir;
+  std::string f = dir.File("a.ini");
+  WriteText(f, kHandWritten);
+  qel::ClearProfileCache();
+  using namespace std::string_literals;
+  EXPECT_EQ(Get(nullptr, nullptr, "d", f), "Design Codes\0other\0Other2\0"s);
+  EXPECT_EQ(Get("other2", nullptr, "d", f), "last\0"s);
+  EXPECT_EQ(Get("Design Codes", nullptr, "d", f).substr(0, 25), "SteelCode\0Quoted\0Single\0M"s);
+  char buf[8];
+  std::memset(buf, 'x', sizeof buf);
+  EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buf, 8, f.c_str()), 6u);
+  EXPECT_EQ(std::string(buf, 8), "Design\0\0"s) << "a cut list still ends in two NULs";
+  EXPECT_EQ(Get(nullptr, nullptr, "d", dir.File("none.ini")), "");
+  EXPECT_EQ(Get("nope", nullptr, "d", f), "");
+}
+
+TEST(Profile, ByteOrderMarkAndBareNamesAndBackslashes) {
+  TempDir dir;
+  qel::SetWindowsFolder(dir.path().string());
+  WriteText(dir.File("bare.ini"), "\xEF\xBB\xBF[S]\r\nk=bom\r\n");
+  fs::create_directory(dir.path() / "sub");
+  WriteText(dir.File("sub/x.ini"), "[S]\nk=sub\n");
+  qel::ClearProfileCache();
+  EXPECT_EQ(Get("S", "k", "d", "bare.ini"), "bom");
+  EXPECT_EQ(qel::ProfilePath("bare.ini"), dir.File("bare.ini"));
+  EXPECT_EQ(Get("S", "k", "d", dir.path().string() + "\\sub\\x.ini"), "sub");
+  EXPECT_TRUE(WritePrivateProfileStringA("S", "n", "1", "bare.ini"));
+  EXPECT_EQ(ReadText(dir.File("bare.ini")), "\xEF\xBB\xBF[S]\r\nk=bom\r\nn=1\r\n");
+  qel::SetWindowsFolder(std::nullopt);
+}
+
+TEST(Profile, WritesChangeOnlyWhatTheyMust) {
+  TempDir dir;
+  std::string f = dir.File("w.ini");
+  WriteText(f,
+            "; settings\n"
+            "[Design]\n"
+            "A = 1 \n"
+            "B=2\n"
+            "\n"
+            "[View]\r\n"
+            "Zoom=\"3\"\r\n"
+            "last=x");
+  qel::ClearProfileCache();
+  const char* p = f.c_str();
+  EXPECT_TRUE(WritePrivateProfileStringA("design", "a", "10", p));  // value only
+  EXPECT_TRUE(WritePrivateProfileStringA("Design", "C", "3", p));   // after the last key
+  EXPECT_TRUE(WritePrivateProfileStringA("VIEW", "zoom", "4", p));  // quotes go with the value
+  EXPECT_TRUE(WritePrivateProfileStringA("View", "new", "5", p));   // last line had no end
+  EXPECT_TRUE(WritePrivateProfileStringA("Fresh", "k", "v", p));    // new section at the end
+  EXPECT_EQ(ReadText(f),
+            "; settings\n"
+            "[Design]\n"
+            "A = 10 \n"
+            "B=2\n"
+            "C=3\r\n"
+            "\n"
+            "[View]\r\n"
+            "Zoom=4\r\n"
+            "last=x\r\n"
+            "new=5\r\n"
+            "[Fresh]\r\n"
+            "k=v\r\n");
+  EXPECT_EQ(Get("Design", "A", "d", f), "10");
+  EXPECT_EQ(Get("View", "new", "d", f), "5");
+
+  EXPECT_TRUE(WritePrivateProfileStringA("Design", "B", nullptr, p));    // delete a key
+  EXPECT_TRUE(WritePrivateProfileStringA("View", nullptr, nullptr, p));  // delete a section
+  EXPECT_TRUE(WritePrivateProfileStringA("Gone", "x", nullptr, p));      // nothing to delete
+  EXPECT_TRUE(WritePrivateProfileStringA("Gone", nullptr, nullptr, p));
+  EXPECT_EQ(ReadText(f),
+            "; settings\n"
+            "[Design]\n"
+            "A = 10 \n"
+            "C=3\r\n"
+            "\n"
+            "[Fresh]\r\n"
+            "k=v\r\n");
+  EXPECT_EQ(Get("Design", "B", "d", f), "d");
+  EXPECT_EQ(Get("View", "Zoom", "d", f), "d");
+
+  // An empty section gets its first key straight after the header.
+  WriteText(f, "[E]\r\n; note\r\n[F]\r\n");
+  EXPECT_TRUE(WritePrivateProfileStringA("e", "k", "1", p));
+  EXPECT_EQ(ReadText(f), "[E]\r\nk=1\r\n; note\r\n[F]\r\n");
+
+  // Refused: line breaks would corrupt the file, a null section is not a target, empty keys.
+  EXPECT_FALSE(WritePrivateProfileStringA("E", "k", "1\r\n[Injected]", p));
+  EXPECT_FALSE(WritePrivateProfileStringA("E\n", "k", "1", p));
+  EXPECT_FALSE(WritePrivateProfileStringA(nullptr, "k", "1", p));
+  EXPECT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, p));
+  EXPECT_FALSE(WritePrivateProfileStringA("E", "  ", "1", p));
+  EXPECT_FALSE(WritePrivateProfileStringA("E", "a=b", "1", p));
+  EXPECT_FALSE(WritePrivateProfileStringA("E", " ;k", "1", p));
+  EXPECT_FALSE(WritePrivateProfileStringA("E", "[k", "1", p));
+  EXPECT_FALSE(WritePrivateProfileStringA("E]x", "k", "1", p));
+  EXPECT_EQ(ReadText(f), "[E]\r\nk=1\r\n; note\r\n[F]\r\n");
+
+  // No temporary files are left behind.
+  int entries = 0;
+  for (const auto& e : fs::directory_iterator(dir.path())) {
+    (void)e;
+    ++entries;
+  }
+  EXPECT_EQ(entries, 1);
+}
+
+TEST(Profile, WriteCreatesFilesOnlyInExistingFolders) {
+  TempDir dir;
+  std::string f = dir.File("new.ini");
+  EXPECT_TRUE(WritePrivateProfileStringA("Gone", "x", nullptr, f.c_str()));
+  EXPECT_FALSE(fs::exists(f)) << "deleting from a missing file creates nothing";
+  EXPECT_TRUE(WritePrivateProfileStringA("S", "k", "v", f.c_str()));
+  EXPECT_EQ(ReadText(f), "[S]\r\nk=v\r\n");
+  EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", dir.File("no/such/dir.ini").c_str()));
+  EXPECT_FALSE(fs::exists(dir.path() / "no"));
+  // A folder where the file should be cannot be read or replaced.
+  fs::create_directory(dir.path() / "isdir.ini");
+  EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", dir.File("isdir.ini").c_str()));
+  EXPECT_EQ(Get("S", "k", "d", dir.File("isdir.ini")), "d");
+}
+
+TEST(Profile, CacheSeesEveryChange) {
+  TempDir dir;
+  std::string f = dir.File("c.ini");
+  WriteText(f, "[S]\nk=1\n");
+  // An old file, as settings files usually are: its identity is trusted.
+  fs::last_write_time(f, fs::file_time_type::clock::now() - std::chrono::hours(1));
+  qel::ClearProfileCache();
+  auto before = qel::GetProfileCacheStats();
+  EXPECT_EQ(Get("S", "k", "d", f), "1");
+  EXPECT_EQ(Get("S", "k", "d", f), "1");
+  EXPECT_EQ(GetPrivateProfileIntA("S", "k", 0, f.c_str()), 1u);
+  auto after = qel::GetProfileCacheStats();
+  EXPECT_EQ(after.parses - before.parses, 1u) << "repeated reads parse once";
+  EXPECT_EQ(after.contentChecks, before.contentChecks);
+
+  // Our own write is seen at once.
+  EXPECT_TRUE(WritePrivateProfileStringA("S", "k", "2", f.c_str()));
+  EXPECT_EQ(Get("S", "k", "d", f), "2");
+
+  // An outside change of size is seen.
+  WriteText(f, "[S]\nk=333\n");
+  EXPECT_EQ(Get("S", "k", "d", f), "333");
+
+  // A same-size change within the same clock tick: mtime and size are both unchanged, so only
+  // the content check can see it.
+  auto stamp = fs::last_write_time(f);
+  WriteText(f, "[S]\nk=444\n");
+  fs::last_write_time(f, stamp);
+  EXPECT_EQ(Get("S", "k", "d", f), "444");
+  EXPECT_GT(qel::GetProfileCacheStats().contentChecks, after.contentChecks);
+
+  // A file that disappears gives defaults.
+  fs::remove(f);
+  EXPECT_EQ(Get("S", "k", "d", f), "d");
+}
+
+TEST(Profile, RefusesHugeFilesWithoutLosingThem) {
+  TempDir dir;
+  std::string f = dir.File("huge.ini");
+  {
+    // A sparse file: large on paper, nothing to read through.
+    std::FILE* fp = std::fopen(f.c_str(), "wb");
+    ASSERT_NE(fp, nullptr);
+    std::fputs("[S]\nk=1\n", fp);
+    ASSERT_EQ(std::fseek(fp, (64L << 20) + 10, SEEK_SET), 0);
+    std::fputc('\n', fp);
+    std::fclose(fp);
+  }
+  auto size = fs::file_size(f);
+  EXPECT_EQ(Get("S", "k", "d", f), "d");
+  EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "2", f.c_str()));
+  EXPECT_EQ(fs::file_size(f), size);
+}
+
+}  // namespace
