@@ -1,6 +1,7 @@
 #include "mdf/archive_map.h"
 
 #include <cstring>
+#include <stdexcept>
 #include <string_view>
 
 namespace {
@@ -11,11 +12,36 @@ std::string_view NameView(const char* name) {
 
 }  // namespace
 
+void ArchiverByteArray::SetSize(int n) {
+  if (n < 0) n = 0;
+  if (n > capacity_) {
+    const int capacity = n > 2 * capacity_ ? n : 2 * capacity_;
+    BYTE* grown = new BYTE[static_cast<std::size_t>(capacity)];
+    std::memcpy(grown, GetData(), static_cast<std::size_t>(size_));
+    if (OnHeap()) delete[] heap_;
+    heap_ = grown;
+    capacity_ = capacity;
+  }
+  if (n > size_) std::memset(GetData() + size_, 0, static_cast<std::size_t>(n - size_));
+  size_ = n;
+}
+
+void ArchiverByteArray::Assign(const BYTE* bytes, int n) {
+  size_ = 0;
+  SetSize(n);
+  if (bytes != nullptr && size_ != 0)
+    std::memmove(GetData(), bytes, static_cast<std::size_t>(size_));
+}
+
+int ArchiverByteArray::Checked(int i) const {
+  if (i < 0 || i >= size_) throw std::out_of_range("ArchiverByteArray index");
+  return i;
+}
+
 void MapDataItem(ArchiverDataMap& map, const char* name, const void* source, std::size_t size,
                  std::size_t /*arraySize*/) {
   auto item = std::make_shared<ArchiverDataItem>();
-  item->m_data.SetSize(static_cast<int>(size));
-  if (size != 0 && source != nullptr) std::memcpy(item->m_data.GetData(), source, size);
+  item->m_data.Assign(static_cast<const BYTE*>(source), static_cast<int>(size));
   map.insert_or_assign(std::string(NameView(name)), std::move(item));
 }
 

@@ -18,12 +18,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/carray.h"
 #include "platform/win_types.h"
 
 struct ArchiverDataItem;
@@ -38,6 +38,85 @@ using ArchiverDataMap = std::map<std::string, ArchiverDataItemPtr, std::less<>>;
 // The maps read from one XML document, in document order.
 using ArchiverDataMapList = std::vector<ArchiverDataMap>;
 
+// The growable byte array of a field item, with CArray's interface. Most record fields are a few
+// bytes long, so up to kInline bytes live inside the array itself and need no allocation.
+// Indices outside [0, size) throw std::out_of_range, as CArray's do.
+class ArchiverByteArray {
+ public:
+  static constexpr int kInline = 16;
+
+  ArchiverByteArray() = default;
+  ArchiverByteArray(const ArchiverByteArray& other) { Assign(other.GetData(), other.size_); }
+  ArchiverByteArray(ArchiverByteArray&& other) noexcept { Steal(other); }
+  ArchiverByteArray& operator=(const ArchiverByteArray& other) {
+    if (this != &other) Assign(other.GetData(), other.size_);
+    return *this;
+  }
+  ArchiverByteArray& operator=(ArchiverByteArray&& other) noexcept {
+    if (this != &other) {
+      Release();
+      Steal(other);
+    }
+    return *this;
+  }
+  ~ArchiverByteArray() { Release(); }
+
+  int GetSize() const { return size_; }
+  int GetCount() const { return size_; }
+  int GetUpperBound() const { return size_ - 1; }
+  bool IsEmpty() const { return size_ == 0; }
+  // Grows with zero bytes or shrinks; a negative size empties the array.
+  void SetSize(int n);
+  void RemoveAll() { size_ = 0; }
+
+  BYTE* GetData() { return OnHeap() ? heap_ : inline_; }
+  const BYTE* GetData() const { return OnHeap() ? heap_ : inline_; }
+  BYTE GetAt(int i) const { return GetData()[Checked(i)]; }
+  BYTE& ElementAt(int i) { return GetData()[Checked(i)]; }
+  void SetAt(int i, BYTE b) { GetData()[Checked(i)] = b; }
+  BYTE& operator[](int i) { return ElementAt(i); }
+  BYTE operator[](int i) const { return GetAt(i); }
+  int Add(BYTE b) {
+    SetSize(size_ + 1);
+    GetData()[size_ - 1] = b;
+    return size_ - 1;
+  }
+  // Replaces the contents with `n` bytes from `bytes` (zeros when `bytes` is null); `bytes` must
+  // not point into this array.
+  void Assign(const BYTE* bytes, int n);
+
+  BYTE* begin() { return GetData(); }
+  BYTE* end() { return GetData() + size_; }
+  const BYTE* begin() const { return GetData(); }
+  const BYTE* end() const { return GetData() + size_; }
+
+ private:
+  bool OnHeap() const { return capacity_ > kInline; }
+  int Checked(int i) const;
+  void Release() {
+    if (OnHeap()) delete[] heap_;
+    capacity_ = kInline;
+    size_ = 0;
+  }
+  void Steal(ArchiverByteArray& other) noexcept {
+    size_ = other.size_;
+    capacity_ = other.capacity_;
+    if (other.OnHeap())
+      heap_ = other.heap_;
+    else
+      std::memcpy(inline_, other.inline_, kInline);
+    other.capacity_ = kInline;
+    other.size_ = 0;
+  }
+
+  int size_ = 0;
+  int capacity_ = kInline;
+  union {
+    BYTE inline_[kInline];
+    BYTE* heap_;
+  };
+};
+
 struct ArchiverDataItem {
   // A new item is a field item with no bytes and no children.
   ArchiverDataItem() = default;
@@ -49,7 +128,7 @@ struct ArchiverDataItem {
   ~ArchiverDataItem() = default;
 
   BYTE m_bLeaf = 1;               // 1: field item holding bytes; 0: struct item holding children
-  CArray<BYTE, BYTE> m_data;      // the field's raw bytes (empty for a struct item)
+  ArchiverByteArray m_data;       // the field's raw bytes (empty for a struct item)
   ArchiverDataMap m_mapChildren;  // the struct's children (empty for a field item)
 };
 

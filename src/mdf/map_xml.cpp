@@ -140,38 +140,10 @@ void AppendSubtree(std::string& out, pugi::xml_node top) {
   }
 }
 
-// Deepest element nesting below `top` (its element children are depth 1), or -1 as soon as it
-// passes `limit`.
-int ElementDepth(pugi::xml_node top, int limit) {
-  int depth = 0, deepest = 0;
-  pugi::xml_node cur = top.first_child();
-  while (cur) {
-    if (cur.type() == pugi::node_element) {
-      ++depth;
-      if (depth > deepest) deepest = depth;
-      if (deepest > limit) return -1;
-      if (pugi::xml_node child = cur.first_child()) {
-        cur = child;
-        continue;
-      }
-      --depth;
-    }
-    for (;;) {
-      if (pugi::xml_node next = cur.next_sibling()) {
-        cur = next;
-        break;
-      }
-      cur = cur.parent();
-      if (cur == top) return deepest;
-      --depth;
-    }
-  }
-  return deepest;
-}
-
 // What the parser lets through but a document may not have: exactly one root element, no text
-// beside it, at most one declaration and only at the very start of the text, no declaration
-// inside an element, and element nesting of at most kMaxXmlDepth.
+// beside it, at most one declaration and only at the very start of the text. (A declaration
+// inside an element is already a parse error.) Nesting is bounded where it matters, in the
+// reader: every walk over the tree here is iterative.
 bool IsWellFormedDocument(const pugi::xml_document& doc, std::string_view text) {
   int elements = 0;
   bool first = true;
@@ -195,11 +167,7 @@ bool IsWellFormedDocument(const pugi::xml_document& doc, std::string_view text) 
     }
     first = false;
   }
-  if (elements != 1) return false;
-  pugi::xml_node root = doc.document_element();
-  if (root.find_node([](pugi::xml_node n) { return n.type() == pugi::node_declaration; }))
-    return false;
-  return ElementDepth(doc, kMaxXmlDepth) >= 0;
+  return elements == 1;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -215,7 +183,8 @@ bool AppendText(pugi::xml_node element, const std::string& text) {
 
 // The items of `map` into `element` at tab depth `depth`.
 bool WriteItems(pugi::xml_node element, const ArchiverDataMap& map, int depth) {
-  if (depth - 2 > kMaxMapDepth) return false;
+  // The items go one element deeper than `depth` counts tabs.
+  if (!map.empty() && depth + 1 > kMaxXmlDepth) return false;
   if (!AppendText(element, "\n")) return false;
   const std::string tabs(static_cast<std::size_t>(depth), '\t');
   std::string text;
@@ -293,17 +262,39 @@ bool ScanHexPair(const char* p, std::size_t n, BYTE& out) {
 
 bool IsStripped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
-void DecodeHex(std::string_view text, CArray<BYTE, BYTE>& data) {
+// Value of a hex digit, or 0xFF for any other character.
+struct HexTable {
+  BYTE value[256];
+  constexpr HexTable() : value() {
+    for (int c = 0; c < 256; ++c) value[c] = 0xFF;
+    for (int c = 0; c < 10; ++c) value['0' + c] = static_cast<BYTE>(c);
+    for (int c = 0; c < 6; ++c) {
+      value['a' + c] = static_cast<BYTE>(10 + c);
+      value['A' + c] = static_cast<BYTE>(10 + c);
+    }
+  }
+};
+constexpr HexTable kHex;
+
+void DecodeHex(std::string_view text, ArchiverByteArray& data) {
   while (!text.empty() && IsStripped(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsStripped(text.back())) text.remove_suffix(1);
   data.SetSize(static_cast<int>((text.size() + 1) / 2));
   BYTE* out = data.GetData();
-  int count = 0;
-  for (std::size_t i = 0; i < text.size(); i += 2) {
-    const std::size_t n = text.size() - i < 2 ? text.size() - i : 2;
-    if (ScanHexPair(text.data() + i, n, out[count])) ++count;
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < n; i += 2) {
+    const BYTE hi = kHex.value[p[i]];
+    const BYTE lo = i + 1 < n ? kHex.value[p[i + 1]] : 0xFF;
+    out[count] = static_cast<BYTE>(hi << 4 | lo);
+    if ((hi | lo) < 16) {
+      ++count;
+    } else if (ScanHexPair(text.data() + i, n - i < 2 ? n - i : 2, out[count])) {
+      ++count;  // anything but two plain digits takes the general path
+    }
   }
-  data.SetSize(count);
+  data.SetSize(static_cast<int>(count));
 }
 
 // All text below `node`, in document order (the element's text content).
@@ -333,27 +324,45 @@ std::string_view NodeText(pugi::xml_node node, std::string& scratch) {
   return scratch;
 }
 
-void ReadNode(pugi::xml_node node, ArchiverDataMap& map, int depth, std::string& scratch) {
-  pugi::xml_attribute name = node.attribute("name");
-  if (!name) return;
-  auto item = std::make_shared<ArchiverDataItem>();
-  pugi::xml_node field = node.child("field");
-  if (!field) {
-    DecodeHex(NodeText(node, scratch), item->m_data);
-  } else {
-    item->m_bLeaf = 0;
-    if (depth < kMaxXmlDepth) {
-      for (; field; field = field.next_sibling("field"))
-        ReadNode(field, item->m_mapChildren, depth + 1, scratch);
-    }
-  }
-  // Documents are written in map order, so the end is nearly always the right place.
-  map.insert_or_assign(map.end(), name.value(), std::move(item));
-}
-
 pugi::xml_node RootElement(const pugi::xml_document& doc) {
   return doc.child(CMapXml::m_strRootNodeName.GetString());
 }
+
+// Reads `node` into `map`. The recursion follows `field` elements only and stops at
+// kMaxXmlDepth, clearing `complete`.
+struct Reader {
+  std::string scratch;
+  bool complete = true;
+
+  void ReadNode(pugi::xml_node node, ArchiverDataMap& map, int depth) {
+    pugi::xml_attribute name = node.attribute("name");
+    if (!name) return;
+    auto item = std::make_shared<ArchiverDataItem>();
+    pugi::xml_node field = node.child("field");
+    if (!field) {
+      DecodeHex(NodeText(node, scratch), item->m_data);
+    } else {
+      item->m_bLeaf = 0;
+      if (depth >= kMaxXmlDepth) {
+        complete = false;
+      } else {
+        for (; field; field = field.next_sibling("field"))
+          ReadNode(field, item->m_mapChildren, depth + 1);
+      }
+    }
+    // Documents are written in map order, so the end is nearly always the right place.
+    auto it = map.try_emplace(map.end(), name.value());
+    it->second = std::move(item);  // a later element of the same name replaces the earlier
+  }
+
+  // One map per `struct` child of the root.
+  void ReadDocument(const IXMLDOMDocument* doc, ArchiverDataMapList& list) {
+    if (doc == nullptr) return;
+    pugi::xml_node root = RootElement(doc->tree());
+    for (pugi::xml_node s = root.child("struct"); s; s = s.next_sibling("struct"))
+      ReadNode(s, list.emplace_back(), 2);
+  }
+};
 
 }  // namespace
 
@@ -490,18 +499,16 @@ std::unique_ptr<ArchiverDataMapList> CMapXml::XmlFileToMap(CFile& file) {
   text.resize(std::strlen(text.c_str()));
   IXMLDOMDocument doc;
   if (!doc.loadXML(std::move(text))) return nullptr;
-  return XmlToMap(&doc);
+  auto list = std::make_unique<ArchiverDataMapList>();
+  Reader reader;
+  reader.ReadDocument(&doc, *list);
+  if (!reader.complete) return nullptr;  // nested beyond what this reader follows
+  return list;
 }
 
 std::unique_ptr<ArchiverDataMapList> CMapXml::XmlToMap(const IXMLDOMDocument* doc) {
   auto list = std::make_unique<ArchiverDataMapList>();
-  if (doc == nullptr) return list;
-  pugi::xml_node root = RootElement(doc->tree());
-  std::string scratch;
-  for (pugi::xml_node s = root.child("struct"); s; s = s.next_sibling("struct")) {
-    ArchiverDataMap& map = list->emplace_back();
-    ReadNode(s, map, 2, scratch);
-  }
+  Reader().ReadDocument(doc, *list);
   return list;
 }
 

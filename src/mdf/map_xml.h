@@ -23,9 +23,10 @@
 //   element without a "name" attribute is skipped with everything inside it. Hex text may be
 //   lower-case, may have an odd digit count (the last digit is decoded alone), and a pair that is
 //   not hexadecimal is skipped.
-// - Malformed XML, XML nested deeper than kMaxXmlDepth elements, or a file larger than
-//   kMaxXmlFileBytes makes XmlFileToMap return null. Writing a map nested deeper than the reader
-//   accepts fails (false / null) rather than producing a document that could not be read back.
+// - Malformed XML, `field` elements nested deeper than kMaxXmlDepth, or a file larger than
+//   kMaxXmlFileBytes makes XmlFileToMap return null (XmlToMap stops descending there). Writing a
+//   map nested deeper than the reader accepts fails (false / null) rather than producing a
+//   document that could not be read back.
 // - No message is shown. CFile's exceptions from reading or writing the caller's open file pass
 //   through to the caller.
 #pragma once
@@ -59,8 +60,8 @@ class IXMLDOMDocument {
   IXMLDOMDocument& operator=(const IXMLDOMDocument&) = delete;
 
   // Replaces the document with the one parsed from `text` (bytes taken as they stand, no encoding
-  // conversion). False, leaving the document empty, when the text is not well-formed XML, has no
-  // single root element or nests elements deeper than kMaxXmlDepth.
+  // conversion). False, leaving the document empty, when the text is not well-formed XML or has
+  // not exactly one root element.
   bool loadXML(std::string_view text);
   // The same, taking over `text` as the parse buffer instead of copying it.
   bool loadXML(std::string&& text);
@@ -84,10 +85,10 @@ class IXMLDOMDocument {
   std::string buffer_;  // the parsed text; the tree points into it
 };
 
-// Deepest element nesting a document may have to be read (the root element is depth 1).
+// Deepest `field` element the reader follows (the root element is depth 1, `struct` depth 2).
 constexpr int kMaxXmlDepth = 256;
-// Deepest struct-item nesting a map may have to be written: the root, the struct element and one
-// element per level must fit in kMaxXmlDepth.
+// Deepest item a map may have to be written (its own items are level 1): the root, the struct
+// element and one element per level must fit in kMaxXmlDepth.
 constexpr int kMaxMapDepth = kMaxXmlDepth - 2;
 // Largest archive document XmlFileToMap reads.
 constexpr std::size_t kMaxXmlFileBytes = 256u * 1024u * 1024u;

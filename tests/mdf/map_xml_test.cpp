@@ -177,7 +177,7 @@ TEST(MapXmlWrite, NestingIsBoundedSoEverythingWrittenCanBeRead) {
 
   // One level more is refused, and the document is left as it was.
   ArchiverDataMap tooDeep;
-  build(tooDeep, kMaxMapDepth + 1);
+  build(tooDeep, kMaxMapDepth);
   EXPECT_EQ(xml.MapToXml(tooDeep, "S", 1.0f), nullptr);
   IXMLDOMDocument* doc = xml.CreateXmlDoc(1.0f);
   EXPECT_FALSE(xml.MapToXml(tooDeep, doc, "S"));
@@ -297,15 +297,21 @@ TEST(MapXmlRead, MalformedOrUnreadableInputGivesNull) {
   };
   for (const std::string& text : bad) EXPECT_EQ(ReadText(dir, text), nullptr) << text;
 
-  // Nesting past the limit is refused; just inside it is read.
-  auto nested = [](int depth) {
-    std::string s;
-    for (int i = 0; i < depth; ++i) s += "<a>";
-    for (int i = 0; i < depth; ++i) s += "</a>";
-    return s;
+  // Fields nested past the limit are refused; just inside it they are read. Other elements may
+  // nest deeply (their text is gathered without recursion).
+  auto nested = [](int depth, const char* open, const char* close) {
+    std::string s = "<QELArchive><struct name=\"s\">";
+    for (int i = 3; i <= depth; ++i) s += open;
+    s += "AB";
+    for (int i = 3; i <= depth; ++i) s += close;
+    return s + "</struct></QELArchive>";
   };
-  EXPECT_NE(ReadText(dir, nested(kMaxXmlDepth)), nullptr);
-  EXPECT_EQ(ReadText(dir, nested(kMaxXmlDepth + 1)), nullptr);
+  const char* openField = "<field name=\"n\">";
+  EXPECT_NE(ReadText(dir, nested(kMaxXmlDepth, openField, "</field>")), nullptr);
+  EXPECT_EQ(ReadText(dir, nested(kMaxXmlDepth + 1, openField, "</field>")), nullptr);
+  auto deepOther = ReadText(dir, nested(100000, "<a>", "</a>"));
+  ASSERT_NE(deepOther, nullptr);
+  EXPECT_EQ(Bytes(*deepOther->front().at("s")), (std::vector<BYTE>{0xAB}));
   EXPECT_EQ(ReadText(dir, std::string(200000, '<')), nullptr);
   // A declaration after a byte-order mark is still at the start.
   EXPECT_NE(ReadText(dir, "\xEF\xBB\xBF<?xml version=\"1.0\"?><QELArchive/>"), nullptr);
