@@ -9,6 +9,8 @@
 // fixed-width type qel::mdf_type::t_<token>, so a record's layout never depends on the data model.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -49,7 +51,34 @@ struct RecordDesc {
   std::uint32_t size;
   const FieldDesc* fields;
   std::uint32_t field_count;
+  // Indices into `fields` in the archive map's order of their names (byte-wise; a record array
+  // sorts as its element names "name[0]", "name[1]" ... do), so unmap can walk a map and a
+  // table side by side instead of looking every name up.
+  const std::uint16_t* by_name;
 };
+
+// Byte-wise order of two field names as the archive map orders them. A record array's elements
+// are named "name[i]", so it compares as if its name ended with '['.
+constexpr bool NameLess(const FieldDesc& a, const FieldDesc& b) {
+  for (std::size_t i = 0;; ++i) {
+    unsigned ca = static_cast<unsigned char>(a.name[i]);
+    unsigned cb = static_cast<unsigned char>(b.name[i]);
+    if (ca == 0 && a.count != 0) ca = '[';
+    if (cb == 0 && b.count != 0) cb = '[';
+    if (ca != cb) return ca < cb;
+    if (ca == 0 || ca == '[') return false;
+  }
+}
+
+template <std::size_t N>
+constexpr std::array<std::uint16_t, N> OrderByName(const FieldDesc (&fields)[N]) {
+  static_assert(N < 65536);
+  std::array<std::uint16_t, N> order{};
+  for (std::size_t i = 0; i < N; ++i) order[i] = static_cast<std::uint16_t>(i);
+  std::sort(order.begin(), order.end(),
+            [&](std::uint16_t x, std::uint16_t y) { return NameLess(fields[x], fields[y]); });
+  return order;
+}
 
 }  // namespace qel
 
@@ -79,7 +108,9 @@ struct RecordDesc {
   static_assert(offsetof(rec, name) == (off), #rec "::" #name " is not at offset " #off);
 #define QEL_MDF_ASSERT_ARRAY QEL_MDF_ASSERT_FIELD
 #define QEL_MDF_ASSERT_RECORD QEL_MDF_ASSERT_FIELD
-#define QEL_MDF_ASSERT_RECORD_ARRAY QEL_MDF_ASSERT_FIELD
+#define QEL_MDF_ASSERT_RECORD_ARRAY(rec, off, name, type, n) \
+  QEL_MDF_ASSERT_FIELD(rec, off, name)                       \
+  static_assert((n) <= 10, "element names must sort in index order");
 #define QEL_MDF_ASSERT_END(rec, bytes)                                               \
   static_assert(sizeof(rec) == (bytes), #rec " is not " #bytes " bytes");            \
   static_assert(std::is_standard_layout_v<rec> && std::is_trivially_copyable_v<rec>, \
@@ -95,8 +126,10 @@ struct RecordDesc {
   {#name, offsetof(::rec, name), sizeof(::type), false, &kRecord_##type, 0},
 #define QEL_MDF_TABLE_RECORD_ARRAY(rec, off, name, type, n) \
   {#name, offsetof(::rec, name), sizeof(::type), false, &kRecord_##type, n},
-#define QEL_MDF_TABLE_END(rec, bytes)                                    \
-  }                                                                      \
-  ;                                                                      \
-  constexpr RecordDesc kRecord_##rec{#rec, sizeof(::rec), kFields_##rec, \
-                                     static_cast<std::uint32_t>(std::size(kFields_##rec))};
+#define QEL_MDF_TABLE_END(rec, bytes)                                                      \
+  }                                                                                        \
+  ;                                                                                        \
+  constexpr auto kOrder_##rec = OrderByName(kFields_##rec);                                \
+  constexpr RecordDesc kRecord_##rec{#rec, sizeof(::rec), kFields_##rec,                   \
+                                     static_cast<std::uint32_t>(std::size(kFields_##rec)), \
+                                     kOrder_##rec.data()};

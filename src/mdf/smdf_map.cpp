@@ -1,6 +1,7 @@
 // Map and unmap of records laid out by a field table: one loop over the descriptors each.
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "mdf/mdf_v1.h"
 #include "mdf/smdf.h"
@@ -17,8 +18,9 @@ BYTE* At(void* record, std::uint32_t offset) { return static_cast<BYTE*>(record)
 // identifiers, so the buffer always holds the whole name.
 struct ElementName {
   char text[96];
-  ElementName(const char* name, std::uint32_t index) {
+  const char* Format(const char* name, std::uint32_t index) {
     std::snprintf(text, sizeof text, "%s[%u]", name, static_cast<unsigned>(index));
+    return text;
   }
 };
 
@@ -34,33 +36,38 @@ void MapRecord(const RecordDesc& layout, const void* record, ArchiverDataMap& ma
       MapRecord(*f.record, field, MapStructItem(map, f.name));
     } else {
       for (std::uint32_t k = 0; k < f.count; ++k) {
-        ElementName name(f.name, k);
-        MapRecord(*f.record, field + k * f.size, MapStructItem(map, name.text));
+        ElementName name;
+        MapRecord(*f.record, field + k * f.size, MapStructItem(map, name.Format(f.name, k)));
       }
     }
   }
 }
 
+// The map and the table are both walked in name order, so every item is compared with the
+// table at most once and no name is looked up from the root of the map.
 void UnMapRecord(const RecordDesc& layout, const ArchiverDataMap& map, void* record) {
-  for (std::uint32_t i = 0; i < layout.field_count; ++i) {
-    const FieldDesc& f = layout.fields[i];
-    BYTE* field = At(record, f.offset);
-    if (f.record == nullptr) {
-      UnMapDataItem(map, f.name, field, f.size);
-      continue;
-    }
+  auto it = map.begin();
+  for (std::uint32_t i = 0; i < layout.field_count && it != map.end(); ++i) {
+    const FieldDesc& f = layout.fields[layout.by_name[i]];
     const std::uint32_t n = f.count == 0 ? 1 : f.count;
-    for (std::uint32_t k = 0; k < n; ++k) {
-      const ArchiverDataItem* item;
-      if (f.count == 0) {
-        item = FindDataItem(map, f.name);
-      } else {
-        ElementName name(f.name, k);
-        item = FindDataItem(map, name.text);
+    for (std::uint32_t k = 0; k < n && it != map.end(); ++k) {
+      std::string_view name = f.name;
+      ElementName element;
+      if (f.count != 0) name = element.Format(f.name, k);
+      while (it != map.end() && std::string_view(it->first) < name) ++it;
+      if (it == map.end() || std::string_view(it->first) != name) continue;
+      const ArchiverDataItem& item = *it->second;
+      BYTE* field = At(record, f.offset + k * f.size);
+      if (f.record == nullptr) {
+        if (item.m_bLeaf != 0) {
+          const std::size_t stored = static_cast<std::size_t>(item.m_data.GetSize());
+          const std::size_t bytes = stored < f.size ? stored : f.size;
+          if (bytes != 0) std::memcpy(field, item.m_data.GetData(), bytes);
+        }
+      } else if (item.m_bLeaf == 0) {
+        // A field item under a nested record's name is an image of unknown layout: passed over.
+        UnMapRecord(*f.record, item.m_mapChildren, field);
       }
-      // A field item under a nested record's name is an image of unknown layout: pass it over.
-      if (item != nullptr && item->m_bLeaf == 0)
-        UnMapRecord(*f.record, item->m_mapChildren, field + k * f.size);
     }
   }
 }

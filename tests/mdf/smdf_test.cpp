@@ -188,6 +188,21 @@ TEST(SmdfRoundTrip, UnmapGivesBackEveryFieldAndLeavesPaddingAlone) {
   const SMDF rec = Patterned<SMDF>(0xEE);
   ArchiverDataMap map;
   MapSMDF(rec, map);
+  // Names the record does not have, sorting next to and between its own, change nothing.
+  const char* noise[] = {"",
+                         "A",
+                         "Unit",
+                         "Units_",
+                         "UnitsZ",
+                         "Units\x01",
+                         "ModelID\xff",
+                         "arHangerTrialGroups",
+                         "arHangerTrialGroups[",
+                         "arHangerTrialGroups[0]x",
+                         "zzz",
+                         "\xff\xff"};
+  for (const char* name : noise) MapDataItem(map, name, "\xEE\xEE\xEE\xEE\xEE\xEE\xEE\xEE", 8);
+  MapDataItem(qel::MapStructItem(map, "ModRatio_"), "UseRatio", "\xEE\xEE\xEE\xEE", 4);
   const Bytes want = Image(rec);
   const Bytes got = Image(Unmapped(map, 0xEE));
   int restored = 0, padding = 0;
