@@ -240,6 +240,12 @@ TEST(Profile, CacheSeesEveryChange) {
   EXPECT_EQ(after.parses - before.parses, 1u) << "repeated reads parse once";
   EXPECT_EQ(after.contentChecks, before.contentChecks);
 
+  // An outside change that keeps the size but moves the mtime is seen through the identity.
+  WriteText(f, "[S]\nk=9\n");
+  fs::last_write_time(f, fs::file_time_type::clock::now() - std::chrono::hours(2));
+  EXPECT_EQ(Get("S", "k", "d", f), "9");
+  EXPECT_EQ(qel::GetProfileCacheStats().contentChecks, before.contentChecks);
+
   // Our own write is seen at once.
   EXPECT_TRUE(WritePrivateProfileStringA("S", "k", "2", f.c_str()));
   EXPECT_EQ(Get("S", "k", "d", f), "2");
