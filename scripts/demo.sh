@@ -8,8 +8,37 @@ trap 'rm -rf "$work"' EXIT
 echo "== qeldb --version"
 "$qeldb" --version
 
+# A small model folder: record files laid out byte by byte (records are little-endian; a version
+# stamp is major<<16 | minor<<8 | patch).
+model="$work/tower/tower"
+mkdir -p "$work/tower"
+zeros() { head -c "$1" /dev/zero; }
+stamp() { printf "\\x$(printf %02x "$3")\\x$(printf %02x "$2")\\x$(printf %02x "$1")\\x00"; }
+zeros 672 >"$model.sty"                                                 # 2 stories of 336 bytes
+for i in 1 2 3; do stamp 17 1 0; zeros 1308; done >"$model.b3d"        # 3 beams, current 17.1.0
+{ zeros 188; stamp 15 5 0; zeros 320; } >"$model.w3d"                  # 1 wall of the 15.5.0 layout
+for i in 1 2 3 4; do zeros 20; done >"$model.lod"                      # 4 loads of 20 bytes
+zeros 500 >"$model.c3d"                                                 # not even one column record
+
+echo
+echo "== qeldb tables $model"
+"$qeldb" tables "$model"
+echo
+echo "== qeldb tables --json $model"
+"$qeldb" tables --json "$model"
+echo
+echo "== qeldb tables on a model that does not exist (exit code 2)"
+set +e
+"$qeldb" tables "$work/nothing/here"
+echo "exit code: $?"
+set -e
+
+echo
 echo "== qeldb new: a new model's master data file with the user's defaults"
-"$qeldb" new "$work/tower" --units 0 --job "Demo tower"
-echo "== qeldb mdf"
-"$qeldb" mdf "$work/tower"
-"$qeldb" mdf "$work/tower" --field JobName --field JoistCriteria.DefLoad.UniLoad.Type
+"$qeldb" new "$work/fresh" --units 0 --job "Demo tower"
+echo
+echo "== qeldb mdf $work/fresh"
+"$qeldb" mdf "$work/fresh"
+echo
+echo "== qeldb mdf --field JobName --field JoistCriteria.DefLoad.UniLoad.Type"
+"$qeldb" mdf "$work/fresh" --field JobName --field JoistCriteria.DefLoad.UniLoad.Type

@@ -142,6 +142,13 @@ TEST(VersionedTable, PartialReadConvertsTheFileOnDisk) {
   EXPECT_EQ(db.ReadVersionedTable(kTable, buf.data(), 2, 2, &log), 1);
   EXPECT_EQ(buf, NewRecords(2, 2));
   EXPECT_EQ(log.calls, 0);
+
+  // As many records as the file holds but not from record 0 is a partial read too: the file is
+  // converted, then the read from record 1 runs past its end.
+  WriteBytes(base + ".tst", OldRecords(3));
+  Bytes three(3 * kNew);
+  EXPECT_EQ(db.ReadVersionedTable(kTable, three.data(), 3, 1, &log), 0);
+  EXPECT_EQ(ReadBytes(base + ".tst"), NewRecords(3));
 }
 
 TEST(VersionedTable, WriteBackWithoutRestamping) {
