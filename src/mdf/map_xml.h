@@ -109,7 +109,9 @@ class CMapXml {
   IXMLDOMDocument* CreateXmlDoc(float version);
 
   // Appends one `struct` element named `name`, holding `map`, to the root of `doc`. False if the
-  // document has no root element named m_strRootNodeName or the map is nested too deeply.
+  // document has no root element named m_strRootNodeName or the map is nested too deeply (the
+  // document is then left as it was). The document stays its owner's: a document from
+  // CreateXmlDoc belongs to this object, any other to the caller.
   bool MapToXml(const ArchiverDataMap& map, IXMLDOMDocument* doc, const char* name);
 
   // CreateXmlDoc(version) and then the operation above; the document kept by the object, or null

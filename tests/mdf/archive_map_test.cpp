@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,42 @@ TEST(ArchiveMap, UnMapCopiesAtMostTheSmallerSizeAndOnlyFromFieldItems) {
   UnMapDataItem(s->m_mapChildren, "x", untouched, sizeof untouched);
   EXPECT_EQ(std::vector<BYTE>(untouched, untouched + 4),
             (std::vector<BYTE>{0x11, 0x22, 0x33, 0x44}));
+}
+
+TEST(ArchiveMap, ByteArrayKeepsItsBytesAcrossGrowthCopiesAndMoves) {
+  // Across the inline-to-heap boundary, growth keeps the old bytes and zero-fills the new ones.
+  ArchiverByteArray a;
+  for (int i = 0; i < ArchiverByteArray::kInline; ++i) a.Add(static_cast<BYTE>(i + 1));
+  a.SetSize(ArchiverByteArray::kInline + 3);
+  ASSERT_EQ(a.GetSize(), ArchiverByteArray::kInline + 3);
+  EXPECT_EQ(a.GetAt(ArchiverByteArray::kInline - 1), ArchiverByteArray::kInline);
+  EXPECT_EQ(a.GetAt(ArchiverByteArray::kInline + 2), 0);
+  // Shrinking and growing again must not bring back stale bytes.
+  a.SetSize(1);
+  a.SetSize(3);
+  EXPECT_EQ(std::vector<BYTE>(a.begin(), a.end()), (std::vector<BYTE>{1, 0, 0}));
+  EXPECT_THROW(a.GetAt(3), std::out_of_range);
+  EXPECT_THROW(a.SetAt(-1, 0), std::out_of_range);
+
+  for (int n : {3, 40}) {  // inline and heap storage
+    ArchiverByteArray src;
+    src.Assign(nullptr, n);
+    src.SetAt(n - 1, 0x77);
+    ArchiverByteArray copy(src);
+    copy.SetAt(0, 0x11);
+    EXPECT_EQ(src.GetAt(0), 0);
+    ArchiverByteArray moved(std::move(copy));
+    EXPECT_EQ(moved.GetSize(), n);
+    EXPECT_EQ(moved.GetAt(0), 0x11);
+    EXPECT_EQ(moved.GetAt(n - 1), 0x77);
+    ArchiverByteArray target;
+    target.Assign(src.GetData(), 2);
+    target = std::move(moved);  // replaces (and frees) what target held
+    EXPECT_EQ(target.GetAt(n - 1), 0x77);
+    target = src;
+    EXPECT_EQ(target.GetAt(0), 0);
+    EXPECT_EQ(target.GetSize(), n);
+  }
 }
 
 TEST(ArchiveMap, NamesAreOrderedByteWise) {

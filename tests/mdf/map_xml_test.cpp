@@ -309,6 +309,15 @@ TEST(MapXmlRead, MalformedOrUnreadableInputGivesNull) {
   const char* openField = "<field name=\"n\">";
   EXPECT_NE(ReadText(dir, nested(kMaxXmlDepth, openField, "</field>")), nullptr);
   EXPECT_EQ(ReadText(dir, nested(kMaxXmlDepth + 1, openField, "</field>")), nullptr);
+  {
+    // Given the document itself, XmlToMap keeps what lies within the limit.
+    IXMLDOMDocument deep;
+    ASSERT_TRUE(deep.loadXML(nested(kMaxXmlDepth + 1, openField, "</field>")));
+    CMapXml xml;
+    auto list = xml.XmlToMap(&deep);
+    ASSERT_EQ(list->size(), 1u);
+    EXPECT_EQ(list->front().at("s")->m_bLeaf, 0);
+  }
   auto deepOther = ReadText(dir, nested(100000, "<a>", "</a>"));
   ASSERT_NE(deepOther, nullptr);
   EXPECT_EQ(Bytes(*deepOther->front().at("s")), (std::vector<BYTE>{0xAB}));
