@@ -59,6 +59,7 @@ void UnMapRecord(const RecordDesc& layout, const ArchiverDataMap& map, void* rec
       const ArchiverDataItem& item = *it->second;
       BYTE* field = At(record, f.offset + k * f.size);
       if (f.record == nullptr) {
+        // UnMapDataItem's rule, on the item already found: min(stored, field) bytes.
         if (item.m_bLeaf != 0) {
           const std::size_t stored = static_cast<std::size_t>(item.m_data.GetSize());
           const std::size_t bytes = stored < f.size ? stored : f.size;
