@@ -5,6 +5,7 @@
 // Reported: time per call of each, and ratio counters measured in one loop with processor time:
 //   read_ratio  = ReadMdf / (read file + bare parse)
 //   write_ratio = WriteMdf into an open file / (read file + bare parse)
+//   defaults_share = new-model defaults / ReadMdf (what the settings file costs each read)
 // The safe save (temporary file, fsync, rename) is shown on its own: its cost is the disk's.
 #include <benchmark/benchmark.h>
 
@@ -122,6 +123,17 @@ void BM_ReadMdf(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadMdf);
 
+// The defaults of a new model alone: the part of ReadMdf that reads the settings file.
+void BM_NewModelDefaults(benchmark::State& state) {
+  Fix();
+  SMDF out{};
+  for (auto _ : state) {
+    CQelMDF(0, &out).FileNewInit(0, "");
+    benchmark::DoNotOptimize(&out);
+  }
+}
+BENCHMARK(BM_NewModelDefaults);
+
 void BM_WriteMdfToOpenFile(benchmark::State& state) {
   const Fixture& f = Fix();
   const std::string path = (f.dir / "scratch.qel").string();
@@ -146,7 +158,7 @@ void BM_Ratios(benchmark::State& state) {
   const Fixture& f = Fix();
   const std::string scratch = (f.dir / "scratch.qel").string();
   SMDF out{};
-  std::clock_t floor = 0, read = 0, write = 0;
+  std::clock_t floor = 0, read = 0, write = 0, defaults = 0;
   for (auto _ : state) {
     const std::clock_t t0 = std::clock();
     for (int i = 0; i < 4; ++i) benchmark::DoNotOptimize(ReadAndBareParse(f.file));
@@ -155,6 +167,12 @@ void BM_Ratios(benchmark::State& state) {
     const std::clock_t t2 = std::clock();
     for (int i = 0; i < 4; ++i) benchmark::DoNotOptimize(WriteToOpenFile(f, scratch));
     const std::clock_t t3 = std::clock();
+    for (int i = 0; i < 4; ++i) {
+      CQelMDF(0, &out).FileNewInit(0, "");
+      benchmark::DoNotOptimize(&out);
+    }
+    const std::clock_t t4 = std::clock();
+    defaults += t4 - t3;
     floor += t1 - t0;
     read += t2 - t1;
     write += t3 - t2;
@@ -162,6 +180,8 @@ void BM_Ratios(benchmark::State& state) {
   const double base = floor > 0 ? static_cast<double>(floor) : 1.0;
   state.counters["read_ratio"] = static_cast<double>(read) / base;
   state.counters["write_ratio"] = static_cast<double>(write) / base;
+  state.counters["defaults_share"] =
+      read > 0 ? static_cast<double>(defaults) / static_cast<double>(read) : 0.0;
 }
 BENCHMARK(BM_Ratios);
 
