@@ -33,6 +33,15 @@ set +e
 echo "exit code: $?"
 set -e
 echo
+echo "== qeldb new: a new model's master data file with the user's defaults"
+"$qeldb" new "$work/fresh" --units 0 --job "Demo tower"
+echo
+echo "== qeldb mdf $work/fresh"
+"$qeldb" mdf "$work/fresh"
+echo
+echo "== qeldb mdf --field JobName --field JoistCriteria.DefLoad.UniLoad.Type"
+"$qeldb" mdf "$work/fresh" --field JobName --field JoistCriteria.DefLoad.UniLoad.Type
+echo
 echo "== grid systems: an orthogonal and a radial system"
 "$qeldb" demo-grids "$work/demo"
 "$qeldb" grids "$work/demo"

@@ -22,11 +22,14 @@
 
 #include <vector>
 
+#include "mdf/archive_map.h"
 #include "platform/cstring.h"
 #include "platform/win_types.h"
 
 struct SMDF;
 class CUnits;
+class CFile;
+class CTime;
 
 namespace qel {
 struct VersionedTable;
@@ -77,6 +80,40 @@ class CDBIO {
   // (missing, locked, no permission).
   void EmptyFile(CString base, CString ext);
 
+  // The master data file "<database name>.qel" (master_data_file.cpp).
+  //
+  // Two forms are read: the XML archive (one map whose struct item "MDF" holds the record's
+  // fields by name) and the older binary image of a MasterDataV1. Either way the record is first
+  // filled with the defaults of a new model in the file's unit system and then overwritten field
+  // by field, so a field the file lacks keeps its default. Only the XML form (archive version
+  // 17.3) is written.
+  //
+  // True when the file starts with the six bytes "<?xml ". The file is left at its start.
+  bool IsXml(CFile& file);
+  // The version the file records: the root element's "version" attribute within the first 1024
+  // bytes of an XML file; the float at byte 0 of a binary file of 1500 bytes or more, at byte 36
+  // of a shorter one. 0.0 when there is none. The file is left at its start.
+  float ReadMdfVersion(CFile& file);
+  // Opens "<name>.qel" denying other writers and reads it. False, leaving *mdf untouched, when
+  // the file cannot be opened (missing, or held by a writer); otherwise as the overload below.
+  bool ReadMdf(SMDF* mdf);
+  // Reads an open master data file of either form into *mdf. On failure (not a readable archive,
+  // not exactly one map, no "MDF" item, an unreadable file) *mdf is set to all zeros. A binary
+  // image shorter than a MasterDataV1 is read as if its missing bytes were zero. The file is left
+  // open for the caller.
+  bool ReadMdf(SMDF* mdf, CFile& file);
+  // Saves the record as "<name>.qel" without ever losing the previous file: the document goes to
+  // a temporary file beside the model, is forced to disk and renamed over the old file. False,
+  // with the old file as it was, when the document cannot be built, the file is locked by another
+  // reader or writer, or the write fails (disk full, file-size limit).
+  bool WriteMdf(SMDF* mdf);
+  // Writes the record as an XML archive at the open file's position; CFileException from the
+  // write passes through. The file is left open for the caller.
+  bool WriteMdf(SMDF* mdf, CFile& file);
+  // Stamps "Date" (MM/dd/yy) and "Time" (HH:mm:ss, 24-hour) with the current local time and
+  // saves the record with WriteMdf; the save's result is not reported.
+  void UpdateTimeStamp(SMDF* mdf);
+
   // major << 16 | minor << 8 | patch.
   static unsigned long MakeVersion(unsigned short major, unsigned char minor, unsigned char patch);
   // (value + multiple - 1) rounded down to a multiple of `multiple` (remainder truncated toward
@@ -112,6 +149,11 @@ class CDBIO {
   // deck record types.
 
  private:
+  // Fills the whole record with the defaults of a new model in unit system `units`.
+  void SetMdfDefaults(SMDF* mdf, int units);
+  // Adds `size` bytes at `data` to `map` under `name` unless the map already holds that name.
+  void SetMdfDefault(ArchiverDataMap& map, const char* name, void* data, size_t size);
+
   static void ParseVersion(unsigned long version, unsigned short& major, unsigned char& minor,
                            unsigned char& patch);
   // Reads the old-size records 0..n-1 one by one into current-size slots of `out`, stamping and
@@ -123,6 +165,13 @@ class CDBIO {
 };
 
 namespace qel {
+// Writes `when` into the record's "Date" and "Time" as UpdateTimeStamp does (local time).
+void StampMdf(SMDF* mdf, const CTime& when);
+// The archive version written into every master data file.
+constexpr float kMdfArchiveVersion = 17.3f;
+// Length of the image of a binary master data file (a MasterDataV1).
+constexpr std::size_t kMdfBinaryImageBytes = 6152;
+
 // ParseVersion is a private member of CDBIO; code that only needs to show a stamp (the CLI, tests)
 // splits it through here.
 struct VersionAccess {

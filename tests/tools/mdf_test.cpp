@@ -1,0 +1,154 @@
+// qeldb new and qeldb mdf, run as the built program in a scratch folder with its own settings.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace {
+
+using qeltest::RunProcess;
+using qeltest::TempDir;
+
+// The settings file that `new` finds through DEVINI: two values that differ from the built-in
+// defaults, so the test sees they were read.
+class QeldbMdf : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* old = std::getenv("DEVINI");
+    hadDevini_ = old != nullptr;
+    if (old) oldDevini_ = old;
+    qeltest::WriteText(ini_.File("quvol.ini"),
+                       "[MiscDefaults]\nBeamFy=36\nColTableName = mycols \n");
+    setenv("DEVINI", (ini_.path().string() + "/").c_str(), 1);
+  }
+  void TearDown() override {
+    if (hadDevini_)
+      setenv("DEVINI", oldDevini_.c_str(), 1);
+    else
+      unsetenv("DEVINI");
+  }
+  qeltest::ProcessResult Run(std::vector<std::string> args) {
+    args.insert(args.begin(), QELDB_TOOL_PATH);
+    return RunProcess(args);
+  }
+  TempDir ini_, dir_;
+  bool hadDevini_ = false;
+  std::string oldDevini_;
+};
+
+TEST_F(QeldbMdf, NewModelWithTheUsersDefaultsAndNoAccidentalOverwrite) {
+  const std::string base = dir_.File("tower");
+  auto r = Run({"new", base, "--units", "0", "--job", "Tower A"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string first = qeltest::ReadText(base + ".qel");
+  EXPECT_EQ(first.rfind("<?xml ", 0), 0u);
+
+  r = Run({"new", base, "--units", "1"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("--force"), std::string::npos) << r.err;
+  EXPECT_EQ(qeltest::ReadText(base + ".qel"), first);
+
+  r = Run({"new", base + ".qel", "--units", "3"});
+  EXPECT_NE(r.exitCode, 0) << "unit system 3 does not exist";
+
+  r = Run({"mdf", base});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("form      xml\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("version   17.3\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("units     0 (English)\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("job name  Tower A\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  NumStories                 0\n"), std::string::npos) << r.out;
+
+  r = Run({"mdf", base + ".qel", "--field", "DefaultBeamFy", "--field", "ColTableName", "--field",
+           "JoistCriteria.DefLoad.UniLoad.Type", "--field", "EuroCodeFactor"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, nl; (nl = r.out.find('\n', at)) != std::string::npos; at = nl + 1)
+    lines.push_back(r.out.substr(at, nl - at));
+  ASSERT_EQ(lines.size(), 4u) << r.out;
+  EXPECT_EQ(lines[0], "36.0");
+  EXPECT_EQ(lines[1], "mycols");
+  EXPECT_EQ(lines[2].find_first_not_of("-0123456789"), std::string::npos) << lines[2];
+  EXPECT_EQ(lines[3].front(), '[');
+
+  // --force replaces the model: a metric one now.
+  r = Run({"new", base, "--units", "1", "--force"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  r = Run({"mdf", base, "--field", "Units"});
+  EXPECT_EQ(r.out, "1\n");
+
+  r = Run({"mdf", base, "--field", "NoSuchField"});
+  EXPECT_EQ(r.exitCode, 2);
+  r = Run({"mdf", base, "--field", "JoistCriteria.DefLoad.Nope"});
+  EXPECT_EQ(r.exitCode, 2);
+  r = Run({"mdf", dir_.File("absent")});
+  EXPECT_EQ(r.exitCode, 2);
+}
+
+TEST_F(QeldbMdf, JsonHoldsEveryFieldByArchiveNameWithItsType) {
+  const std::string base = dir_.File("json");
+  ASSERT_EQ(Run({"new", base, "--job", "J"}).exitCode, 0);
+  auto r = Run({"mdf", base, "--json"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["form"], "xml");
+  EXPECT_EQ(j["version"], 17.3);
+  const auto& f = j["fields"];
+  EXPECT_EQ(f["JobName"], "J");
+  EXPECT_EQ(f["Units"], 0);
+  EXPECT_EQ(f["Version"], 17.3);
+  EXPECT_EQ(f["DefaultBeamFy"], 36);
+  EXPECT_EQ(f["dDiaphEccenX"], 5.0);
+  ASSERT_TRUE(f["EuroCodeFactor"].is_array());
+  EXPECT_EQ(f["EuroCodeFactor"].size(), 21u);
+  ASSERT_TRUE(f["JoistCriteria"]["DefLoad"]["UniLoad"].is_object());
+  EXPECT_TRUE(f["JoistCriteria"]["DefLoad"]["UniLoad"]["Type"].is_number_integer());
+  EXPECT_TRUE(f["JoistCriteria"]["AllowableRatio"].is_number());
+  EXPECT_TRUE(f["arHangerTrialGroups[2]"].is_object());
+  EXPECT_TRUE(f["arHangerTrialGroups[2]"]["dForRent"].is_number());
+  EXPECT_TRUE(f["cmbprmConcrete"]["bCheckBoxArray"].is_array());
+  EXPECT_EQ(f["cmbprmConcrete"]["bCheckBoxArray"].size(), 10u);
+  EXPECT_EQ(std::string(f["ModelID"]).size(), 36u);
+  EXPECT_GT(f.size(), 500u);
+}
+
+TEST_F(QeldbMdf, SaveConvertsABinaryModelAndKeepsTheOldFile) {
+  const std::string base = dir_.File("old");
+  std::vector<unsigned char> image(6152, 0);
+  qeltest::PutF32(image, 0, 9.0f);        // Version
+  qeltest::PutI32(image, 4, 6);           // NumStories
+  qeltest::PutI32(image, 260, 0);         // Units
+  std::memcpy(&image[952], "Legacy", 7);  // JobName
+  qeltest::WriteBytes(base + ".qel", image);
+
+  auto r = Run({"mdf", base});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("form      binary\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("version   9\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("job name  Legacy\n"), std::string::npos) << r.out;
+
+  r = Run({"mdf", base, "--save"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(qeltest::ReadBytes(base + ".qel.bak"), image);
+  r = Run({"mdf", base, "--json"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["form"], "xml");
+  EXPECT_EQ(j["version"], 17.3);
+  EXPECT_EQ(j["fields"]["NumStories"], 6);
+  EXPECT_EQ(j["fields"]["JobName"], "Legacy");
+  EXPECT_EQ(j["fields"]["Version"], 9);
+
+  // A file that is not a master data file is reported, not saved over.
+  qeltest::WriteText(base + ".qel", "<?xml version=\"1.0\"?><QELArchive/>");
+  r = Run({"mdf", base, "--save"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(qeltest::ReadText(base + ".qel"), "<?xml version=\"1.0\"?><QELArchive/>");
+}
+
+}  // namespace

@@ -1,0 +1,359 @@
+// qeldb mdf MODEL: what a model's master data file holds -- its form, stored version, identity
+// and table counts, single fields by archive name, or every field as JSON -- and, with --save,
+// the file rewritten in the current XML form.
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "command.h"
+#include "dbio/dbio.h"
+#include "mdf/smdf.h"
+#include "model_name.h"
+#include "platform/cfile.h"
+#include "platform/file_system.h"
+
+namespace qeldb {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// The value type of every leaf field, taken from the same field table the record is built from.
+enum class Kind { k_i32, k_BOOL, k_f32, k_f64, k_u8, k_char, k_COLORREF, k_LOGFONTA };
+
+struct KindRow {
+  const char* record;
+  const char* field;
+  Kind kind;
+};
+
+#define QEL_MDF_KIND_BEGIN(rec, bytes)
+#define QEL_MDF_KIND_FIELD(rec, off, name, type) KindRow{#rec, #name, Kind::k_##type},
+#define QEL_MDF_KIND_ARRAY(rec, off, name, type, n) KindRow{#rec, #name, Kind::k_##type},
+#define QEL_MDF_KIND_RECORD(rec, off, name, type)
+#define QEL_MDF_KIND_RECORD_ARRAY(rec, off, name, type, n)
+#define QEL_MDF_KIND_END(rec, bytes)
+constexpr KindRow kKinds[] = {
+#define QEL_MDF_MODE KIND
+#include "mdf/smdf_fields.def"
+#undef QEL_MDF_MODE
+};
+
+Kind KindOf(const qel::RecordDesc& record, const qel::FieldDesc& field) {
+  static const auto* index = [] {
+    auto* m = new std::map<std::pair<std::string_view, std::string_view>, Kind>;
+    for (const KindRow& row : kKinds) (*m)[{row.record, row.field}] = row.kind;
+    return m;
+  }();
+  auto it = index->find({record.name, field.name});
+  return it == index->end() ? Kind::k_u8 : it->second;
+}
+
+std::size_t ElementSize(Kind kind) {
+  switch (kind) {
+    case Kind::k_f64:
+      return 8;
+    case Kind::k_u8:
+    case Kind::k_char:
+      return 1;
+    case Kind::k_LOGFONTA:
+      return sizeof(LOGFONTA);
+    default:
+      return 4;
+  }
+}
+
+template <class T>
+T Load(const unsigned char* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// The shortest decimal that reads back as the same float, so 17.3f shows as 17.3, not as the
+// double nearest to it.
+std::string FloatText(float f) {
+  char buf[32];
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, f);
+  return ec == std::errc() ? std::string(buf, end) : std::to_string(f);
+}
+double FloatForHumans(float f) { return std::strtod(FloatText(f).c_str(), nullptr); }
+
+// A stored archive version: 17.3 is stored as the text "17.29999", so six significant digits
+// give back the version that was meant.
+std::string VersionText(float v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.6g", static_cast<double>(v));
+  return buf;
+}
+
+std::string Text(const char* p, std::size_t capacity) {
+  return std::string(p, strnlen(p, capacity));
+}
+
+Json Scalar(Kind kind, const unsigned char* p) {
+  switch (kind) {
+    case Kind::k_i32:
+    case Kind::k_BOOL:
+      return Load<std::int32_t>(p);
+    case Kind::k_COLORREF:
+      return Load<std::uint32_t>(p);
+    case Kind::k_u8:
+      return static_cast<unsigned>(*p);
+    case Kind::k_char:
+      return Text(reinterpret_cast<const char*>(p), 1);
+    case Kind::k_f32:
+      return FloatForHumans(Load<float>(p));
+    case Kind::k_f64:
+      return Load<double>(p);
+    case Kind::k_LOGFONTA: {
+      const auto f = Load<LOGFONTA>(p);
+      Json o;
+      o["lfHeight"] = f.lfHeight;
+      o["lfWidth"] = f.lfWidth;
+      o["lfEscapement"] = f.lfEscapement;
+      o["lfOrientation"] = f.lfOrientation;
+      o["lfWeight"] = f.lfWeight;
+      o["lfItalic"] = f.lfItalic;
+      o["lfUnderline"] = f.lfUnderline;
+      o["lfStrikeOut"] = f.lfStrikeOut;
+      o["lfCharSet"] = f.lfCharSet;
+      o["lfOutPrecision"] = f.lfOutPrecision;
+      o["lfClipPrecision"] = f.lfClipPrecision;
+      o["lfQuality"] = f.lfQuality;
+      o["lfPitchAndFamily"] = f.lfPitchAndFamily;
+      o["lfFaceName"] = Text(f.lfFaceName, sizeof f.lfFaceName);
+      return o;
+    }
+  }
+  return nullptr;
+}
+
+Json RecordValue(const qel::RecordDesc& record, const unsigned char* base);
+
+// One field's value: text for characters, an array for an array of values, an object for a
+// nested record.
+Json FieldValue(const qel::RecordDesc& record, const qel::FieldDesc& field,
+                const unsigned char* base) {
+  const unsigned char* p = base + field.offset;
+  if (field.record) return RecordValue(*field.record, p);
+  const Kind kind = KindOf(record, field);
+  if (kind == Kind::k_char) return Text(reinterpret_cast<const char*>(p), field.size);
+  if (!field.array) return Scalar(kind, p);
+  Json a = Json::array();
+  const std::size_t step = ElementSize(kind);
+  for (std::size_t off = 0; off + step <= field.size; off += step)
+    a.push_back(Scalar(kind, p + off));
+  return a;
+}
+
+// Every field of a record under its archive name, in the archive's order; an array of records
+// gives one entry per element, "name[i]".
+Json RecordValue(const qel::RecordDesc& record, const unsigned char* base) {
+  Json o = Json::object();
+  for (std::uint32_t k = 0; k < record.field_count; ++k) {
+    const qel::FieldDesc& f = record.fields[record.by_name[k]];
+    if (f.record && f.count > 0) {
+      for (std::uint32_t i = 0; i < f.count; ++i)
+        o[std::string(f.name) + "[" + std::to_string(i) + "]"] =
+            RecordValue(*f.record, base + f.offset + i * f.size);
+    } else {
+      o[f.name] = FieldValue(record, f, base);
+    }
+  }
+  return o;
+}
+
+// The value at a dotted archive path ("JoistCriteria.DefLoad.UniLoad.Type"); false when no field
+// has that path.
+bool FieldAtPath(const SMDF& mdf, const std::string& path, Json& out) {
+  const qel::RecordDesc* record = &qel::SmdfLayout();
+  const unsigned char* base = reinterpret_cast<const unsigned char*>(&mdf);
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t dot = path.find('.', start);
+    const std::string part = path.substr(start, dot == std::string::npos ? dot : dot - start);
+    const qel::FieldDesc* found = nullptr;
+    const unsigned char* fieldBase = nullptr;
+    for (std::uint32_t k = 0; k < record->field_count && !found; ++k) {
+      const qel::FieldDesc& f = record->fields[k];
+      if (f.record && f.count > 0) {
+        for (std::uint32_t i = 0; i < f.count; ++i)
+          if (part == std::string(f.name) + "[" + std::to_string(i) + "]") {
+            found = &f;
+            fieldBase = base + f.offset + i * f.size;
+          }
+      } else if (part == f.name) {
+        found = &f;
+        fieldBase = base + f.offset;
+      }
+    }
+    if (!found) return false;
+    if (dot == std::string::npos) {
+      out = found->record ? RecordValue(*found->record, fieldBase)
+                          : FieldValue(*record, *found, base);
+      return true;
+    }
+    if (!found->record) return false;
+    record = found->record;
+    base = fieldBase;
+    start = dot + 1;
+  }
+}
+
+const char* UnitsName(std::int32_t units) {
+  switch (units) {
+    case 0:
+      return "English";
+    case 1:
+      return "metric";
+    case 2:
+      return "metric, kgf";
+    default:
+      return "unknown";
+  }
+}
+
+std::string Dump(const Json& j) {
+  return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// A value as a line of text: texts as they stand, everything else as JSON.
+std::string Shown(const Json& j) { return j.is_string() ? j.get<std::string>() : Dump(j); }
+
+struct Options {
+  std::string model;
+  std::vector<std::string> fields;
+  bool json = false;
+  bool save = false;
+};
+
+struct Loaded {
+  bool xml = false;
+  float version = 0.0f;
+};
+
+// Reads the model's master data file; false (after reporting) when it cannot.
+bool ReadModel(CDBIO& db, SMDF& mdf, Loaded& info) {
+  const std::string path = std::string(db.GetDBName()) + ".qel";
+  CFile file;
+  CFileException error;
+  if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary,
+                 &error)) {
+    Fail(2, "cannot open " + path + ": " + std::string(error.GetErrorMessage()));
+    return false;
+  }
+  try {
+    info.xml = db.IsXml(file);
+    info.version = db.ReadMdfVersion(file);
+  } catch (const CFileException& e) {
+    Fail(2, "cannot read " + path + ": " + std::string(e.GetErrorMessage()));
+    return false;
+  }
+  if (!db.ReadMdf(&mdf, file)) {
+    Fail(2, path + " is not a readable master data file");
+    return false;
+  }
+  return true;
+}
+
+void PrintSummary(const SMDF& mdf, const Loaded& info) {
+  std::printf("form      %s\n", info.xml ? "xml" : "binary");
+  std::printf("version   %s\n", VersionText(info.version).c_str());
+  std::printf("units     %d (%s)\n", static_cast<int>(mdf.Units), UnitsName(mdf.Units));
+  std::printf("job name  %s\n", Text(mdf.JobName, sizeof mdf.JobName).c_str());
+  std::printf("date      %s\n", Text(mdf.Date, sizeof mdf.Date).c_str());
+  std::printf("time      %s\n", Text(mdf.Time, sizeof mdf.Time).c_str());
+  std::printf("model id  %s\n", Text(mdf.ModelID, sizeof mdf.ModelID).c_str());
+  std::printf("tables\n");
+  // The counts of the model's tables are the record's top-level "Num..." fields.
+  const qel::RecordDesc& layout = qel::SmdfLayout();
+  const auto* base = reinterpret_cast<const unsigned char*>(&mdf);
+  for (std::uint32_t k = 0; k < layout.field_count; ++k) {
+    const qel::FieldDesc& f = layout.fields[k];
+    if (f.record || f.array || std::strncmp(f.name, "Num", 3) != 0) continue;
+    std::printf("  %-26s %s\n", f.name, Dump(FieldValue(layout, f, base)).c_str());
+  }
+}
+
+void Run(const Options& opt) {
+  CDBIO db(CString(ModelBase(opt.model).c_str()), nullptr);
+  auto mdf = std::make_unique<SMDF>();
+  Loaded info;
+  if (!ReadModel(db, *mdf, info)) return;
+  const auto* base = reinterpret_cast<const unsigned char*>(mdf.get());
+
+  if (opt.save) {
+    const std::string path = std::string(db.GetDBName()) + ".qel";
+    const std::string backup = path + ".bak";
+    if (!CopyFileA(path.c_str(), backup.c_str(), FALSE)) {
+      Fail(1, "cannot keep a copy of " + path + " as " + backup + "; nothing was changed");
+      return;
+    }
+    if (!db.WriteMdf(mdf.get())) {
+      Fail(1, "cannot save " + path + "; the file is as it was (copy in " + backup + ")");
+      return;
+    }
+    std::printf("saved %s as XML %s (previous file kept as %s)\n", path.c_str(),
+                FloatText(qel::kMdfArchiveVersion).c_str(), backup.c_str());
+    return;
+  }
+
+  if (!opt.fields.empty()) {
+    std::vector<std::pair<std::string, Json>> values;
+    for (const std::string& name : opt.fields) {
+      Json v;
+      if (!FieldAtPath(*mdf, name, v)) {
+        Fail(2, "no field named " + name);
+        return;
+      }
+      values.emplace_back(name, std::move(v));
+    }
+    if (opt.json) {
+      Json out = Json::object();
+      for (auto& [name, v] : values) out[name] = std::move(v);
+      std::printf("%s\n",
+                  out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+    } else {
+      for (const auto& entry : values) std::printf("%s\n", Shown(entry.second).c_str());
+    }
+    return;
+  }
+
+  if (opt.json) {
+    Json out;
+    out["form"] = info.xml ? "xml" : "binary";
+    out["version"] = std::strtod(VersionText(info.version).c_str(), nullptr);
+    out["fields"] = RecordValue(qel::SmdfLayout(), base);
+    std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+    return;
+  }
+  PrintSummary(*mdf, info);
+}
+
+const bool registered = RegisterCommand([](CLI::App& app) {
+  auto opt = std::make_shared<Options>();
+  CLI::App* cmd = app.add_subcommand(
+      "mdf", "Show a model's master data file (form, version, identity, table counts, fields)");
+  cmd->add_option("MODEL", opt->model, "database name: the model's base path (or its .qel file)")
+      ->required();
+  cmd->add_option("--field", opt->fields,
+                  "print one field by archive name (nested: JoistCriteria.DefLoad.UniLoad.Type); "
+                  "repeatable");
+  cmd->add_flag("--json", opt->json, "print form, version and every field as JSON");
+  cmd->add_flag("--save", opt->save,
+                "rewrite the file in the current XML form, keeping the old one as MODEL.qel.bak")
+      ->excludes("--field")
+      ->excludes("--json");
+  cmd->callback([opt] { Run(*opt); });
+});
+
+}  // namespace
+}  // namespace qeldb
