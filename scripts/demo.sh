@@ -4,6 +4,8 @@ set -euo pipefail
 qeldb=${1:-build/release/qeldb}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The user's settings file (quvol.ini) is looked for in $DEVINI first.
+export DEVINI="$(cd "$(dirname "$0")/../samples/settings" && pwd)/"  # must end in a separator
 
 echo "== qeldb --version"
 "$qeldb" --version
@@ -41,6 +43,9 @@ echo "== qeldb mdf $work/fresh"
 echo
 echo "== qeldb mdf --field JobName --field JoistCriteria.DefLoad.UniLoad.Type"
 "$qeldb" mdf "$work/fresh" --field JobName --field JoistCriteria.DefLoad.UniLoad.Type
+echo
+echo "== fields taken from the user's settings (samples/settings/quvol.ini)"
+"$qeldb" mdf "$work/fresh" --field SmallestWShape --field DefaultBeamPoisson
 echo
 echo "== grid systems: an orthogonal and a radial system"
 "$qeldb" demo-grids "$work/demo"
