@@ -11,6 +11,7 @@
 #include "geom/geom_types.h"
 #include "geom/numbers.h"
 #include "geom/tolerance.h"
+#include "platform/cobject.h"
 
 extern "C" {
 
@@ -99,11 +100,16 @@ int Arc2dArc2dRelation(const _ARC2D* arc1, const _ARC2D* arc2, double tol, doubl
 
 // ---- small serialisable classes ----
 // Serialize writes (or reads) the coordinates as raw 8-byte doubles in field order and nothing
-// else. It works with any archive offering IsStoring(), << double and >> double&.
-class CPoint2d {
+// else. The CArchive form is the virtual one; the template form serves any archive offering
+// IsStoring(), << double and >> double&.
+class CPoint2d : public CObject {
+  QEL_DECLARE_SERIAL(CPoint2d)
  public:
   CPoint2d() = default;
   CPoint2d(double px, double py) : x(px), y(py) {}
+  CPoint2d(const CPoint2d&) = default;
+  CPoint2d& operator=(const CPoint2d&) = default;
+  void Serialize(CArchive& ar) override;
   template <class Archive>
   void Serialize(Archive& ar) {
     if (ar.IsStoring()) {
@@ -116,10 +122,14 @@ class CPoint2d {
   double y = 0.0;
 };
 
-class CQELPoint {
+class CQELPoint : public CObject {
+  QEL_DECLARE_SERIAL(CQELPoint)
  public:
   CQELPoint() = default;
   CQELPoint(double px, double py, double pz) : x(px), y(py), z(pz) {}
+  CQELPoint(const CQELPoint&) = default;
+  CQELPoint& operator=(const CQELPoint&) = default;
+  void Serialize(CArchive& ar) override;
   template <class Archive>
   void Serialize(Archive& ar) {
     if (ar.IsStoring()) {
@@ -134,13 +144,17 @@ class CQELPoint {
 };
 
 // A segment kept both as its two end points and as a _LINE2D; the constructors keep them equal.
-class CLine2d {
+class CLine2d : public CObject {
+  QEL_DECLARE_SERIAL(CLine2d)
  public:
   CLine2d() = default;
   CLine2d(const CPoint2d& p1, const CPoint2d& p2);
   explicit CLine2d(const _LINE2D& line);
+  CLine2d(const CLine2d&) = default;
+  CLine2d& operator=(const CLine2d&) = default;
   // Distance from the line at most 2*tol and IsPointInSgmt(P, tol) == 3.
   bool IsPointOnLine(const CPoint2d& P, double tol) const;
+  void Serialize(CArchive& ar) override;
   template <class Archive>
   void Serialize(Archive& ar) {
     m_pt1.Serialize(ar);

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "geom/primitives.h"
+#include "platform/carchive.h"
 
 using namespace qel::geom;
 
@@ -49,3 +50,12 @@ bool CLine2d::IsPointOnLine(const CPoint2d& P, double tol) const {
   return DistancePointToLine(&p, &m_line) <= 2.0 * tol &&
          IsPointInSgmt(&p, &m_line, tol) == kRelSharedEnd;
 }
+
+// The archive forms: the same raw doubles as the template forms, through a CArchive.
+QEL_IMPLEMENT_SERIAL(CPoint2d, CObject, 1)
+QEL_IMPLEMENT_SERIAL(CQELPoint, CObject, 1)
+QEL_IMPLEMENT_SERIAL(CLine2d, CObject, 1)
+
+void CPoint2d::Serialize(CArchive& ar) { Serialize<CArchive>(ar); }
+void CQELPoint::Serialize(CArchive& ar) { Serialize<CArchive>(ar); }
+void CLine2d::Serialize(CArchive& ar) { Serialize<CArchive>(ar); }
