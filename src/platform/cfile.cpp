@@ -53,13 +53,21 @@ int CFileException::OsErrorToException(int err) {
 }
 
 CString CFileException::GetErrorMessage() const {
-  static const char* const kText[] = {
-      "no error",          "an unspecified error occurred", "the file was not found",
-      "the path is invalid", "too many files are open",     "access is denied",
-      "the file handle is invalid", "the current folder cannot be removed",
-      "the folder is full", "the seek failed",              "a hardware input/output error occurred",
-      "the file is in use by another program",  "the file region is locked",
-      "the disk is full",  "the end of the file was reached"};
+  static const char* const kText[] = {"no error",
+                                      "an unspecified error occurred",
+                                      "the file was not found",
+                                      "the path is invalid",
+                                      "too many files are open",
+                                      "access is denied",
+                                      "the file handle is invalid",
+                                      "the current folder cannot be removed",
+                                      "the folder is full",
+                                      "the seek failed",
+                                      "a hardware input/output error occurred",
+                                      "the file is in use by another program",
+                                      "the file region is locked",
+                                      "the disk is full",
+                                      "the end of the file was reached"};
   const char* what = (m_cause >= 0 && m_cause <= endOfFile) ? kText[m_cause] : kText[1];
   CString msg;
   if (m_strFileName.IsEmpty())
@@ -241,8 +249,8 @@ BOOL CFile::GetStatus(const char* fileName, CFileStatus& status) {
   status.m_mtime = CTime(st.st_mtime);
   status.m_atime = CTime(st.st_atime);
   status.m_size = static_cast<ULONGLONG>(st.st_size);
-  status.m_attribute = static_cast<BYTE>((S_ISDIR(st.st_mode) ? 0x10 : 0) |
-                                         ((st.st_mode & S_IWUSR) ? 0 : 0x01));
+  status.m_attribute =
+      static_cast<BYTE>((S_ISDIR(st.st_mode) ? 0x10 : 0) | ((st.st_mode & S_IWUSR) ? 0 : 0x01));
   std::strncpy(status.m_szFullName, path.c_str(), MAX_PATH - 1);
   status.m_szFullName[MAX_PATH - 1] = '\0';
   return TRUE;

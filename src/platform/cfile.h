@@ -111,8 +111,8 @@ class CFile {
   CString GetFileName() const;
 
   static BOOL GetStatus(const char* fileName, CFileStatus& status);
-  static void Remove(const char* fileName);                        // throws
-  static void Rename(const char* oldName, const char* newName);    // throws
+  static void Remove(const char* fileName);                      // throws
+  static void Rename(const char* oldName, const char* newName);  // throws
 
  private:
   [[noreturn]] void Fail(int err) const;

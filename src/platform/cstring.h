@@ -18,9 +18,9 @@ class CString {
   CString(const char* s) : s_(s ? s : "") {}  // NOLINT: implicit like MFC
   CString(const char* s, int n) : s_(s ? std::string(s, n < 0 ? 0 : n) : std::string()) {}
   CString(char c, int repeat = 1) : s_(repeat > 0 ? repeat : 0, c) {}  // NOLINT
-  CString(const std::string& s) : s_(s) {}                            // NOLINT
-  CString(std::string&& s) : s_(std::move(s)) {}                      // NOLINT
-  CString(std::string_view s) : s_(s) {}                              // NOLINT
+  CString(const std::string& s) : s_(s) {}                             // NOLINT
+  CString(std::string&& s) : s_(std::move(s)) {}                       // NOLINT
+  CString(std::string_view s) : s_(s) {}                               // NOLINT
 
   int GetLength() const { return static_cast<int>(s_.size()); }
   bool IsEmpty() const { return s_.empty(); }

@@ -15,10 +15,10 @@ struct Entry {
 
 #define QEL_STRING(id, text) Entry{id, text},
 constexpr Entry kEntries[] = {
+#include "res/strings_defaults.def"
 #include "res/strings_messages.def"
 #include "res/strings_settings.def"
 #include "res/strings_units.def"
-#include "res/strings_defaults.def"
 };
 #undef QEL_STRING
 
@@ -29,7 +29,8 @@ const std::array<Entry, kCount>& Sorted() {
   static const std::array<Entry, kCount> sorted = [] {
     std::array<Entry, kCount> a{};
     std::copy(std::begin(kEntries), std::end(kEntries), a.begin());
-    std::stable_sort(a.begin(), a.end(), [](const Entry& x, const Entry& y) { return x.id < y.id; });
+    std::stable_sort(a.begin(), a.end(),
+                     [](const Entry& x, const Entry& y) { return x.id < y.id; });
     return a;
   }();
   return sorted;
@@ -41,8 +42,8 @@ namespace qel {
 
 const char* FindResString(UINT id) {
   const auto& t = Sorted();
-  auto it = std::lower_bound(t.begin(), t.end(), id,
-                             [](const Entry& e, UINT v) { return e.id < v; });
+  auto it =
+      std::lower_bound(t.begin(), t.end(), id, [](const Entry& e, UINT v) { return e.id < v; });
   return (it != t.end() && it->id == id) ? it->text : nullptr;
 }
 
