@@ -29,6 +29,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     GetPrivateProfileStringA(section.c_str(), key.c_str(), "d", buf, sizeof buf, path.c_str());
     if (std::string(buf) != "zz") __builtin_trap();
   }
+  // Inside a read session: the buffer-free reader gives what the buffer reader does, and a write
+  // made in the session reads back in it.
+  {
+    qel::ProfileReadSession session;
+    std::string value;
+    DWORD n =
+        GetPrivateProfileStringA(section.c_str(), key.c_str(), "d", buf, sizeof buf, path.c_str());
+    DWORD m =
+        qel::GetProfileValue(section.c_str(), key.c_str(), "d", sizeof buf, path.c_str(), value);
+    if (n != m || value != std::string(buf, n)) __builtin_trap();
+    if (WritePrivateProfileStringA(section.c_str(), key.c_str(), "s", path.c_str())) {
+      qel::GetProfileValue(section.c_str(), key.c_str(), "d", sizeof buf, path.c_str(), value);
+      if (value != "s") __builtin_trap();
+    }
+  }
   WritePrivateProfileStringA(section.c_str(), key.c_str(), nullptr, path.c_str());
   WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, path.c_str());
   return 0;

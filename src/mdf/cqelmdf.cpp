@@ -7,6 +7,7 @@
 
 #include "platform/ctime.h"
 #include "platform/guid.h"
+#include "platform/profile.h"
 #include "platform/resources.h"
 
 SMDF CQelMDF::m_Mdf_{};
@@ -105,6 +106,8 @@ void CQelMDF::SetModelID() {
 }
 
 int CQelMDF::FileNewInit(int units, const char* jobName) {
+  // One logical read of the user's defaults: the settings file is checked once, not per key.
+  qel::ProfileReadSession session;
   std::memset(static_cast<void*>(m_pMdf), 0, sizeof(SMDF));
   m_pMdf->Units = units;
   SetUnits(units);

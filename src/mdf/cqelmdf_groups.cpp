@@ -15,6 +15,7 @@
 #include "mdf/settings.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
+#include "platform/profile.h"
 #include "platform/resources.h"
 
 namespace {
@@ -174,7 +175,10 @@ int ChoiceIndex(UINT key, const std::string& text) {
 
 // The settings file, through the model defaults' own readers (10240-byte strings).
 std::string DefaultReader(const char* section, const char* key, const char* def) {
-  return std::string(static_cast<const char*>(qel::DefaultsGetProfileString(section, key, def)));
+  CString value = qel::DefaultsGetProfileString(section, key, def);
+  std::string text = std::move(value.str());
+  text.resize(std::strlen(text.c_str()));  // read as C text: a stored NUL ends it
+  return text;
 }
 QelMdfProfileReader g_reader = &DefaultReader;
 
@@ -302,6 +306,7 @@ float CQelMDF::Divisor_(int conversion) const {
 }
 
 void CQelMDF::ReadGroup_(int group) {
+  qel::ProfileReadSession session;  // a group run on its own is one read of the settings too
   const GroupRange& r = RangeOf(group);
   for (int i = r.begin; i < r.end; ++i) {
     const Setting& s = kCatalogue[i];

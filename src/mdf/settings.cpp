@@ -107,6 +107,12 @@ std::string SettingsPath() {
 
 CString ReadString(const char* section, const char* key, const char* def, DWORD bufferSize) {
   std::string path = SettingsPath();
+  if (section && key) {
+    // Only the value's own bytes are copied, however large the buffer the reader allows.
+    std::string value;
+    qel::GetProfileValue(section, key, def, bufferSize, path.c_str(), value);
+    return CString(std::move(value));
+  }
   if (bufferSize <= kProfileBufferSize) {
     char buf[kProfileBufferSize];
     DWORD n = GetPrivateProfileStringA(section, key, def, buf, bufferSize, path.c_str());

@@ -1,6 +1,7 @@
 #include "platform/profile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -23,11 +24,31 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' ||
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string LowerCopy(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = Lower(c);
-  return r;
-}
+// Section and key names match without regard to ASCII case. The maps hash and compare names
+// case-blind, so a lookup needs no lower-cased copy of the name asked for.
+struct NoCaseHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const {
+    std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+    for (char c : s) {
+      h ^= static_cast<unsigned char>(Lower(c));
+      h *= 1099511628211ull;
+    }
+    return static_cast<std::size_t>(h);
+  }
+};
+
+struct NoCaseEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+  }
+};
+
+using NameIndex = std::unordered_map<std::string, std::size_t, NoCaseHash, NoCaseEqual>;
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -46,19 +67,19 @@ struct Line {
 };
 
 struct Section {
-  std::size_t header = 0;   // line index of "[name]"
-  std::size_t lineEnd = 0;  // one past the last line that belongs to the section
-  std::size_t lastKey = 0;  // line index of the last key line, or `header` when none
-  std::unordered_map<std::string, std::size_t> keys;  // lower-case key -> line index (first wins)
-  std::vector<std::size_t> keyOrder;                  // line indices of distinct keys, in order
+  std::size_t header = 0;             // line index of "[name]"
+  std::size_t lineEnd = 0;            // one past the last line that belongs to the section
+  std::size_t lastKey = 0;            // line index of the last key line, or `header` when none
+  NameIndex keys;                     // key -> line index (first wins)
+  std::vector<std::size_t> keyOrder;  // line indices of distinct keys, in order
 };
 
 struct Parsed {
   std::string bytes;
   std::vector<Line> lines;
   std::vector<Section> sections;
-  std::unordered_map<std::string, std::size_t> sectionIndex;  // lower-case name (first wins)
-  std::vector<std::size_t> sectionOrder;                      // distinct sections, in order
+  NameIndex sectionIndex;                 // name -> index in `sections` (first wins)
+  std::vector<std::size_t> sectionOrder;  // distinct sections, in order
 
   std::string_view Name(const Line& l) const {
     return std::string_view(bytes).substr(l.nameBegin, l.nameEnd - l.nameBegin);
@@ -70,11 +91,11 @@ struct Parsed {
     return v;
   }
   const Section* FindSection(const char* name) const {
-    auto it = sectionIndex.find(LowerCopy(Trim(name)));
+    auto it = sectionIndex.find(Trim(name));
     return it == sectionIndex.end() ? nullptr : &sections[it->second];
   }
   const Line* FindKey(const Section& s, const char* key) const {
-    auto it = s.keys.find(LowerCopy(Trim(key)));
+    auto it = s.keys.find(Trim(key));
     return it == s.keys.end() ? nullptr : &lines[it->second];
   }
 };
@@ -108,7 +129,7 @@ std::shared_ptr<Parsed> Parse(std::string bytes) {
       if (current) current->lineEnd = idx;
       p->sections.push_back(Section{idx, idx + 1, idx, {}, {}});
       current = &p->sections.back();
-      if (p->sectionIndex.emplace(LowerCopy(name), p->sections.size() - 1).second)
+      if (p->sectionIndex.emplace(std::string(name), p->sections.size() - 1).second)
         p->sectionOrder.push_back(p->sections.size() - 1);
     } else if (current && s < l.end && b[s] != ';') {
       std::size_t eq = b.find('=', s);
@@ -122,7 +143,7 @@ std::shared_ptr<Parsed> Parse(std::string bytes) {
           l.valueBegin = value.empty() ? eq + 1 : static_cast<std::size_t>(value.data() - b.data());
           l.valueEnd = l.valueBegin + value.size();
           current->lastKey = idx;
-          if (current->keys.emplace(LowerCopy(key), idx).second) current->keyOrder.push_back(idx);
+          if (current->keys.emplace(std::string(key), idx).second) current->keyOrder.push_back(idx);
         }
       }
     }
@@ -156,6 +177,32 @@ std::mutex& WriteLock() {
   return m;
 }
 
+// Moves on whenever this process writes a profile file or empties the cache. A read session
+// trusts what it has seen only while the generation is the one it saw it under, so our own writes
+// (from any thread) are never hidden by a session.
+std::atomic<std::uint64_t> g_generation{0};
+
+// The files a read session on this thread has checked: contents (null: missing) and the
+// generation they were checked under.
+struct SessionFile {
+  std::string path;
+  std::shared_ptr<const Parsed> parsed;
+  std::uint64_t generation = 0;
+};
+// A session reads one settings file, now and then a second; past this many it stops remembering
+// new files (they are read as outside a session).
+constexpr std::size_t kMaxSessionFiles = 8;
+
+struct SessionState {
+  int depth = 0;
+  std::vector<SessionFile> files;
+};
+
+SessionState& ThisThreadSession() {
+  thread_local SessionState s;
+  return s;
+}
+
 bool ReadFileBytes(const std::string& path, std::string& out) {
   std::vector<unsigned char> raw;
   if (!qel::ReadWholeFile(path, raw, nullptr, kMaxProfileBytes)) return false;
@@ -163,12 +210,13 @@ bool ReadFileBytes(const std::string& path, std::string& out) {
   return true;
 }
 
-// The parsed contents of `path`, or null when it cannot be read.
-std::shared_ptr<const Parsed> Load(const std::string& path) {
+// The parsed contents of `path` checked against the file itself, or null when it cannot be read.
+std::shared_ptr<const Parsed> LoadChecked(const std::string& path) {
   Cache& c = TheCache();
   std::lock_guard<std::mutex> guard(c.lock);
   std::int64_t now = qel::NowNs();
   qel::FileIdentity id;
+  ++c.stats.identityChecks;
   if (!qel::StatFile(path, id)) {
     c.files.erase(path);
     return nullptr;
@@ -207,10 +255,46 @@ std::shared_ptr<const Parsed> Load(const std::string& path) {
   return e.parsed;
 }
 
+// The parsed contents of `path`, or null when it cannot be read. Inside a read session the first
+// read of a file checks it and later reads take that result, until this process writes.
+std::shared_ptr<const Parsed> Load(const std::string& path) {
+  SessionState& session = ThisThreadSession();
+  if (session.depth == 0) return LoadChecked(path);
+  // Taken before the check: a write that lands during the check moves the generation on, and the
+  // next read checks again.
+  const std::uint64_t generation = g_generation.load(std::memory_order_acquire);
+  SessionFile* known = nullptr;
+  for (SessionFile& f : session.files) {
+    if (f.path == path) {
+      if (f.generation == generation) return f.parsed;
+      known = &f;
+      break;
+    }
+  }
+  std::shared_ptr<const Parsed> p = LoadChecked(path);
+  if (known) {
+    known->parsed = p;
+    known->generation = generation;
+  } else if (session.files.size() < kMaxSessionFiles) {
+    session.files.push_back(SessionFile{path, p, generation});
+  }
+  return p;
+}
+
 void Forget(const std::string& path) {
   Cache& c = TheCache();
   std::lock_guard<std::mutex> guard(c.lock);
   c.files.erase(path);
+}
+
+// The value `GetPrivateProfileStringA` copies for a section and key (both given): the stored
+// value, else the default without trailing blanks.
+std::string_view FindValue(const Parsed* p, const char* section, const char* key, const char* def) {
+  const Section* s = p ? p->FindSection(section) : nullptr;
+  if (const Line* l = s ? p->FindKey(*s, key) : nullptr) return p->Value(*l);
+  std::string_view d = def ? def : "";
+  while (!d.empty() && (d.back() == ' ' || d.back() == '\t')) d.remove_suffix(1);
+  return d;
 }
 
 DWORD CopyText(std::string_view text, char* buffer, DWORD size) {
@@ -259,6 +343,25 @@ void ClearProfileCache() {
   Cache& c = TheCache();
   std::lock_guard<std::mutex> guard(c.lock);
   c.files.clear();
+  g_generation.fetch_add(1, std::memory_order_acq_rel);
+}
+
+ProfileReadSession::ProfileReadSession() { ++ThisThreadSession().depth; }
+
+ProfileReadSession::~ProfileReadSession() {
+  SessionState& s = ThisThreadSession();
+  if (--s.depth == 0) s.files.clear();
+}
+
+DWORD GetProfileValue(LPCSTR section, LPCSTR key, LPCSTR def, DWORD size, LPCSTR file,
+                      std::string& out) {
+  out.clear();
+  if (!section || !key || size == 0) return 0;
+  std::string path = ProfilePath(file);
+  std::shared_ptr<const Parsed> p = path.empty() ? nullptr : Load(path);
+  std::string_view v = FindValue(p.get(), section, key, def);
+  out.assign(v.substr(0, size - 1));
+  return static_cast<DWORD>(out.size());
 }
 
 ProfileCacheStats GetProfileCacheStats() {
@@ -281,18 +384,14 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buf
         names.push_back(p->Name(p->lines[p->sections[i].header]));
     return CopyList(names, buffer, size);
   }
-  const Section* s = p ? p->FindSection(section) : nullptr;
   if (!key) {
+    const Section* s = p ? p->FindSection(section) : nullptr;
     std::vector<std::string_view> names;
     if (s)
       for (std::size_t i : s->keyOrder) names.push_back(p->Name(p->lines[i]));
     return CopyList(names, buffer, size);
   }
-  if (const Line* l = s ? p->FindKey(*s, key) : nullptr)
-    return CopyText(p->Value(*l), buffer, size);
-  std::string_view d = def ? def : "";
-  while (!d.empty() && (d.back() == ' ' || d.back() == '\t')) d.remove_suffix(1);
-  return CopyText(d, buffer, size);
+  return CopyText(FindValue(p.get(), section, key, def), buffer, size);
 }
 
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT def, LPCSTR file) {
@@ -364,5 +463,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
   if (exists && out == old) return TRUE;
   bool ok = qel::ReplaceFileAtomically(path, out.data(), out.size());
   Forget(path);
+  // After the file is replaced, so a session that checks the file again sees the new contents.
+  g_generation.fetch_add(1, std::memory_order_acq_rel);
   return ok ? TRUE : FALSE;
 }

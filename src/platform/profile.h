@@ -12,10 +12,10 @@
 // '/' are both separators.
 //
 // Reading: the file is parsed once and cached by path and identity (size, mtime, inode, device);
-// a later read costs one stat. A file whose mtime lies within a few seconds of when it was last
-// checked is compared by content on each read, because two writes inside one tick of the file
-// system's clock can leave size and mtime unchanged. Files larger than 64 MiB are refused (read as
-// missing, never overwritten).
+// a later read costs one stat, and none inside a read session (qel::ProfileReadSession). A file
+// whose mtime lies within a few seconds of when it was last checked is compared by content on each
+// read, because two writes inside one tick of the file system's clock can leave size and mtime
+// unchanged. Files larger than 64 MiB are refused (read as missing, never overwritten).
 //
 // Writing: the new contents are built from the old bytes, changing only the key's value (or
 // deleting one line or one section); lines added end with CRLF. The file is replaced atomically
@@ -57,13 +57,39 @@ namespace qel {
 // with '\' turned into '/'. "" for a null or empty name.
 std::string ProfilePath(const char* file);
 
-// Forgets every cached file (the next read of each parses it again).
+// Forgets every cached file (the next read of each parses it again, in a session too).
 void ClearProfileCache();
 
-// Counters of the cache, for tests and benchmarks: files parsed and content re-checks made.
+// A read session: one logical read of a batch of values, such as a new model's ~800 defaults.
+// While one is open on a thread, the first read of each file on that thread checks the file as
+// usual and later reads of it take that result without asking the file system again. A change
+// made meanwhile by another program may be seen or not, exactly as if the reads had all run a
+// moment earlier, at the first read; once the outermost session on the thread ends, every read
+// checks the file again. Writes by this process (through WritePrivateProfileStringA, from any
+// thread, to any file) and ClearProfileCache end that trust at once: the next read of each file in
+// any session checks it again, so a session always sees its own writes.
+// Sessions nest (the outermost one decides when the trust ends) and belong to the thread that
+// opened them; other threads read as before. Create and destroy on the same thread.
+class ProfileReadSession {
+ public:
+  ProfileReadSession();
+  ~ProfileReadSession();
+  ProfileReadSession(const ProfileReadSession&) = delete;
+  ProfileReadSession& operator=(const ProfileReadSession&) = delete;
+};
+
+// GetPrivateProfileStringA for a named section and key, without a caller buffer: `out` receives
+// exactly what a buffer of `size` bytes would hold before its NUL (the value or the default, cut
+// to size-1 characters) and its length is returned. A null section or key, or size 0, gives "".
+DWORD GetProfileValue(LPCSTR section, LPCSTR key, LPCSTR def, DWORD size, LPCSTR file,
+                      std::string& out);
+
+// Counters of the cache, for tests and benchmarks: files parsed, content re-checks made, and
+// identity checks (stats) of files.
 struct ProfileCacheStats {
   std::uint64_t parses = 0;
   std::uint64_t contentChecks = 0;
+  std::uint64_t identityChecks = 0;
 };
 ProfileCacheStats GetProfileCacheStats();
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "platform/paths.h"
 #include "test_support.h"
@@ -283,6 +284,179 @@ TEST(Profile, RefusesHugeFilesWithoutLosingThem) {
   EXPECT_EQ(Get("S", "k", "d", f), "d");
   EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "2", f.c_str()));
   EXPECT_EQ(fs::file_size(f), size);
+}
+
+// Makes `f` look old, so its identity alone is trusted (no content comparison).
+void Age(const std::string& f, int hours = 1) {
+  fs::last_write_time(f, fs::file_time_type::clock::now() - std::chrono::hours(hours));
+}
+
+std::uint64_t IdentityChecks() { return qel::GetProfileCacheStats().identityChecks; }
+
+TEST(ProfileReadSession, TrustsItsFirstCheckUntilTheOutermostSessionEnds) {
+  TempDir dir;
+  std::string f = dir.File("s.ini");
+  std::string g = dir.File("t.ini");
+  WriteText(f, "[S]\nk=1\n");
+  WriteText(g, "[T]\nk=a\n");
+  Age(f);
+  Age(g);
+  qel::ClearProfileCache();
+  EXPECT_EQ(Get("S", "k", "d", f), "1");  // parsed and cached before the session
+
+  {
+    qel::ProfileReadSession outer;
+    auto before = IdentityChecks();
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(Get("S", "k", "d", f), "1");
+    EXPECT_EQ(GetPrivateProfileIntA("S", "k", 0, f.c_str()), 1u);
+    EXPECT_EQ(Get("T", "k", "d", g), "a");
+    EXPECT_EQ(Get("T", "k", "d", g), "a");
+    EXPECT_EQ(IdentityChecks() - before, 2u) << "one check per file in a session";
+
+    // Another program changes the file: the session keeps the view of its first check.
+    WriteText(f, "[S]\nk=22\n");
+    Age(f, 2);
+    EXPECT_EQ(Get("S", "k", "d", f), "1");
+    {
+      qel::ProfileReadSession inner;
+      EXPECT_EQ(Get("S", "k", "d", f), "1");
+    }
+    // The inner session's end is not the outer one's.
+    EXPECT_EQ(Get("S", "k", "d", f), "1");
+    EXPECT_EQ(IdentityChecks() - before, 2u);
+  }
+  // Outside the session the change is seen again, and each read checks the file.
+  auto after = IdentityChecks();
+  EXPECT_EQ(Get("S", "k", "d", f), "22");
+  EXPECT_EQ(Get("S", "k", "d", f), "22");
+  EXPECT_EQ(IdentityChecks() - after, 2u);
+
+  // A fresh file (mtime within the clock's doubt) is compared by content once per session, not
+  // once per read.
+  WriteText(f, "[S]\nk=3\n");
+  EXPECT_EQ(Get("S", "k", "d", f), "3");
+  {
+    qel::ProfileReadSession session;
+    auto checks = qel::GetProfileCacheStats().contentChecks;
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(Get("S", "k", "d", f), "3");
+    EXPECT_EQ(qel::GetProfileCacheStats().contentChecks - checks, 1u);
+  }
+
+  // A file missing when the session first looks stays missing for it; it is found afterwards.
+  std::string late = dir.File("late.ini");
+  {
+    qel::ProfileReadSession session;
+    EXPECT_EQ(Get("S", "k", "d", late), "d");
+    WriteText(late, "[S]\nk=here\n");
+    Age(late);
+    EXPECT_EQ(Get("S", "k", "d", late), "d");
+  }
+  EXPECT_EQ(Get("S", "k", "d", late), "here");
+}
+
+TEST(ProfileReadSession, SeesEveryWriteOfThisProcess) {
+  TempDir dir;
+  std::string f = dir.File("w.ini");
+  WriteText(f, "[S]\nk=1\n");
+  Age(f);
+  qel::ClearProfileCache();
+  qel::ProfileReadSession session;
+  EXPECT_EQ(Get("S", "k", "d", f), "1");
+
+  // Its own writes: a changed value, a new key, a new section, a deleted key.
+  EXPECT_TRUE(WritePrivateProfileStringA("S", "k", "2", f.c_str()));
+  EXPECT_EQ(Get("S", "k", "d", f), "2");
+  EXPECT_TRUE(WritePrivateProfileStringA("S", "new", "n", f.c_str()));
+  EXPECT_EQ(Get("S", "new", "d", f), "n");
+  EXPECT_TRUE(WritePrivateProfileStringA("U", "x", "5", f.c_str()));
+  EXPECT_EQ(GetPrivateProfileIntA("U", "x", 0, f.c_str()), 5u);
+  EXPECT_TRUE(WritePrivateProfileStringA("S", "k", nullptr, f.c_str()));
+  EXPECT_EQ(Get("S", "k", "d", f), "d");
+
+  // A write by another thread of this process.
+  std::thread writer([&] { EXPECT_TRUE(WritePrivateProfileStringA("S", "k", "7", f.c_str())); });
+  writer.join();
+  EXPECT_EQ(Get("S", "k", "d", f), "7");
+
+  // Emptying the cache makes the session look at the file again.
+  WriteText(f, "[S]\nk=outside\n");
+  Age(f, 3);
+  EXPECT_EQ(Get("S", "k", "d", f), "7");
+  qel::ClearProfileCache();
+  EXPECT_EQ(Get("S", "k", "d", f), "outside");
+
+  // A write that creates a file the session found missing.
+  std::string created = dir.File("created.ini");
+  EXPECT_EQ(Get("S", "k", "d", created), "d");
+  EXPECT_TRUE(WritePrivateProfileStringA("S", "k", "c", created.c_str()));
+  EXPECT_EQ(Get("S", "k", "d", created), "c");
+}
+
+TEST(ProfileReadSession, BelongsToTheThreadThatOpenedIt) {
+  TempDir dir;
+  std::string f = dir.File("t.ini");
+  WriteText(f, "[S]\nk=1\n");
+  Age(f);
+  qel::ClearProfileCache();
+  std::string seenByOther;
+  {
+    qel::ProfileReadSession session;
+    EXPECT_EQ(Get("S", "k", "d", f), "1");
+    WriteText(f, "[S]\nk=22\n");
+    Age(f, 2);
+    std::thread other([&] { seenByOther = Get("S", "k", "d", f); });
+    other.join();
+    EXPECT_EQ(Get("S", "k", "d", f), "1");
+  }
+  EXPECT_EQ(seenByOther, "22") << "a thread without a session checks the file on every read";
+  EXPECT_EQ(Get("S", "k", "d", f), "22");
+
+  // Sessions on several threads at once, each with its own view, while one thread writes.
+  std::vector<std::thread> readers;
+  std::vector<int> bad(4, 0);
+  for (int t = 0; t < 4; ++t) {
+    readers.emplace_back([&, t] {
+      qel::ProfileReadSession s;
+      for (int i = 0; i < 200; ++i) {
+        std::string v = Get("S", "k", "d", f);
+        if (v != "22" && v != "8") ++bad[static_cast<std::size_t>(t)];
+      }
+    });
+  }
+  EXPECT_TRUE(WritePrivateProfileStringA("S", "k", "8", f.c_str()));
+  for (std::thread& r : readers) r.join();
+  EXPECT_EQ(bad, std::vector<int>(4, 0));
+  EXPECT_EQ(Get("S", "k", "d", f), "8");
+}
+
+TEST(Profile, ValueWithoutACallerBuffer) {
+  TempDir dir;
+  std::string f = dir.File("v.ini");
+  WriteText(f, "[S]\r\nk =  \"quoted value\" \r\nlong=abcdefghij\r\n");
+  qel::ClearProfileCache();
+  std::string out = "stale";
+  EXPECT_EQ(qel::GetProfileValue("S", "K", "d", 256, f.c_str(), out), 12u);
+  EXPECT_EQ(out, "quoted value");
+  // Cut to size-1 characters, as a buffer of `size` bytes would be.
+  EXPECT_EQ(qel::GetProfileValue("s", "long", "d", 5, f.c_str(), out), 4u);
+  EXPECT_EQ(out, "abcd");
+  EXPECT_EQ(qel::GetProfileValue("S", "long", "d", 1, f.c_str(), out), 0u);
+  EXPECT_EQ(out, "");
+  // The default loses trailing blanks and is cut the same way.
+  EXPECT_EQ(qel::GetProfileValue("S", "none", "def \t ", 256, f.c_str(), out), 3u);
+  EXPECT_EQ(out, "def");
+  EXPECT_EQ(qel::GetProfileValue("S", "none", "default", 4, f.c_str(), out), 3u);
+  EXPECT_EQ(out, "def");
+  EXPECT_EQ(qel::GetProfileValue("S", "none", nullptr, 256, f.c_str(), out), 0u);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(qel::GetProfileValue("S", "k", "d", 256, dir.File("missing.ini").c_str(), out), 1u);
+  EXPECT_EQ(out, "d");
+  // Lists are the buffer reader's; here they give nothing.
+  out = "stale";
+  EXPECT_EQ(qel::GetProfileValue(nullptr, "k", "d", 256, f.c_str(), out), 0u);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(qel::GetProfileValue("S", nullptr, "d", 256, f.c_str(), out), 0u);
+  EXPECT_EQ(qel::GetProfileValue("S", "k", "d", 0, f.c_str(), out), 0u);
 }
 
 }  // namespace
