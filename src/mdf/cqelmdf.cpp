@@ -10,6 +10,8 @@
 #include "platform/profile.h"
 #include "platform/resources.h"
 
+QEL_IMPLEMENT_SERIAL(CQelMDF, CObject, 1)
+
 SMDF CQelMDF::m_Mdf_{};
 bool CQelMDF::m_bStaticsInitialized = false;
 CString CQelMDF::m_strTrue;

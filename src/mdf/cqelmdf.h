@@ -15,6 +15,7 @@
 #include <string>
 
 #include "mdf/smdf.h"
+#include "platform/cobject.h"
 #include "platform/cstring.h"
 #include "platform/win_types.h"
 
@@ -27,7 +28,9 @@ using QelMdfProfileReader = std::string (*)(const char* section, const char* key
 // Writes `value` under `key` in `section` of the settings file; true when written.
 using QelMdfProfileWriter = bool (*)(const char* section, const char* key, const char* value);
 
-class CQelMDF {
+class CQelMDF : public CObject {
+  QEL_DECLARE_SERIAL(CQelMDF)
+
  public:
   // The 16 unit slots of m_aUnits_.
   enum UnitId {
@@ -89,7 +92,7 @@ class CQelMDF {
   CQelMDF(const CQelMDF& other);
   CQelMDF(int units, SMDF* pMdf);
   CQelMDF& operator=(const CQelMDF&) = delete;
-  ~CQelMDF();
+  ~CQelMDF() override;
 
   static void InitStatics();
 
@@ -104,8 +107,8 @@ class CQelMDF {
   static CString GenerateGUID();
   void SetModelID();
 
-  // Declared here; they go through the master data file's reader and writer.
-  void Serialize(CArchive& ar);
+  // The archive forms of the record go through the master data file's reader and writer.
+  void Serialize(CArchive& ar) override;
   void ReadMdf(CArchive& ar);
   void WriteMdf(CArchive& ar);
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "geom/primitives.h"
+#include "mdf/cqelmdf.h"
 #include "platform/carchive.h"
 #include "platform/cmemfile.h"
 
@@ -27,6 +28,11 @@ TEST(CObject, RuntimeClassesNameCreateAndRelate) {
   EXPECT_TRUE(made->IsKindOf(RUNTIME_CLASS(CObject)));
   EXPECT_FALSE(made->IsKindOf(RUNTIME_CLASS(CQELPoint)));
   EXPECT_TRUE(made->IsSerializable());
+
+  // The model-defaults wrapper is created by name the way a stored archive names it.
+  std::unique_ptr<CObject> mdf(CRuntimeClass::FromName("CQelMDF")->CreateObject());
+  ASSERT_NE(mdf, nullptr);
+  EXPECT_EQ(mdf->GetRuntimeClass(), RUNTIME_CLASS(CQelMDF));
 }
 
 TEST(CObject, VirtualSerializeWritesRawDoublesThroughCArchive) {
