@@ -7,13 +7,11 @@
 #include <vector>
 
 #include "geom/primitives.h"
+#include "geom_test_util.h"
 
 namespace {
 
-void ExpectPoint(const _POINT2D& p, double x, double y, double tol = 1e-9) {
-  EXPECT_NEAR(p.x, x, tol);
-  EXPECT_NEAR(p.y, y, tol);
-}
+using geomtest::ExpectPoint;
 
 // The smallest archive the classes need: a byte vector with raw little-endian doubles.
 class ByteArchive {

@@ -6,6 +6,7 @@
 
 #include "geom/grid_sys.h"
 #include "geom/primitives.h"
+#include "geom_test_util.h"
 
 namespace {
 
@@ -19,11 +20,16 @@ CGrid G(const char* label, double loc, int hasMin, double mn, int hasMax, double
 void AddX(CGridSys& s, CGrid g) { s.m_aXGrids.Add(g); }
 void AddY(CGridSys& s, CGrid g) { s.m_aYGrids.Add(g); }
 
-#define EXPECT_PT(p, ex, ey)      \
-  do {                            \
-    EXPECT_NEAR((p).x, ex, 1e-6); \
-    EXPECT_NEAR((p).y, ey, 1e-6); \
-  } while (0)
+void ExpectPt(const _POINT2D& p, double x, double y) { geomtest::ExpectPoint(p, x, y, 1e-6); }
+
+// The four arrays GetGridLines fills.
+struct Drawn {
+  CArray<_LINE2D, _LINE2D&> lines;
+  CStringArray labels;
+  CArray<_ARC2D, _ARC2D&> arcs;
+  CStringArray arcLabels;
+  int Get(CGridSys& s, int clear) { return s.GetGridLines(lines, labels, arcs, arcLabels, clear); }
+};
 
 // Origin (100, 50); X grids A at 0 (own minimum -5) and B at 10; Y grids 1 at 0 and 2 at 20.
 CGridSys Ortho(double angle) {
@@ -49,42 +55,39 @@ CGridSys Radial() {
 
 TEST(GridGeom, OrthogonalLinesArePlacedAndRotated) {
   CGridSys s = Ortho(0);
-  CArray<_LINE2D, _LINE2D&> lines;
-  CStringArray labels;
-  CArray<_ARC2D, _ARC2D&> arcs;
-  CStringArray arcLabels;
-  ASSERT_EQ(s.GetGridLines(lines, labels, arcs, arcLabels, 1), 4);
-  ASSERT_EQ(lines.GetSize(), 4);
-  EXPECT_EQ(arcs.GetSize(), 0);
-  EXPECT_EQ(CString(labels[0]), "A");
-  EXPECT_EQ(CString(labels[3]), "2");
+  Drawn d;
+  ASSERT_EQ(d.Get(s, 1), 4);
+  ASSERT_EQ(d.lines.GetSize(), 4);
+  EXPECT_EQ(d.arcs.GetSize(), 0);
+  EXPECT_EQ(CString(d.labels[0]), "A");
+  EXPECT_EQ(CString(d.labels[3]), "2");
   // A uses its own minimum -5 and runs to the last Y grid.
-  EXPECT_PT(lines[0].start, 100, 45);
-  EXPECT_PT(lines[0].end, 100, 70);
-  EXPECT_PT(lines[1].start, 110, 50);
-  EXPECT_PT(lines[1].end, 110, 70);
+  ExpectPt(d.lines[0].start, 100, 45);
+  ExpectPt(d.lines[0].end, 100, 70);
+  ExpectPt(d.lines[1].start, 110, 50);
+  ExpectPt(d.lines[1].end, 110, 70);
   // Y lines run from the first to the last X grid.
-  EXPECT_PT(lines[3].start, 100, 70);
-  EXPECT_PT(lines[3].end, 110, 70);
+  ExpectPt(d.lines[3].start, 100, 70);
+  ExpectPt(d.lines[3].end, 110, 70);
   EXPECT_EQ(s.IsGridXMM(0), 1);
   EXPECT_EQ(s.IsGridXMM(1), 0);
   // Without clearing, a second query appends.
-  EXPECT_EQ(s.GetGridLines(lines, labels, arcs, arcLabels, 0), 4);
-  EXPECT_EQ(lines.GetSize(), 8);
+  EXPECT_EQ(d.Get(s, 0), 4);
+  EXPECT_EQ(d.lines.GetSize(), 8);
 
   // Rotated by 90 degrees: X grid B at 10 lies on the plan line y = 50 + 10, from the first Y
   // grid (x = 100) to the last (x = 100 - 20).
   CGridSys r = Ortho(90);
-  ASSERT_EQ(r.GetGridLines(lines, labels, arcs, arcLabels, 1), 4);
-  EXPECT_PT(lines[1].start, 100, 60);
-  EXPECT_PT(lines[1].end, 80, 60);
-  EXPECT_PT(lines[3].start, 80, 50);
-  EXPECT_PT(lines[3].end, 80, 60);
+  ASSERT_EQ(d.Get(r, 1), 4);
+  ExpectPt(d.lines[1].start, 100, 60);
+  ExpectPt(d.lines[1].end, 80, 60);
+  ExpectPt(d.lines[3].start, 80, 50);
+  ExpectPt(d.lines[3].end, 80, 60);
   // -90 is the same direction as 270.
   CGridSys n = Ortho(-90);
   _POINT2D p;
   ASSERT_EQ(n.GetGridPoint(1, 0, &p), 1);
-  EXPECT_PT(p, 100, 40);
+  ExpectPt(p, 100, 40);
   double angle = 0;
   ASSERT_EQ(n.GetGridPointAngle(1, 1, &angle), 1);
   EXPECT_EQ(angle, -90);
@@ -93,10 +96,10 @@ TEST(GridGeom, OrthogonalLinesArePlacedAndRotated) {
   CGridSys lone(3, "L", GRID_SYS_ORTHOGONAL, 0, 0, 0, 0);
   AddX(lone, G("P", 1, 1, 0, 0, 0));
   AddX(lone, G("Q", 2, 1, -1, 1, 4));
-  ASSERT_EQ(lone.GetGridLines(lines, labels, arcs, arcLabels, 1), 1);
-  EXPECT_EQ(CString(labels[0]), "Q");
-  EXPECT_PT(lines[0].start, 2, -1);
-  EXPECT_PT(lines[0].end, 2, 4);
+  ASSERT_EQ(d.Get(lone, 1), 1);
+  EXPECT_EQ(CString(d.labels[0]), "Q");
+  ExpectPt(d.lines[0].start, 2, -1);
+  ExpectPt(d.lines[0].end, 2, 4);
 }
 
 TEST(GridGeom, RadialLinesArcsAndPointsMatchHandComputedCoordinates) {
@@ -104,13 +107,13 @@ TEST(GridGeom, RadialLinesArcsAndPointsMatchHandComputedCoordinates) {
   _POINT2D p;
   // 60 + 30 = 90 degrees at radius 10 about (10, 20).
   ASSERT_EQ(s.GetGridPoint(1, 0, &p), 1);
-  EXPECT_PT(p, 10, 30);
+  ExpectPt(p, 10, 30);
   // 135 + 30 = 165 degrees: (10 cos 165, 10 sin 165) = (-9.659258, 2.588190).
   ASSERT_EQ(s.GetGridPoint(2, 0, &p), 1);
-  EXPECT_PT(p, 10 - 9.6592582629, 20 + 2.5881904510);
+  ExpectPt(p, 10 - 9.6592582629, 20 + 2.5881904510);
   // 0 + 30 degrees at radius 20.
   ASSERT_EQ(s.GetGridPoint(0, 1, &p), 1);
-  EXPECT_PT(p, 10 + 17.3205080757, 30);
+  ExpectPt(p, 10 + 17.3205080757, 30);
   // The ray at 135 lies outside the 0..90 span of the second circle.
   EXPECT_EQ(s.GetGridPoint(2, 1, &p), 0);
   EXPECT_EQ(s.IsRadialGridBetweenMinMax(2, 1), 0);
@@ -119,24 +122,21 @@ TEST(GridGeom, RadialLinesArcsAndPointsMatchHandComputedCoordinates) {
   ASSERT_EQ(s.GetGridPointAngle(1, 0, &angle), 1);
   EXPECT_EQ(angle, 90);
 
-  CArray<_LINE2D, _LINE2D&> lines;
-  CStringArray labels;
-  CArray<_ARC2D, _ARC2D&> arcs;
-  CStringArray arcLabels;
-  ASSERT_EQ(s.GetGridLines(lines, labels, arcs, arcLabels, 1), 5);
-  ASSERT_EQ(lines.GetSize(), 3);
-  ASSERT_EQ(arcs.GetSize(), 2);
+  Drawn d;
+  ASSERT_EQ(d.Get(s, 1), 5);
+  ASSERT_EQ(d.lines.GetSize(), 3);
+  ASSERT_EQ(d.arcs.GetSize(), 2);
   // The ray at 60 runs from the first circle's radius to the last one's, pointing up in plan.
-  EXPECT_PT(lines[1].start, 10, 30);
-  EXPECT_PT(lines[1].end, 10, 40);
-  EXPECT_EQ(arcs[0].centre.x, 10);
-  EXPECT_EQ(arcs[0].centre.y, 20);
-  EXPECT_EQ(arcs[0].radius, 10);
-  EXPECT_EQ(arcs[0].startAngle, 30);
-  EXPECT_EQ(arcs[0].endAngle, 165);
-  EXPECT_EQ(arcs[1].startAngle, 30);
-  EXPECT_EQ(arcs[1].endAngle, 120);
-  EXPECT_EQ(CString(arcLabels[1]), "C20");
+  ExpectPt(d.lines[1].start, 10, 30);
+  ExpectPt(d.lines[1].end, 10, 40);
+  EXPECT_EQ(d.arcs[0].centre.x, 10);
+  EXPECT_EQ(d.arcs[0].centre.y, 20);
+  EXPECT_EQ(d.arcs[0].radius, 10);
+  EXPECT_EQ(d.arcs[0].startAngle, 30);
+  EXPECT_EQ(d.arcs[0].endAngle, 165);
+  EXPECT_EQ(d.arcs[1].startAngle, 30);
+  EXPECT_EQ(d.arcs[1].endAngle, 120);
+  EXPECT_EQ(CString(d.arcLabels[1]), "C20");
 
   // A circle spanning more than a whole turn accepts every ray.
   s.m_aYGrids[1].m_dMinExtent = -10;
@@ -178,11 +178,8 @@ TEST(GridGeom, OwnExtentMarginAndTypeOne) {
   // Type 1 has no geometry at all.
   CGridSys t = Ortho(0);
   t.m_eType = GRID_SYS_RESERVED;
-  CArray<_LINE2D, _LINE2D&> lines;
-  CStringArray labels;
-  CArray<_ARC2D, _ARC2D&> arcs;
-  CStringArray arcLabels;
-  EXPECT_EQ(t.GetGridLines(lines, labels, arcs, arcLabels, 1), 0);
+  Drawn d;
+  EXPECT_EQ(d.Get(t, 1), 0);
   EXPECT_EQ(t.GetGridPoint(0, 0, &p), 0);
   double angle;
   EXPECT_EQ(t.GetGridPointAngle(0, 0, &angle), 0);
@@ -232,8 +229,8 @@ TEST(GridGeom, ExtentsAndLabelsAtAPoint) {
   _POINT2D lo, hi;
   ASSERT_EQ(s.GetMinMax(&lo, &hi), 1);
   // Grid points span (100..110, 50..70); A's own minimum reaches down to y = 45.
-  EXPECT_PT(lo, 100, 45);
-  EXPECT_PT(hi, 110, 70);
+  ExpectPt(lo, 100, 45);
+  ExpectPt(hi, 110, 70);
 
   // Radial: points at radius 10 over 30..165 degrees and at radius 20 over 30..120 (only the
   // rays at 0 and 60 meet it), plus the arc ends of the circle with own extents (30 and 120).
@@ -287,14 +284,14 @@ TEST(GridGeom, NearestLines) {
   CGridSys s = Ortho(0);
   _POINT2D q{108, 60};  // 2 from B, 8 from A, 10 from both Y lines
   EXPECT_EQ(s.FindClosestGridLine(q, out), 1);
-  EXPECT_PT(out.start, 110, 50);
+  ExpectPt(out.start, 110, 50);
   dist = 0;
   EXPECT_EQ(s.FindClosestGridLine(q, out, dist), 0);
   _POINT2D r{104, 69};  // 1 from the Y line 2, found after the X lines
   dist = -1;
   EXPECT_EQ(s.FindClosestGridLine(r, out, dist), 1);
   EXPECT_NEAR(dist, 1, kEps);
-  EXPECT_PT(out.end, 110, 70);
+  ExpectPt(out.end, 110, 70);
   // Arcs take no part.
   CGridSys rad(2, "R", GRID_SYS_RADIAL, 0, 0, 0, 0);
   AddY(rad, G("C", 10, 1, 0, 1, 360));

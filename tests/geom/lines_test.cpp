@@ -4,78 +4,57 @@
 #include <cmath>
 
 #include "geom/primitives.h"
+#include "geom_test_util.h"
 
-namespace {
-
-_LINE2D Seg(double x1, double y1, double x2, double y2) { return {{x1, y1}, {x2, y2}}; }
-
-void ExpectPoint(const _POINT2D& p, double x, double y, double tol = 1e-9) {
-  EXPECT_NEAR(p.x, x, tol);
-  EXPECT_NEAR(p.y, y, tol);
-}
-
-}  // namespace
+using geomtest::ExpectPoint;
+using geomtest::Seg;
 
 TEST(Lines, DirectionsLengthsAndAngleDifference) {
-  _LINE2D down = Seg(0, 0, 0, -1);
-  _LINE2D left = Seg(0, 0, -1, 0);
-  _LINE2D back = Seg(1, 1, 0, 0);
-  _LINE2D east = Seg(0, 0, 5, 0);
-  _LINE2D north = Seg(2, 2, 2, 9);
-  EXPECT_DOUBLE_EQ(GetAngle(&down), 270);
-  EXPECT_DOUBLE_EQ(GetAngle(&left), 180);
-  EXPECT_DOUBLE_EQ(GetAngle(&back), 225);
-  EXPECT_DOUBLE_EQ(GetAngle(&east), 0);
-  // Same direction gives 360, not 0.
-  EXPECT_DOUBLE_EQ(AngleDifference(&east, &east), 360);
+  const struct {
+    _LINE2D l;
+    double angle;
+  } dirs[] = {{Seg(0, 0, 0, -1), 270},
+              {Seg(0, 0, -1, 0), 180},
+              {Seg(1, 1, 0, 0), 225},
+              {Seg(0, 0, 5, 0), 0}};
+  for (const auto& d : dirs) EXPECT_DOUBLE_EQ(GetAngle(&d.l), d.angle) << d.angle;
+  _LINE2D east = Seg(0, 0, 5, 0), north = Seg(2, 2, 2, 9);
+  EXPECT_DOUBLE_EQ(AngleDifference(&east, &east), 360);  // same direction gives 360, not 0
   EXPECT_DOUBLE_EQ(AngleDifference(&east, &north), 90);
   EXPECT_DOUBLE_EQ(AngleDifference(&north, &east), 270);
 
-  _LINE2D l345 = Seg(1, 1, 4, 5);
+  _LINE2D l345 = Seg(1, 1, 4, 5), dot = Seg(1, 1, 1, 1);
   EXPECT_DOUBLE_EQ(Line2DLength(&l345), 5);
-  _LINE2D dot = Seg(1, 1, 1, 1);
   EXPECT_EQ(Line2DLength(&dot), 0);
-  _POINT3D a{1, 1, 1};
-  _POINT3D b{3, 4, 7};
+  _POINT3D a{1, 1, 1}, b{3, 4, 7};
   EXPECT_DOUBLE_EQ(DistanceBtwnPoints3D(&a, &b), 7);
-  _POINT2D p{0, 0};
-  _POINT2D q{0.001, -0.001};
+  _POINT2D p{0, 0}, q{0.001, -0.001};
   EXPECT_EQ(IsSamePoint(&p, &q, 0.001), 1);
   q.y = -0.002;
   EXPECT_EQ(IsSamePoint(&p, &q, 0.001), 0);
 }
 
 TEST(Lines, LineEquationNormalPointsToPlusXOrPlusY) {
-  double eq[3];
-  double slope = 0;
-  _LINE2D up = Seg(0, 0, 0, 10);
-  LineEqPoints(eq, &up, &slope);
-  EXPECT_DOUBLE_EQ(eq[0], 1);
-  EXPECT_DOUBLE_EQ(eq[1], 0);
-  EXPECT_DOUBLE_EQ(eq[2], 0);
-  EXPECT_EQ(slope, 1e7);
-  _LINE2D downAt3 = Seg(3, 10, 3, 0);  // reversed direction, same equation
-  LineEqPoints(eq, &downAt3, &slope);
-  EXPECT_DOUBLE_EQ(eq[0], 1);
-  EXPECT_DOUBLE_EQ(eq[2], -3);
-  _LINE2D westAt5 = Seg(10, 5, 0, 5);
-  LineEqPoints(eq, &westAt5, &slope);
-  EXPECT_DOUBLE_EQ(eq[0], 0);
-  EXPECT_DOUBLE_EQ(eq[1], 1);
-  EXPECT_DOUBLE_EQ(eq[2], -5);
-  EXPECT_EQ(slope, 0);
-  _LINE2D diag = Seg(0, 0, 3, 4);
-  LineEqPoints(eq, &diag, &slope);
-  EXPECT_DOUBLE_EQ(eq[0], 0.8);
-  EXPECT_DOUBLE_EQ(eq[1], -0.6);
-  EXPECT_DOUBLE_EQ(slope, 4.0 / 3.0);
-  // Shorter than 0.001 in both components: degenerate.
-  _LINE2D tiny = Seg(1, 1, 1.0005, 1.0009);
-  LineEqPoints(eq, &tiny, &slope);
-  EXPECT_EQ(eq[0], 0);
-  EXPECT_EQ(eq[1], 0);
-  EXPECT_EQ(eq[2], 0);
-  EXPECT_EQ(slope, 1e7);
+  // A reversed direction gives the same equation; shorter than 0.001 in both components is
+  // degenerate (all zero, slope 1e7).
+  const struct {
+    _LINE2D l;
+    double a, b, c, slope;
+  } rows[] = {{Seg(0, 0, 0, 10), 1, 0, 0, 1e7},
+              {Seg(3, 10, 3, 0), 1, 0, -3, 1e7},
+              {Seg(10, 5, 0, 5), 0, 1, -5, 0},
+              {Seg(0, 0, 3, 4), 0.8, -0.6, 0, 4.0 / 3.0},
+              {Seg(1, 1, 1.0005, 1.0009), 0, 0, 0, 1e7}};
+  double eq[3], slope = 0;
+  for (const auto& r : rows) {
+    SCOPED_TRACE(::testing::Message() << r.l.start.x << "," << r.l.start.y);
+    EXPECT_EQ(LineEqPoints(eq, &r.l, &slope), eq);
+    EXPECT_NEAR(eq[0], r.a, 1e-15);
+    EXPECT_NEAR(eq[1], r.b, 1e-15);
+    EXPECT_NEAR(eq[2], r.c, 1e-15);
+    EXPECT_DOUBLE_EQ(slope, r.slope);
+  }
+  const _LINE2D tiny = Seg(1, 1, 1.0005, 1.0009);
   EXPECT_EQ(LineEqPoints(eq, &tiny, nullptr), eq);
 
   _POINT2D p{2, 0};
@@ -89,66 +68,60 @@ TEST(Lines, LineEquationNormalPointsToPlusXOrPlusY) {
 }
 
 TEST(Lines, SpanTestIgnoresTheZeroExtent) {
-  _LINE2D vert = Seg(0, 0, 0, 10);
-  _POINT2D p{5, 3};
-  EXPECT_EQ(IsPointInSgmt(&p, &vert, 0.001), 3);  // any x passes for a vertical segment
-  p = {5, 10.4};
-  EXPECT_EQ(IsPointInSgmt(&p, &vert, 0.5), 3);
-  p = {5, 11};
-  EXPECT_EQ(IsPointInSgmt(&p, &vert, 0.5), 0);
-  _LINE2D diag = Seg(0, 0, 10, 10);
-  p = {5, 20};
-  EXPECT_EQ(IsPointInSgmt(&p, &diag, 0.5), 0);
-  p = {10.4, -0.4};
-  EXPECT_EQ(IsPointInSgmt(&p, &diag, 0.5), 3);  // a span test: off the line still passes
-  // Both extents within 0.01: the direction decides which coordinate is tested.
-  _LINE2D shortEast = Seg(0, 0, 0.005, 0);
-  p = {0.003, 50};
-  EXPECT_EQ(IsPointInSgmt(&p, &shortEast, 0.001), 3);
-  p = {1, 0};
-  EXPECT_EQ(IsPointInSgmt(&p, &shortEast, 0.001), 0);
-  _LINE2D shortNorth = Seg(0, 0, 0, 0.005);
-  p = {50, 0.002};
-  EXPECT_EQ(IsPointInSgmt(&p, &shortNorth, 0.001), 3);
-  _LINE2D shortDiag = Seg(0, 0, 0.005, 0.005);
-  p = {0.002, 50};
-  EXPECT_EQ(IsPointInSgmt(&p, &shortDiag, 0.001), 0);
-  p = {0.002, 0.004};
-  EXPECT_EQ(IsPointInSgmt(&p, &shortDiag, 0.001), 3);
+  // Any x passes for a vertical segment; off the line still passes (a span test); with both
+  // extents within 0.01 the direction decides which coordinate is tested.
+  const struct {
+    _LINE2D l;
+    _POINT2D p;
+    double tol;
+    int want;
+  } rows[] = {{Seg(0, 0, 0, 10), {5, 3}, 0.001, 3},
+              {Seg(0, 0, 0, 10), {5, 10.4}, 0.5, 3},
+              {Seg(0, 0, 0, 10), {5, 11}, 0.5, 0},
+              {Seg(0, 0, 10, 10), {5, 20}, 0.5, 0},
+              {Seg(0, 0, 10, 10), {10.4, -0.4}, 0.5, 3},
+              {Seg(0, 0, 0.005, 0), {0.003, 50}, 0.001, 3},
+              {Seg(0, 0, 0.005, 0), {1, 0}, 0.001, 0},
+              {Seg(0, 0, 0, 0.005), {50, 0.002}, 0.001, 3},
+              {Seg(0, 0, 0.005, 0.005), {0.002, 50}, 0.001, 0},
+              {Seg(0, 0, 0.005, 0.005), {0.002, 0.004}, 0.001, 3}};
+  for (const auto& r : rows) {
+    EXPECT_EQ(IsPointInSgmt(&r.p, &r.l, r.tol), r.want)
+        << r.l.end.x << "," << r.l.end.y << " at " << r.p.x << "," << r.p.y;
+  }
 }
 
 TEST(Lines, PointLineRelationCodes) {
-  double d = -1;
-  _LINE2D horiz = Seg(0, 0, 10, 0);
-  _POINT2D p{5, 1};
-  EXPECT_EQ(PointLineRelation(&p, &horiz, 0.01, &d), 10);
-  EXPECT_DOUBLE_EQ(d, 1);
-  p = {5, -1};
-  EXPECT_EQ(PointLineRelation(&p, &horiz, 0.01, &d), 20);
-  p = {5, 0.005};
-  EXPECT_EQ(PointLineRelation(&p, &horiz, 0.01, &d), 3);
-  p = {15, 0};
-  EXPECT_EQ(PointLineRelation(&p, &horiz, 0.01, &d), 1);
-  _LINE2D vert = Seg(0, 10, 0, 0);  // 270 degrees
-  p = {1, 5};
-  EXPECT_EQ(PointLineRelation(&p, &vert, 0.01, &d), 2);
-  p = {-1, 5};
+  const _LINE2D horiz = Seg(0, 0, 10, 0), vert = Seg(0, 10, 0, 0);  // vert runs at 270 degrees
+  const _LINE2D rising = Seg(0, 0, 10, 10), falling = Seg(0, 10, 10, 0);
+  const struct {
+    const _LINE2D* l;
+    _POINT2D p;
+    int code;
+    double dist;  // negative: not checked
+  } rows[] = {{&horiz, {5, 1}, 10, 1},
+              {&horiz, {5, -1}, 20, -1},
+              {&horiz, {5, 0.005}, 3, -1},
+              {&horiz, {15, 0}, 1, -1},
+              {&vert, {1, 5}, 2, -1},
+              {&vert, {-1, 5}, 4, -1},
+              {&rising, {10, 0}, 22, std::sqrt(50.0)},
+              {&rising, {0, 10}, 14, -1},
+              {&falling, {10, 10}, 10, -1},
+              {&falling, {0, 0}, 20, -1}};
+  for (const auto& r : rows) {
+    double d = -1;
+    EXPECT_EQ(PointLineRelation(&r.p, r.l, 0.01, &d), r.code) << r.p.x << "," << r.p.y;
+    if (r.dist >= 0) {
+      EXPECT_NEAR(d, r.dist, 1e-12);
+    }
+  }
+  const _POINT2D p{-1, 5};
   EXPECT_EQ(PointLineRelation(&p, &vert, 0.01, nullptr), 4);
-  _LINE2D rising = Seg(0, 0, 10, 10);
-  p = {10, 0};
-  EXPECT_EQ(PointLineRelation(&p, &rising, 0.01, &d), 22);
-  EXPECT_NEAR(d, std::sqrt(50.0), 1e-12);
-  p = {0, 10};
-  EXPECT_EQ(PointLineRelation(&p, &rising, 0.01, &d), 14);
-  _LINE2D falling = Seg(0, 10, 10, 0);
-  p = {10, 10};
-  EXPECT_EQ(PointLineRelation(&p, &falling, 0.01, &d), 10);
-  p = {0, 0};
-  EXPECT_EQ(PointLineRelation(&p, &falling, 0.01, &d), 20);
 }
 
 TEST(Lines, DistancesToLinesAndSegments) {
-  _LINE2D horiz = Seg(0, 0, 10, 0);
+  _LINE2D horiz = Seg(0, 0, 10, 0), dot = Seg(1, 1, 1, 1);
   _POINT2D p{5, -3};
   EXPECT_DOUBLE_EQ(OffsetPointToLine(&p, &horiz), -3);
   EXPECT_DOUBLE_EQ(DistancePointToLine(&p, &horiz), 3);
@@ -160,49 +133,49 @@ TEST(Lines, DistancesToLinesAndSegments) {
   EXPECT_DOUBLE_EQ(DistancePointToLine(&p, &horiz), 4);
   p = {-3, -4};
   EXPECT_DOUBLE_EQ(DistancePointToLineSgmt(&p, &horiz), 5);
-  _LINE2D dot = Seg(1, 1, 1, 1);
   p = {1, 4};
   EXPECT_DOUBLE_EQ(DistancePointToLineSgmt(&p, &dot), 3);
 }
 
 TEST(Lines, CrossingPointsAndConstructedPoints) {
   _POINT2D out;
-  const double e1[3] = {0, 1, -1};
-  const double e2[3] = {0, 1, -2};
+  const double e1[3] = {0, 1, -1}, e2[3] = {0, 1, -2}, e3[3] = {1, 0, -2}, e4[3] = {0, 1, -3};
   CrossPoint(&out, e1, e2);
   ExpectPoint(out, 1e7, 1e7, 0);
-  const double e3[3] = {1, 0, -2};
-  const double e4[3] = {0, 1, -3};
   CrossPoint(&out, e3, e4);
   ExpectPoint(out, 2, 3);
-  _LINE2D a = Seg(0, 0, 10, 10);
-  _LINE2D b = Seg(0, 10, 10, 0);
+  _LINE2D a = Seg(0, 0, 10, 10), b = Seg(0, 10, 10, 0), c = Seg(0, 1, 10, 11);
   EXPECT_EQ(DoLinesCross(&a, &b, &out), 1);
   ExpectPoint(out, 5, 5);
-  _LINE2D c = Seg(0, 1, 10, 11);
   EXPECT_EQ(DoLinesCross(&a, &c, &out), 0);
 
-  _POINT2D p{1, 2};
-  _POINT2D q{5, -4};
+  _POINT2D p{1, 2}, q{5, -4};
   ExpectPoint(*GetMidPoint(&out, &p, &q), 3, -1);
   ExpectPoint(*GetPtFromPtAngle(&out, &p, 90, 2), 1, 4);
   _LINE2D east = Seg(0, 0, 10, 0);
   ExpectPoint(*GetPtFromLine(&out, &east, 3, 1), 3, 0);
   ExpectPoint(*GetPtFromLine(&out, &east, 3, 0), 7, 0);
 
-  _LINE2D off;
-  SgmtOffsetsSgmt(&off, &east, 1, 2, 1);
-  ExpectPoint(off.start, 0, 1);
-  ExpectPoint(off.end, 10, 2);
-  SgmtOffsetsSgmt(&off, &east, 1, 2, 0);
-  ExpectPoint(off.start, 0, -1);
-  ExpectPoint(off.end, 10, -2);
-  _LINE2D south = Seg(0, 0, 0, -10);  // 270 + 90 = 360: the offset points to +x
-  SgmtOffsetsSgmt(&off, &south, 1, 1, 1);
-  ExpectPoint(off.start, 1, 0);
-  ExpectPoint(off.end, 1, -10);
-  SgmtOffsetsSgmt(&south, &south, 2, 2, 0);  // in place
-  ExpectPoint(south.start, -2, 0);
+  // Offsets: side 1 is to the left; south (270 + 90 = 360) offsets to +x; in place works too.
+  const _LINE2D south = Seg(0, 0, 0, -10);
+  const struct {
+    _LINE2D l;
+    double d1, d2;
+    int side;
+    _LINE2D want;
+  } offs[] = {{east, 1, 2, 1, Seg(0, 1, 10, 2)},
+              {east, 1, 2, 0, Seg(0, -1, 10, -2)},
+              {south, 1, 1, 1, Seg(1, 0, 1, -10)},
+              {south, 2, 2, 0, Seg(-2, 0, -2, -10)}};
+  for (const auto& o : offs) {
+    _LINE2D got;
+    SgmtOffsetsSgmt(&got, &o.l, o.d1, o.d2, o.side);
+    ExpectPoint(got.start, o.want.start.x, o.want.start.y);
+    ExpectPoint(got.end, o.want.end.x, o.want.end.y);
+  }
+  _LINE2D inPlace = south;
+  SgmtOffsetsSgmt(&inPlace, &inPlace, 2, 2, 0);
+  ExpectPoint(inPlace.start, -2, 0);
 
   _LINE2D ray;
   RayFromPointAngle(&ray, &p, 90, 2);

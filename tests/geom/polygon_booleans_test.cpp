@@ -17,11 +17,12 @@
 
 namespace {
 
-using P = _POINT2D;
-
-std::vector<P> Square(double x0, double y0, double side) {
-  return {{x0, y0}, {x0 + side, y0}, {x0 + side, y0 + side}, {x0, y0 + side}};
-}
+using polytest::Outcome;
+using polytest::P;
+using polytest::ResultArea;
+using polytest::Square;
+using polytest::Take;
+using polytest::UseSettings;
 
 double ListArea(const PolygonList& l) {
   double sum = 0;
@@ -29,90 +30,8 @@ double ListArea(const PolygonList& l) {
   return sum;
 }
 
-double ResultArea(const P* pts, const IntPolygonsInfo& info) {
-  double sum = 0;
-  for (int k = 0; k < info.nPolygons; ++k)
-    sum += std::fabs(MeasureArea(pts + info.iStart[k], info.nPoints[k]));
-  return sum;
-}
-
-using polytest::UseSettings;
-
-TEST(ClipperEngine, IdenticalNestedTouchingAndDisjoint) {
-  IntPolygonsInfo info;
-  int total = -1, relation = -1, failed = -1;
-  auto a = Square(0, 0, 10);
-
-  // Identical squares: relation 5, one polygon of four points.
-  auto same = a;
-  P* r = PolygonsIntersectClipper_Error(a.data(), 4, same.data(), 4, &info, &total, &relation,
-                                        &failed);
-  ASSERT_NE(r, nullptr);
-  EXPECT_EQ(failed, 0);
-  EXPECT_EQ(relation, 5);
-  EXPECT_EQ(info.nPolygons, 1);
-  EXPECT_EQ(info.nPoints[0], 4);
-  EXPECT_EQ(total, 4);
-  EXPECT_NEAR(ResultArea(r, info), 100, 1e-9);
-  std::free(r);
-
-  // The same square starting elsewhere and with coordinates off by less than 0.001.
-  std::vector<P> shifted{{10.0004, 0}, {10, 10}, {0, 10.0004}, {0, 0}};
-  r = PolygonsIntersectClipper(a.data(), 4, shifted.data(), 4, &info, &total, &relation);
-  ASSERT_NE(r, nullptr);
-  EXPECT_EQ(relation, 5);
-  std::free(r);
-
-  // Nested: 3 when A is the small one, 4 when B is.
-  auto small = Square(2, 2, 3);
-  r = PolygonsIntersectClipper(small.data(), 4, a.data(), 4, &info, &total, &relation);
-  ASSERT_NE(r, nullptr);
-  EXPECT_EQ(relation, 3);
-  EXPECT_NEAR(ResultArea(r, info), 9, 1e-9);
-  std::free(r);
-  r = PolygonsIntersectClipper(a.data(), 4, small.data(), 4, &info, &total, &relation);
-  ASSERT_NE(r, nullptr);
-  EXPECT_EQ(relation, 4);
-  std::free(r);
-
-  // Overlap: relation 2 with the common square.
-  auto b = Square(5, -5, 10);
-  r = PolygonsIntersectClipper(a.data(), 4, b.data(), 4, &info, &total, &relation);
-  ASSERT_NE(r, nullptr);
-  EXPECT_EQ(relation, 2);
-  EXPECT_NEAR(ResultArea(r, info), 25, 1e-9);
-  std::free(r);
-
-  // Sharing one edge: empty solution and relation 1; a vertex 0.0009 off the edge still touches.
-  auto right = Square(10, 3, 4);
-  r = PolygonsIntersectClipper_Error(a.data(), 4, right.data(), 4, &info, &total, &relation,
-                                     &failed);
-  EXPECT_EQ(r, nullptr);
-  EXPECT_EQ(relation, 1);
-  EXPECT_EQ(failed, 0);
-  EXPECT_EQ(total, 0);
-  std::vector<P> tip{{10.0009, 5}, {14, 2}, {14, 8}};
-  r = PolygonsIntersectClipper(a.data(), 4, tip.data(), 3, &info, &total, &relation);
-  EXPECT_EQ(r, nullptr);
-  EXPECT_EQ(relation, 1);
-  std::vector<P> apart{{10.002, 5}, {14, 2}, {14, 8}};
-  r = PolygonsIntersectClipper(a.data(), 4, apart.data(), 3, &info, &total, &relation);
-  EXPECT_EQ(r, nullptr);
-  EXPECT_EQ(relation, 0);
-
-  // Coordinates beyond the integer range, or not numbers: a failure, never a crash.
-  auto huge = Square(1e15, 0, 10);
-  r = PolygonsIntersectClipper_Error(a.data(), 4, huge.data(), 4, &info, &total, &relation,
-                                     &failed);
-  EXPECT_EQ(r, nullptr);
-  EXPECT_EQ(failed, 1);
-  auto nan = a;
-  nan[1].y = NAN;
-  r = PolygonsIntersectClipper_Error(nan.data(), 4, a.data(), 4, &info, &total, &relation, &failed);
-  EXPECT_EQ(r, nullptr);
-  EXPECT_EQ(failed, 1);
-
-  // A comb cut by a bar: one result polygon per tooth, capped at ten.
+// A comb of twelve teeth and a bar across them: twelve pieces, more than any engine returns.
+std::vector<P> Comb() {
   std::vector<P> comb{{0, 0}, {24, 0}};
   for (int k = 11; k >= 0; --k) {
     comb.push_back({2.0 * k + 1.5, 5});
@@ -120,14 +39,76 @@ TEST(ClipperEngine, IdenticalNestedTouchingAndDisjoint) {
     comb.push_back({2.0 * k + 0.5, 10});
     comb.push_back({2.0 * k + 0.5, 5});
   }
-  auto bar = std::vector<P>{{-1, 6}, {25, 6}, {25, 8}, {-1, 8}};
-  r = PolygonsIntersectClipper(comb.data(), static_cast<int>(comb.size()), bar.data(), 4, &info,
-                               &total, &relation);
+  return comb;
+}
+const std::vector<P> kCombBar{{-1, 6}, {25, 6}, {25, 8}, {-1, 8}};
+
+Outcome Clip(const std::vector<P>& a, const std::vector<P>& b) {
+  return Take([&](IntPolygonsInfo* i, int* t, int* r, int* f) {
+    return PolygonsIntersectClipper_Error(a.data(), static_cast<int>(a.size()), b.data(),
+                                          static_cast<int>(b.size()), i, t, r, f);
+  });
+}
+
+TEST(ClipperEngine, IdenticalNestedTouchingAndDisjoint) {
+  auto a = Square(0, 0, 10), nan = a;
+  nan[1].y = NAN;
+  // -1 marks a value the row does not check.
+  const struct {
+    const char* what;
+    std::vector<P> a, b;
+    bool found;
+    int relation, failed, nPolygons, total;
+    double area;
+  } rows[] = {
+      {"identical", a, a, true, 5, 0, 1, 4, 100},
+      {"same square, other start, off by < 0.001",
+       a,
+       {{10.0004, 0}, {10, 10}, {0, 10.0004}, {0, 0}},
+       true,
+       5,
+       0,
+       -1,
+       -1,
+       -1},
+      {"A inside B", Square(2, 2, 3), a, true, 3, 0, -1, -1, 9},
+      {"B inside A", a, Square(2, 2, 3), true, 4, 0, -1, -1, -1},
+      {"overlap", a, Square(5, -5, 10), true, 2, 0, -1, -1, 25},
+      {"one shared edge", a, Square(10, 3, 4), false, 1, 0, -1, 0, -1},
+      {"vertex 0.0009 off the edge", a, {{10.0009, 5}, {14, 2}, {14, 8}}, false, 1, 0, -1, -1, -1},
+      {"apart", a, {{10.002, 5}, {14, 2}, {14, 8}}, false, 0, 0, -1, -1, -1},
+      // Beyond the integer range or not numbers: a failure, never a crash.
+      {"huge", a, Square(1e15, 0, 10), false, -1, 1, -1, -1, -1},
+      {"nan", nan, a, false, -1, 1, -1, -1, -1},
+      // One result polygon per tooth, capped at ten.
+      {"comb", Comb(), kCombBar, true, 2, 0, 10, 40, 20},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    Outcome o = Clip(row.a, row.b);
+    EXPECT_EQ(o.found, row.found);
+    EXPECT_EQ(o.failed, row.failed);
+    if (row.relation >= 0) {
+      EXPECT_EQ(o.relation, row.relation);
+    }
+    if (row.nPolygons >= 0) {
+      EXPECT_EQ(o.info.nPolygons, row.nPolygons);
+    }
+    if (row.total >= 0) {
+      EXPECT_EQ(o.total, row.total);
+    }
+    if (row.area >= 0) {
+      EXPECT_NEAR(o.area, row.area, 1e-9);
+    }
+  }
+  // The plain entry point is the same engine without the failure flag.
+  auto b = Square(5, -5, 10);
+  IntPolygonsInfo info;
+  int total = 0, relation = 0;
+  P* r = PolygonsIntersectClipper(a.data(), 4, b.data(), 4, &info, &total, &relation);
   ASSERT_NE(r, nullptr);
-  EXPECT_EQ(info.nPolygons, 10);
   EXPECT_EQ(relation, 2);
-  EXPECT_EQ(total, 40);
-  EXPECT_NEAR(ResultArea(r, info), 20, 1e-9);
+  EXPECT_NEAR(ResultArea(r, info), 25, 1e-9);
   std::free(r);
 }
 
@@ -188,49 +169,41 @@ TEST(TessellationEngine, IntersectionsAreasAndOutlineRebuilding) {
   ASSERT_TRUE(geom.IntersectPolygons(a, far, out));
   EXPECT_TRUE(out.empty());
 
-  // Point-array form: B wound the other way is turned round first; relations as the clipper's.
-  std::vector<P> bcw(b.rbegin(), b.rend());
-  IntPolygonsInfo info;
-  int total = 0, relation = 0;
-  P* r = PolygonsIntersect4(a.data(), 4, bcw.data(), 4, &info, &total);
-  ASSERT_NE(r, nullptr);
-  EXPECT_EQ(info.nPolygons, 1);
-  EXPECT_NEAR(ResultArea(r, info), 25, 1e-9);
-  std::free(r);
-  auto small = Square(2, 2, 3);
-  r = PolygonsIntersectGLU(small.data(), 4, a.data(), 4, &info, &total, &relation);
-  ASSERT_NE(r, nullptr);
-  EXPECT_EQ(relation, 3);
-  EXPECT_NEAR(ResultArea(r, info), 9, 1e-9);
-  std::free(r);
-  r = PolygonsIntersect3(a.data(), 4, small.data(), 4, &info, &total);
-  ASSERT_NE(r, nullptr);
-  EXPECT_NEAR(ResultArea(r, info), 9, 1e-9);
-  std::free(r);
-
-  // Concave U and a bar: two outlines.
+  // Point-array forms: B wound the other way is turned round first; relations as the clipper's;
+  // ten or more outlines give null.
+  std::vector<P> bcw(b.rbegin(), b.rend()), small = Square(2, 2, 3);
   std::vector<P> u{{0, 0}, {9, 0}, {9, 9}, {6, 9}, {6, 3}, {3, 3}, {3, 9}, {0, 9}};
   std::vector<P> bar{{-1, 5}, {10, 5}, {10, 7}, {-1, 7}};
-  r = PolygonsIntersectGLU(u.data(), 8, bar.data(), 4, &info, &total, &relation);
-  ASSERT_NE(r, nullptr);
-  EXPECT_EQ(info.nPolygons, 2);
-  EXPECT_EQ(relation, 2);
-  // The tessellator computes crossing points to about 1e-8.
-  EXPECT_NEAR(ResultArea(r, info), 12, 1e-6);
-  std::free(r);
-
-  // Ten or more outlines give null.
-  std::vector<P> comb{{0, 0}, {24, 0}};
-  for (int k = 11; k >= 0; --k) {
-    comb.push_back({2.0 * k + 1.5, 5});
-    comb.push_back({2.0 * k + 1.5, 10});
-    comb.push_back({2.0 * k + 0.5, 10});
-    comb.push_back({2.0 * k + 0.5, 5});
-  }
-  std::vector<P> bar2{{-1, 6}, {25, 6}, {25, 8}, {-1, 8}};
-  r = PolygonsIntersect4(comb.data(), static_cast<int>(comb.size()), bar2.data(), 4, &info, &total);
-  EXPECT_EQ(r, nullptr);
-  EXPECT_EQ(total, 0);
+  auto glu = [](const std::vector<P>& x, const std::vector<P>& y) {
+    return Take([&](IntPolygonsInfo* i, int* t, int* r, int*) {
+      return PolygonsIntersectGLU(x.data(), static_cast<int>(x.size()), y.data(),
+                                  static_cast<int>(y.size()), i, t, r);
+    });
+  };
+  auto form = [](auto fn, const std::vector<P>& x, const std::vector<P>& y) {
+    return Take([&](IntPolygonsInfo* i, int* t, int*, int*) {
+      return fn(x.data(), static_cast<int>(x.size()), y.data(), static_cast<int>(y.size()), i, t);
+    });
+  };
+  Outcome o = form(PolygonsIntersect4, a, bcw);
+  ASSERT_TRUE(o.found);
+  EXPECT_EQ(o.info.nPolygons, 1);
+  EXPECT_NEAR(o.area, 25, 1e-9);
+  o = glu(small, a);
+  ASSERT_TRUE(o.found);
+  EXPECT_EQ(o.relation, 3);
+  EXPECT_NEAR(o.area, 9, 1e-9);
+  o = form(PolygonsIntersect3, a, small);
+  ASSERT_TRUE(o.found);
+  EXPECT_NEAR(o.area, 9, 1e-9);
+  o = glu(u, bar);  // a concave U and a bar: two outlines
+  ASSERT_TRUE(o.found);
+  EXPECT_EQ(o.info.nPolygons, 2);
+  EXPECT_EQ(o.relation, 2);
+  EXPECT_NEAR(o.area, 12, 1e-6);  // the tessellator computes crossing points to about 1e-8
+  o = form(PolygonsIntersect4, Comb(), kCombBar);
+  EXPECT_FALSE(o.found);
+  EXPECT_EQ(o.total, 0);
 
   // A tip of B touching A's edge makes the tessellator emit a zero-area triangle; then every edge
   // of the other triangles becomes a connection and the walk must still find the outline.
@@ -388,41 +361,37 @@ TEST(PolygonsIntersectChoiceDeathTest, MethodOneRunsTheVertexLinkingEngineFirst)
 }
 
 TEST(PolygonHelpersOnLists, InterceptsLabelPointsAndWindings) {
-  auto sq = Square(0, 0, 10);
-  // A horizontal segment through the square: two intercepts.
-  _LINE2D across{{-5, 4}, {15, 4}};
-  int count = 0;
-  P* x = GetLineInterceptsWithPolygon(&across, sq.data(), 4, &count);
-  ASSERT_NE(x, nullptr);
-  ASSERT_EQ(count, 2);
-  EXPECT_NEAR(x[0].x, 0, 1e-9);
-  EXPECT_NEAR(x[1].x, 10, 1e-9);
-  EXPECT_NEAR(x[1].y, 4, 1e-9);
-  std::free(x);
-  // Through a corner: the two edges meeting there give one point. With a repeated closing point
-  // the answer is the same.
-  _LINE2D diag{{-1, -1}, {5, 5}};
-  x = GetLineInterceptsWithPolygon(&diag, sq.data(), 4, &count);
-  ASSERT_NE(x, nullptr);
-  EXPECT_EQ(count, 1);
-  std::free(x);
-  auto closed = sq;
+  auto sq = Square(0, 0, 10), closed = sq;
   closed.push_back(sq[0]);
-  x = GetLineInterceptsWithPolygon(&diag, closed.data(), 5, &count);
-  ASSERT_NE(x, nullptr);
-  EXPECT_EQ(count, 1);
-  std::free(x);
-  // Along an edge: the overlap's ends.
-  _LINE2D along{{2, 0}, {20, 0}};
-  x = GetLineInterceptsWithPolygon(&along, sq.data(), 4, &count);
-  ASSERT_NE(x, nullptr);
-  ASSERT_EQ(count, 2);
-  EXPECT_NEAR(x[0].x, 2, 1e-9);
-  EXPECT_NEAR(x[1].x, 10, 1e-9);
-  std::free(x);
-  _LINE2D miss{{20, 20}, {30, 30}};
-  EXPECT_EQ(GetLineInterceptsWithPolygon(&miss, sq.data(), 4, &count), nullptr);
-  EXPECT_EQ(count, 0);
+  // Through a corner the two edges meeting there give one point, with or without a repeated
+  // closing point; along an edge, the overlap's ends.
+  const struct {
+    _LINE2D l;
+    const std::vector<P>* poly;
+    int count;
+    double x0, x1, y1;  // x1, y1 only with two points
+  } rows[] = {{{{-5, 4}, {15, 4}}, &sq, 2, 0, 10, 4},
+              {{{-1, -1}, {5, 5}}, &sq, 1, 0, 0, 0},
+              {{{-1, -1}, {5, 5}}, &closed, 1, 0, 0, 0},
+              {{{2, 0}, {20, 0}}, &sq, 2, 2, 10, 0},
+              {{{20, 20}, {30, 30}}, &sq, 0, 0, 0, 0}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(::testing::Message()
+                 << r.l.start.x << "," << r.l.start.y << " n=" << r.poly->size());
+    int count = -1;
+    P* x = GetLineInterceptsWithPolygon(&r.l, r.poly->data(), static_cast<int>(r.poly->size()),
+                                        &count);
+    ASSERT_EQ(count, r.count);
+    ASSERT_EQ(x == nullptr, r.count == 0);
+    if (r.count > 0) {
+      EXPECT_NEAR(x[0].x, r.x0, 1e-9);
+    }
+    if (r.count == 2) {
+      EXPECT_NEAR(x[1].x, r.x1, 1e-9);
+      EXPECT_NEAR(x[1].y, r.y1, 1e-9);
+    }
+    std::free(x);
+  }
 
   // A U whose centroid line crosses both arms: the left arm's crossing comes first and no later
   // interval (the right arm, or the base on the lower scan line) is more than twice as long.

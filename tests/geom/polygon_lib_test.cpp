@@ -8,15 +8,14 @@
 #include <cstdlib>
 #include <vector>
 
+#include "polygon_test_util.h"
 #include "test_support.h"
 
 namespace {
 
-using P = _POINT2D;
-
-std::vector<P> Square(double x0, double y0, double side) {
-  return {{x0, y0}, {x0 + side, y0}, {x0 + side, y0 + side}, {x0, y0 + side}};
-}
+using polytest::Outcome;
+using polytest::P;
+using polytest::Square;
 
 // Restores the calling thread's warning mode after a test changed it.
 struct ModeGuard {
@@ -124,24 +123,25 @@ TEST(PolygonSegments, ProjectionOnSegmentAndIntersections) {
 
 TEST(PolygonPointInPolygon, InsideOutsideBoundaryAndDegenerate) {
   ModeGuard guard;
+  // A square, and a concave comb whose vertices sit exactly on the vertical through the points.
   auto sq = Square(0, 0, 10);
-  P in{5, 5}, outP{15, 5}, edge{10, 5}, corner{0, 0}, above{5, 12};
-  EXPECT_EQ(PGPointInPolygon(&in, sq.data(), 4, 0.001), 1);
-  EXPECT_EQ(PGPointInPolygon(&outP, sq.data(), 4, 0.001), 0);
-  EXPECT_EQ(PGPointInPolygon(&above, sq.data(), 4, 0.001), 0);
-  EXPECT_EQ(PGPointInPolygon(&edge, sq.data(), 4, 0.001), 2);
-  EXPECT_EQ(PGPointInPolygon(&corner, sq.data(), 4, 0.001), 2);
+  std::vector<P> comb{{0, 0}, {6, 0}, {6, 6}, {4, 6}, {4, 2}, {2, 2}, {2, 6}, {0, 6}};
+  const struct {
+    const std::vector<P>* poly;
+    P pt;
+    int want;
+  } rows[] = {{&sq, {5, 5}, 1},   {&sq, {15, 5}, 0},  {&sq, {5, 12}, 0},
+              {&sq, {10, 5}, 2},  {&sq, {0, 0}, 2},   {&comb, {3, 4}, 0},
+              {&comb, {1, 4}, 1}, {&comb, {3, 1}, 1}, {&comb, {4, 1}, 1}};
+  for (const auto& r : rows) {
+    EXPECT_EQ(PGPointInPolygon(&r.pt, r.poly->data(), static_cast<int>(r.poly->size()), 0.001),
+              r.want)
+        << r.pt.x << "," << r.pt.y;
+  }
+  P in{5, 5}, edge{10, 5};
   EXPECT_EQ(IsPointOnPolygon(&edge, sq.data(), 4, 0.001), 1);
   EXPECT_EQ(IsPointOnPolygon(&in, sq.data(), 4, 0.001), -1);
   EXPECT_EQ(PGPointInPolygon(&in, sq.data(), 0, 0.001), 0);
-
-  // A concave comb whose vertices sit exactly on the vertical through the test points.
-  std::vector<P> comb{{0, 0}, {6, 0}, {6, 6}, {4, 6}, {4, 2}, {2, 2}, {2, 6}, {0, 6}};
-  P notch{3, 4}, tooth{1, 4}, base{3, 1}, onVertexLine{4, 1};
-  EXPECT_EQ(PGPointInPolygon(&notch, comb.data(), 8, 0.001), 0);
-  EXPECT_EQ(PGPointInPolygon(&tooth, comb.data(), 8, 0.001), 1);
-  EXPECT_EQ(PGPointInPolygon(&base, comb.data(), 8, 0.001), 1);
-  EXPECT_EQ(PGPointInPolygon(&onVertexLine, comb.data(), 8, 0.001), 1);
 
   // Every vertex on the point's vertical: -100 with the message, or silently in mode -8.
   std::vector<P> flat{{3, 0}, {3, 5}, {3.0005, 9}};
@@ -293,123 +293,99 @@ TEST(PolygonPool, RingsMatchesCutsAndAddPoint) {
 }
 
 TEST(PolygonPool, WhichSideEdgePairAtConvexReflexAndStraightVertices) {
-  // Blue ring clockwise (interior on the right). V = (0,0).
-  P V{0, 0};
-  // Convex corner: Q0 (10,0) -> V -> Q1 (0,10) turns right; the interior is x>0, y>0.
-  P q0{10, 0}, q1{0, 10};
-  P inside{3, 3}, outside{-3, 3}, otherOut{3, -3}, along{0, 5};
-  EXPECT_EQ(WhichSideEdgePair(&inside, &q0, &V, &q1, 0.001), 1);
-  EXPECT_EQ(WhichSideEdgePair(&outside, &q0, &V, &q1, 0.001), -1);
-  EXPECT_EQ(WhichSideEdgePair(&otherOut, &q0, &V, &q1, 0.001), -1);
-  EXPECT_EQ(WhichSideEdgePair(&along, &q0, &V, &q1, 0.001), 0);  // runs along a blue edge
-  // Reflex corner: Q0 (0,10) -> V -> Q1 (10,0); the interior is everything but that quadrant.
-  EXPECT_EQ(WhichSideEdgePair(&outside, &q1, &V, &q0, 0.001), 1);
-  EXPECT_EQ(WhichSideEdgePair(&otherOut, &q1, &V, &q0, 0.001), 1);
-  EXPECT_EQ(WhichSideEdgePair(&inside, &q1, &V, &q0, 0.001), -1);
-  // Straight through V: Q0 (-10,0) -> V -> Q1 (10,0); interior below (right of +x).
-  P l{-10, 0}, r{10, 0}, down{1, -4}, up{1, 4};
-  EXPECT_EQ(WhichSideEdgePair(&down, &l, &V, &r, 0.001), 1);
-  EXPECT_EQ(WhichSideEdgePair(&up, &l, &V, &r, 0.001), -1);
+  // Blue ring clockwise (interior on the right), corner V = (0,0). Convex: (10,0) -> V -> (0,10)
+  // turns right, interior x>0, y>0. Reflex: the same edges the other way, interior everything but
+  // that quadrant. Straight: (-10,0) -> V -> (10,0), interior below.
+  const P V{0, 0}, q0{10, 0}, q1{0, 10}, l{-10, 0};
+  const struct {
+    P pt, from, to;
+    int want;
+  } rows[] = {{{3, 3}, q0, q1, 1},  {{-3, 3}, q0, q1, -1}, {{3, -3}, q0, q1, -1},
+              {{0, 5}, q0, q1, 0},  // runs along a blue edge
+              {{-3, 3}, q1, q0, 1}, {{3, -3}, q1, q0, 1},  {{3, 3}, q1, q0, -1},
+              {{1, -4}, l, q0, 1},  {{1, 4}, l, q0, -1}};
+  for (const auto& r : rows) {
+    EXPECT_EQ(WhichSideEdgePair(&r.pt, &r.from, &V, &r.to, 0.001), r.want)
+        << r.pt.x << "," << r.pt.y << " from " << r.from.x << "," << r.from.y;
+  }
 }
 
 // ---- The vertex-linking engine -----------------------------------------------------------------
 
-double ResultArea(const P* pts, const IntPolygonsInfo& info) {
-  double sum = 0;
-  for (int k = 0; k < info.nPolygons; ++k)
-    sum += std::fabs(MeasureArea(pts + info.iStart[k], info.nPoints[k]));
-  return sum;
+Outcome Link(const std::vector<P>& a, const std::vector<P>& b) {
+  return polytest::Take([&](IntPolygonsInfo* i, int* t, int* r, int* f) {
+    bool failed = true;
+    P* out =
+        qel::geom::VertexLinkIntersect(a.empty() ? nullptr : a.data(), static_cast<int>(a.size()),
+                                       b.data(), static_cast<int>(b.size()), i, t, r, &failed);
+    *f = failed;
+    return out;
+  });
 }
 
 TEST(VertexLinkEngine, OverlapContainmentAndApart) {
   ModeGuard guard;
   SetPolygonWarnMode(0);
-  IntPolygonsInfo info;
-  int total = -1, relation = -1;
-  bool failed = true;
-
   // Two overlapping squares: a 5 x 5 common square.
   auto a = Square(0, 0, 10), b = Square(5, 5, 10);
-  P* r =
-      qel::geom::VertexLinkIntersect(a.data(), 4, b.data(), 4, &info, &total, &relation, &failed);
-  ASSERT_NE(r, nullptr);
-  EXPECT_FALSE(failed);
-  EXPECT_EQ(relation, 2);
-  ASSERT_EQ(info.nPolygons, 1);
-  EXPECT_EQ(info.nPoints[0], 4);
-  EXPECT_EQ(info.iStart[0], 0);
-  EXPECT_EQ(total, 4);
-  EXPECT_NEAR(ResultArea(r, info), 25.0, 1e-9);
-  for (int i = 0; i < total; ++i) {
-    EXPECT_GE(r[i].x, 5 - 1e-9);
-    EXPECT_LE(r[i].x, 10 + 1e-9);
+  Outcome o = Link(a, b);
+  ASSERT_TRUE(o.found);
+  EXPECT_EQ(o.failed, 0);
+  EXPECT_EQ(o.relation, 2);
+  ASSERT_EQ(o.info.nPolygons, 1);
+  EXPECT_EQ(o.info.nPoints[0], 4);
+  EXPECT_EQ(o.info.iStart[0], 0);
+  EXPECT_EQ(o.total, 4);
+  EXPECT_NEAR(o.area, 25.0, 1e-9);
+  for (const P& p : o.pts) {
+    EXPECT_GE(p.x, 5 - 1e-9);
+    EXPECT_LE(p.x, 10 + 1e-9);
   }
-  std::free(r);
   EXPECT_EQ(GetPolygonWarnMode(), 0);  // success leaves the caller's mode alone
 
   // A cross of two rectangles: the middle square, whatever the input winding.
-  std::vector<P> h{{0, 4}, {12, 4}, {12, 8}, {0, 8}};
-  std::vector<P> vert{{4, 12}, {8, 12}, {8, 0}, {4, 0}};  // clockwise
-  r = qel::geom::VertexLinkIntersect(h.data(), 4, vert.data(), 4, &info, &total, &relation,
-                                     &failed);
-  ASSERT_NE(r, nullptr);
-  EXPECT_NEAR(ResultArea(r, info), 16.0, 1e-9);
-  std::free(r);
+  o = Link({{0, 4}, {12, 4}, {12, 8}, {0, 8}}, {{4, 12}, {8, 12}, {8, 0}, {4, 0}});
+  ASSERT_TRUE(o.found);
+  EXPECT_NEAR(o.area, 16.0, 1e-9);
 
   // A concave U against a bar across both arms: two pieces.
-  std::vector<P> u{{0, 0}, {9, 0}, {9, 9}, {6, 9}, {6, 3}, {3, 3}, {3, 9}, {0, 9}};
-  std::vector<P> bar{{-1, 5}, {10, 5}, {10, 7}, {-1, 7}};
-  r = qel::geom::VertexLinkIntersect(u.data(), 8, bar.data(), 4, &info, &total, &relation, &failed);
-  ASSERT_NE(r, nullptr);
-  EXPECT_EQ(info.nPolygons, 2);
-  EXPECT_EQ(info.iStart[1], info.nPoints[0]);
-  EXPECT_NEAR(ResultArea(r, info), 12.0, 1e-9);
-  std::free(r);
+  o = Link({{0, 0}, {9, 0}, {9, 9}, {6, 9}, {6, 3}, {3, 3}, {3, 9}, {0, 9}},
+           {{-1, 5}, {10, 5}, {10, 7}, {-1, 7}});
+  ASSERT_TRUE(o.found);
+  EXPECT_EQ(o.info.nPolygons, 2);
+  EXPECT_EQ(o.info.iStart[1], o.info.nPoints[0]);
+  EXPECT_NEAR(o.area, 12.0, 1e-9);
 
   // Nested: a copy of the inner polygon with relation 3 (A inside) or 4 (B inside).
   auto big = Square(0, 0, 10), small = Square(2, 3, 4);
-  r = qel::geom::VertexLinkIntersect(small.data(), 4, big.data(), 4, &info, &total, &relation,
-                                     &failed);
-  ASSERT_NE(r, nullptr);
-  EXPECT_EQ(relation, 3);
-  EXPECT_EQ(total, 4);
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(r[i].x, small[i].x);
-    EXPECT_EQ(r[i].y, small[i].y);
+  for (bool aInside : {true, false}) {
+    o = aInside ? Link(small, big) : Link(big, small);
+    ASSERT_TRUE(o.found);
+    EXPECT_EQ(o.relation, aInside ? 3 : 4);
+    ASSERT_EQ(o.total, 4);
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(o.pts[i].x, small[i].x);
+      EXPECT_EQ(o.pts[i].y, small[i].y);
+    }
   }
-  std::free(r);
-  r = qel::geom::VertexLinkIntersect(big.data(), 4, small.data(), 4, &info, &total, &relation,
-                                     &failed);
-  ASSERT_NE(r, nullptr);
-  EXPECT_EQ(relation, 4);
-  EXPECT_EQ(r[2].x, small[2].x);
-  std::free(r);
 
   // Boxes overlapping by at most 0.001: nothing, at once, and no failure.
-  auto right = Square(9.9995, 2, 5);
-  r = qel::geom::VertexLinkIntersect(big.data(), 4, right.data(), 4, &info, &total, &relation,
-                                     &failed);
-  EXPECT_EQ(r, nullptr);
-  EXPECT_FALSE(failed);
-  EXPECT_EQ(relation, 0);
-  EXPECT_EQ(total, 0);
-  EXPECT_EQ(info.nPolygons, 0);
+  o = Link(big, Square(9.9995, 2, 5));
+  EXPECT_FALSE(o.found);
+  EXPECT_EQ(o.failed, 0);
+  EXPECT_EQ(o.relation, 0);
+  EXPECT_EQ(o.total, 0);
+  EXPECT_EQ(o.info.nPolygons, 0);
 
   // Overlapping boxes but disjoint polygons (an L and a square in its notch).
-  std::vector<P> l{{0, 0}, {10, 0}, {10, 2}, {2, 2}, {2, 10}, {0, 10}};
-  auto notch = Square(4, 4, 5);
-  r = qel::geom::VertexLinkIntersect(l.data(), 6, notch.data(), 4, &info, &total, &relation,
-                                     &failed);
-  EXPECT_EQ(r, nullptr);
-  EXPECT_FALSE(failed);
-  EXPECT_EQ(relation, 0);
+  o = Link({{0, 0}, {10, 0}, {10, 2}, {2, 2}, {2, 10}, {0, 10}}, Square(4, 4, 5));
+  EXPECT_FALSE(o.found);
+  EXPECT_EQ(o.failed, 0);
+  EXPECT_EQ(o.relation, 0);
 }
 
 TEST(VertexLinkEngine, FailuresAreReportedAndSilentWhenAsked) {
   ModeGuard guard;
-  IntPolygonsInfo info;
-  int total = 0, relation = 0;
-  bool failed = false;
   // More vertices than the pool holds: failure, no message box inside the engine (it runs silent),
   // and the mode reads -10 afterwards.
   std::vector<P> many;
@@ -417,26 +393,25 @@ TEST(VertexLinkEngine, FailuresAreReportedAndSilentWhenAsked) {
     double t = 2 * M_PI * i / 1200;
     many.push_back({10 * std::cos(t), 10 * std::sin(t)});
   }
-  auto sq = Square(-5, -5, 10);
+  auto sq = Square(-5, -5, 10), bad = Square(0, 0, 1);
+  bad[2].x = NAN;
   qeltest::MessageCapture boxes;
   SetPolygonWarnMode(0);
-  P* r = qel::geom::VertexLinkIntersect(many.data(), 1200, sq.data(), 4, &info, &total, &relation,
-                                        &failed);
-  EXPECT_EQ(r, nullptr);
-  EXPECT_TRUE(failed);
+  Outcome o = Link(many, sq);
+  EXPECT_FALSE(o.found);
+  EXPECT_EQ(o.failed, 1);
   EXPECT_EQ(GetPolygonWarnMode(), qel::geom::kWarnClose);
   EXPECT_TRUE(boxes.boxes().empty());
-
-  // Non-finite coordinates fail cleanly.
-  auto bad = Square(0, 0, 1);
-  bad[2].x = NAN;
-  r = qel::geom::VertexLinkIntersect(bad.data(), 4, sq.data(), 4, &info, &total, &relation,
-                                     &failed);
-  EXPECT_EQ(r, nullptr);
-  EXPECT_TRUE(failed);
-  // Null and tiny inputs are no intersection rather than a crash.
-  r = qel::geom::VertexLinkIntersect(nullptr, 4, sq.data(), 4, &info, &total, &relation, &failed);
-  EXPECT_EQ(r, nullptr);
+  // Non-finite coordinates fail cleanly; a null input is no intersection rather than a crash.
+  o = Link(bad, sq);
+  EXPECT_FALSE(o.found);
+  EXPECT_EQ(o.failed, 1);
+  IntPolygonsInfo info;
+  int total = 0, relation = 0;
+  bool failed = true;
+  EXPECT_EQ(
+      qel::geom::VertexLinkIntersect(nullptr, 4, sq.data(), 4, &info, &total, &relation, &failed),
+      nullptr);
   EXPECT_FALSE(failed);
 }
 

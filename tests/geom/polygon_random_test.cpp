@@ -16,7 +16,8 @@
 
 namespace {
 
-using P = _POINT2D;
+using polytest::P;
+using polytest::ResultArea;
 
 // A simple polygon around (cx, cy): jittered angles, each within its own slice of the circle
 // (so no gap reaches half a turn and the centre stays inside), with random radii give a
@@ -40,13 +41,6 @@ double Perimeter(const std::vector<P>& p) {
     s += std::hypot(q.x - p[i].x, q.y - p[i].y);
   }
   return s;
-}
-
-double ResultArea(const P* pts, const IntPolygonsInfo& info) {
-  double sum = 0;
-  for (int k = 0; pts && k < info.nPolygons; ++k)
-    sum += std::fabs(MeasureArea(pts + info.iStart[k], info.nPoints[k]));
-  return sum;
 }
 
 // Every result vertex and edge midpoint lies inside or on both inputs (within `tol`).

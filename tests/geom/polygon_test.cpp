@@ -9,13 +9,11 @@
 
 #include "geom/polygon_tests.h"
 #include "geom/primitives.h"
+#include "geom_test_util.h"
 
 namespace {
 
-void ExpectPoint(const _POINT2D& p, double x, double y, double tol = 1e-9) {
-  EXPECT_NEAR(p.x, x, tol);
-  EXPECT_NEAR(p.y, y, tol);
-}
+using geomtest::ExpectPoint;
 
 const _POINT2D kSquare[4] = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
 // A U: a 9 x 9 square with a 3 x 6 notch cut down from the top middle.

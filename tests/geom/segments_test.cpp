@@ -5,17 +5,10 @@
 #include <random>
 
 #include "geom/primitives.h"
+#include "geom_test_util.h"
 
-namespace {
-
-_LINE2D Seg(double x1, double y1, double x2, double y2) { return {{x1, y1}, {x2, y2}}; }
-
-void ExpectPoint(const _POINT2D& p, double x, double y, double tol = 1e-9) {
-  EXPECT_NEAR(p.x, x, tol);
-  EXPECT_NEAR(p.y, y, tol);
-}
-
-}  // namespace
+using geomtest::ExpectPoint;
+using geomtest::Seg;
 
 TEST(Segments, CrossingCodes) {
   _POINT2D out{-1, -1};
@@ -55,43 +48,34 @@ TEST(Segments, CrossingCodes) {
 }
 
 TEST(Segments, CollinearOverlapTopology) {
-  _POINT2D a{-1, -1};
-  _POINT2D b{-1, -1};
-  _LINE2D base = Seg(0, 0, 10, 0);
-  _LINE2D partial = Seg(5, 0, 15, 0);
-  EXPECT_EQ(SgmtsLapTplgy(&base, &partial, 0.001, &a, &b), 7);
-  ExpectPoint(a, 5, 0);
-  ExpectPoint(b, 10, 0);
-  _LINE2D inner = Seg(6, 0, 2, 0);
-  EXPECT_EQ(SgmtsLapTplgy(&base, &inner, 0.001, &a, &b), 8);
-  ExpectPoint(a, 2, 0);
-  ExpectPoint(b, 6, 0);
-  _LINE2D outer = Seg(12, 0, -3, 0);  // base inside, reversed direction
-  EXPECT_EQ(SgmtsLapTplgy(&base, &outer, 0.001, &a, &b), 8);
-  ExpectPoint(a, 0, 0);
-  ExpectPoint(b, 10, 0);
-  _LINE2D sameStart = Seg(0, 0, 4, 0);
-  EXPECT_EQ(SgmtsLapTplgy(&base, &sameStart, 0.001, &a, &b), 8);
-  ExpectPoint(a, 0, 0);
-  ExpectPoint(b, 4, 0);
-  _LINE2D sameEnd = Seg(-4, 0, 10, 0);
-  EXPECT_EQ(SgmtsLapTplgy(&base, &sameEnd, 0.001, &a, &b), 8);
-  ExpectPoint(a, 0, 0);
-  ExpectPoint(b, 10, 0);
-  _LINE2D reversed = Seg(10, 0, 0, 0);
-  EXPECT_EQ(SgmtsLapTplgy(&reversed, &base, 0.001, &a, &b), 9);
-  ExpectPoint(a, 0, 0);  // sorted left to right
-  ExpectPoint(b, 10, 0);
-  _LINE2D apart = Seg(11, 0, 12, 0);
-  EXPECT_EQ(SgmtsLapTplgy(&base, &apart, 0.001, &a, &b), 0);
-  _LINE2D before = Seg(-5, 0, -1, 0);
-  EXPECT_EQ(SgmtsLapTplgy(&base, &before, 0.001, &a, &b), 0);
-  // Vertical: the abscissa runs along the segment.
-  _LINE2D up = Seg(0, 0, 0, 10);
-  _LINE2D upper = Seg(0, 5, 0, 15);
-  EXPECT_EQ(SgmtsLapTplgy(&up, &upper, 0.001, &a, &b), 7);
-  ExpectPoint(a, 0, 5);
-  ExpectPoint(b, 0, 10);
+  // 7: partial overlap, 8: one inside the other (either way round, shared ends included), 9: the
+  // same piece; the overlap's ends come sorted left to right. Vertical: the abscissa runs along
+  // the segment.
+  const struct {
+    _LINE2D l1, l2;
+    int code;
+    _POINT2D a, b;
+  } rows[] = {{Seg(0, 0, 10, 0), Seg(5, 0, 15, 0), 7, {5, 0}, {10, 0}},
+              {Seg(0, 0, 10, 0), Seg(6, 0, 2, 0), 8, {2, 0}, {6, 0}},
+              {Seg(0, 0, 10, 0), Seg(12, 0, -3, 0), 8, {0, 0}, {10, 0}},
+              {Seg(0, 0, 10, 0), Seg(0, 0, 4, 0), 8, {0, 0}, {4, 0}},
+              {Seg(0, 0, 10, 0), Seg(-4, 0, 10, 0), 8, {0, 0}, {10, 0}},
+              {Seg(10, 0, 0, 0), Seg(0, 0, 10, 0), 9, {0, 0}, {10, 0}},
+              {Seg(0, 0, 10, 0), Seg(11, 0, 12, 0), 0, {}, {}},
+              {Seg(0, 0, 10, 0), Seg(-5, 0, -1, 0), 0, {}, {}},
+              {Seg(0, 0, 0, 10), Seg(0, 5, 0, 15), 7, {0, 5}, {0, 10}}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(::testing::Message() << r.l2.start.x << "," << r.l2.start.y << " - " << r.l2.end.x
+                                      << "," << r.l2.end.y);
+    _POINT2D a{-1, -1}, b{-1, -1};
+    EXPECT_EQ(SgmtsLapTplgy(&r.l1, &r.l2, 0.001, &a, &b), r.code);
+    if (r.code != 0) {
+      ExpectPoint(a, r.a.x, r.a.y);
+      ExpectPoint(b, r.b.x, r.b.y);
+    }
+  }
+  _POINT2D a, b;
+  const _LINE2D base = Seg(0, 0, 10, 0), partial = Seg(5, 0, 15, 0);
 
   // DoSgmtsLap first requires all four ends on the other line (within 2 * tol).
   _LINE2D above = Seg(0, 1, 10, 1);
@@ -109,18 +93,21 @@ TEST(Segments, CollinearOverlapTopology) {
 
 TEST(Segments, ParametrisedSegmentsAndOrdering) {
   _PARMSGMT2D seg{{0, 0}, {10, 0}, 0, 111, 10, 222};
-  _PARMSGMT2D sub{{5, 0}, {15, 0}, 5, 0, 15, 0};
-  _POINT2D a;
-  _POINT2D b;
-  EXPECT_EQ(SubSgmtsLapTplgy(&seg, &sub, 0, &a, &b), 7);
-  ExpectPoint(a, 5, 0);
-  ExpectPoint(b, 10, 0);
-  sub = {{2, 0}, {4, 0}, 2, 0, 4, 0};
-  EXPECT_EQ(SubSgmtsLapTplgy(&seg, &sub, 0, &a, &b), 8);
-  ExpectPoint(a, 2, 0);
-  ExpectPoint(b, 4, 0);
-  sub = {{11, 0}, {14, 0}, 11, 0, 14, 0};
-  EXPECT_EQ(SubSgmtsLapTplgy(&seg, &sub, 0, &a, &b), 0);
+  _POINT2D a, b;
+  const struct {
+    _PARMSGMT2D sub;
+    int code;
+    _POINT2D a, b;
+  } subs[] = {{{{5, 0}, {15, 0}, 5, 0, 15, 0}, 7, {5, 0}, {10, 0}},
+              {{{2, 0}, {4, 0}, 2, 0, 4, 0}, 8, {2, 0}, {4, 0}},
+              {{{11, 0}, {14, 0}, 11, 0, 14, 0}, 0, {}, {}}};
+  for (const auto& r : subs) {
+    EXPECT_EQ(SubSgmtsLapTplgy(&seg, &r.sub, 0, &a, &b), r.code) << r.sub.start.x;
+    if (r.code != 0) {
+      ExpectPoint(a, r.a.x, r.a.y);
+      ExpectPoint(b, r.b.x, r.b.y);
+    }
+  }
 
   SortPtLeftToRight(&seg);
   ExpectPoint(seg.start, 10, 0);
@@ -156,21 +143,18 @@ TEST(Segments, ParametrisedSegmentsAndOrdering) {
 
 TEST(Segments, LineAgainstOpenPolyline) {
   const _POINT2D poly[3] = {{0, 0}, {10, 0}, {10, 10}};
-  _LINE2D through = Seg(5, -5, 5, 5);
-  EXPECT_EQ(CheckLineCrossPoly(poly, 3, &through), 1);
-  _LINE2D away = Seg(20, 0, 30, 0);
-  EXPECT_EQ(CheckLineCrossPoly(poly, 3, &away), 0);
-  _LINE2D fromEdge = Seg(5, 0, 5, -5);  // meets only at its own start
-  EXPECT_EQ(CheckLineCrossPoly(poly, 3, &fromEdge), 0);
-  _LINE2D intoFirst = Seg(-5, 5, 0, 0);  // ends on the polyline's first point
-  EXPECT_EQ(CheckLineCrossPoly(poly, 3, &intoFirst), 0);
-  _LINE2D intoLast = Seg(15, 15, 10, 10);  // ends on the last point: that counts
-  EXPECT_EQ(CheckLineCrossPoly(poly, 3, &intoLast), 1);
-  _LINE2D along = Seg(2, 0, 8, 0);  // overlaps an edge
-  EXPECT_EQ(CheckLineCrossPoly(poly, 3, &along), 1);
-  // The closing edge (10,10)-(0,0) does not exist for an open polyline.
-  _LINE2D acrossClosing = Seg(2, 6, 6, 2);
-  EXPECT_EQ(CheckLineCrossPoly(poly, 3, &acrossClosing), 0);
+  // Meeting only at the line's own start, or ending on the polyline's first point, is no
+  // crossing; ending on its last point is; an overlap counts; an open polyline has no closing edge.
+  const struct {
+    _LINE2D l;
+    int want;
+  } rows[] = {{Seg(5, -5, 5, 5), 1}, {Seg(20, 0, 30, 0), 0},   {Seg(5, 0, 5, -5), 0},
+              {Seg(-5, 5, 0, 0), 0}, {Seg(15, 15, 10, 10), 1}, {Seg(2, 0, 8, 0), 1},
+              {Seg(2, 6, 6, 2), 0}};
+  for (const auto& r : rows) {
+    EXPECT_EQ(CheckLineCrossPoly(poly, 3, &r.l), r.want) << r.l.start.x << "," << r.l.start.y;
+  }
+  const _LINE2D through = Seg(5, -5, 5, 5);
   EXPECT_EQ(CheckLineCrossPoly(poly, 1, &through), 0);
 }
 

@@ -8,14 +8,12 @@
 
 #include "geom/member_geometry.h"
 #include "geom/primitives.h"
+#include "geom_test_util.h"
 #include "test_support.h"
 
 namespace {
 
-void ExpectPoint(const _POINT2D& p, double x, double y, double tol = 1e-9) {
-  EXPECT_NEAR(p.x, x, tol);
-  EXPECT_NEAR(p.y, y, tol);
-}
+using geomtest::ExpectPoint;
 
 void ExpectPoint3(const _POINT3D& p, double x, double y, double z, double tol = 1e-9) {
   EXPECT_NEAR(p.x, x, tol);
