@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "platform/environment.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
@@ -60,8 +61,8 @@ std::string WindowsCandidate(const char* name) {
 std::string SearchLocked(SettingsState& st) {
   if (st.found) return std::string();
   const char* name = FileName(st.sibling);
-  if (const char* dev = std::getenv("DEVINI"); dev && *dev) {
-    std::string candidate = qel::NativePath(std::string(dev) + name);
+  if (std::string dev = qel::GetEnv("DEVINI"); !dev.empty()) {
+    std::string candidate = qel::NativePath(dev + name);
     if (PathFileExistsA(candidate.c_str())) {
       st.path = candidate;
       st.found = 1;
