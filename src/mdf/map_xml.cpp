@@ -339,14 +339,60 @@ std::string_view qel::XmlNodeText(pugi::xml_node node, std::string& scratch) {
   return scratch;
 }
 
-std::size_t qel::DecodeHexInto(std::string_view text, BYTE* out, std::size_t capacity) {
-  std::size_t count = 0;
-  if (capacity == 0) return 0;
-  DecodeHexPairs(StripText(text), [&](BYTE b) {
+namespace {
+
+// Decodes `text` (leading white space already stripped, trailing white space still there) from
+// `at`, after the caller has taken the pairs before it: runs of plain digit pairs, the whole of a
+// well-formed field, go through the first loop; the first pair that is anything else hands the
+// rest, without its trailing white space, to the general decoder.
+template <class Text>
+std::size_t DecodeStrippedFront(Text text, BYTE* out, std::size_t capacity) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data);
+  std::size_t count = 0, i = 0;
+  for (; count < capacity && text.Has(i + 1); i += 2) {
+    const BYTE hi = kHex.value[p[i]];
+    const BYTE lo = kHex.value[p[i + 1]];
+    if ((hi | lo) >= 16) break;
+    out[count++] = static_cast<BYTE>(hi << 4 | lo);
+  }
+  if (count == capacity) return count;
+  // A plain pair holds no white space, so the pairs taken all lie before the trailing part.
+  std::string_view rest = text.From(i);
+  while (!rest.empty() && IsStripped(rest.back())) rest.remove_suffix(1);
+  DecodeHexPairs(rest, [&](BYTE b) {
     out[count++] = b;
     return count < capacity;
   });
   return count;
+}
+
+struct SizedText {
+  const char* data;
+  std::size_t size;
+  bool Has(std::size_t i) const { return i < size; }
+  std::string_view From(std::size_t i) const { return {data + i, size - i}; }
+};
+
+// NUL-terminated: the end is found only if the plain pairs stop before it. A NUL is no hex digit,
+// so the first loop stops there.
+struct CText {
+  const char* data;
+  bool Has(std::size_t i) const {
+    return data[i - 1] != '\0' && data[i] != '\0';  // i >= 1: the pair (i-1, i)
+  }
+  std::string_view From(std::size_t i) const { return data + i; }
+};
+
+}  // namespace
+
+std::size_t qel::DecodeHexInto(std::string_view text, BYTE* out, std::size_t capacity) {
+  while (!text.empty() && IsStripped(text.front())) text.remove_prefix(1);
+  return DecodeStrippedFront(SizedText{text.data(), text.size()}, out, capacity);
+}
+
+std::size_t qel::DecodeHexInto(const char* text, BYTE* out, std::size_t capacity) {
+  while (IsStripped(*text)) ++text;
+  return DecodeStrippedFront(CText{text}, out, capacity);
 }
 
 namespace {
@@ -412,6 +458,15 @@ bool IXMLDOMDocument::loadXML(std::string&& text) {
     buffer_.clear();
   }
   return ok;
+}
+
+bool qel::ParseArchiveText(pugi::xml_document& doc, std::string_view text) {
+  // pugixml copies the text into its own buffer, which the tree then points into.
+  pugi::xml_parse_result result =
+      doc.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+  if (static_cast<bool>(result) && IsWellFormedDocument(doc, text)) return true;
+  doc.reset();
+  return false;
 }
 
 std::string IXMLDOMDocument::xml() const {

@@ -7,7 +7,8 @@
 //
 // A Source provides:
 //   bool AtEnd() const;                        no item left
-//   std::string_view Name() const;             the current item's name
+//   int Compare(const char* name) const;       the current item's name against `name`, byte-wise
+//                                              (<0, 0, >0 as strcmp)
 //   bool Next();                               moves to the next item
 //   bool Leaf(const FieldDesc&, BYTE* field);  the current item sits under a value field's name
 //   bool Nested(const FieldDesc&, BYTE* field) the current item sits under a nested record's name
@@ -18,7 +19,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <string_view>
 
 #include "mdf/record_layout.h"
 
@@ -41,15 +41,18 @@ bool UnMapRecordWalk(const RecordDesc& layout, Source& source, void* record) {
     const FieldDesc& f = layout.fields[layout.by_name[i]];
     const std::uint32_t n = f.count == 0 ? 1 : f.count;
     for (std::uint32_t k = 0; k < n && !source.AtEnd(); ++k) {
-      std::string_view name = f.name;
+      const char* name = f.name;
       ElementName element;
       if (f.count != 0) name = element.Format(f.name, k);
-      while (!source.AtEnd() && source.Name() < name) {
+      int order = 1;
+      while (!source.AtEnd() && (order = source.Compare(name)) < 0) {
         if (!source.Next()) return false;
       }
-      if (source.AtEnd() || source.Name() != name) continue;
+      if (source.AtEnd() || order != 0) continue;
       BYTE* field = base + f.offset + k * f.size;
       if (!(f.record == nullptr ? source.Leaf(f, field) : source.Nested(f, field))) return false;
+      // Every name still to come is larger, so the item is done with.
+      if (!source.Next()) return false;
     }
   }
   return source.Finish();

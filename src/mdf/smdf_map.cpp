@@ -41,7 +41,7 @@ class MapSource {
  public:
   explicit MapSource(const ArchiverDataMap& map) : it_(map.begin()), end_(map.end()) {}
   bool AtEnd() const { return it_ == end_; }
-  std::string_view Name() const { return it_->first; }
+  int Compare(const char* name) const { return it_->first.compare(name); }
   bool Next() {
     ++it_;
     return true;

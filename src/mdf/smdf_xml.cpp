@@ -17,13 +17,45 @@ constexpr int kFieldDepth = 3;
 constexpr const char kMdfItem[] = "MDF";
 constexpr const char kUnitsItem[] = "Units";
 
-// `n` or the first `field` sibling after it that carries a name: the elements the map reader
-// turns into items (a nameless one is skipped with everything inside it).
-pugi::xml_node NamedFrom(pugi::xml_node n) {
-  for (; n; n = n.next_sibling("field")) {
-    if (n.attribute("name")) return n;
+// Byte-wise order of two names, as strcmp gives it; names are short and differ early.
+int CompareNames(const char* a, const char* b) {
+  while (*a == *b && *a != '\0') {
+    ++a;
+    ++b;
+  }
+  return static_cast<int>(static_cast<unsigned char>(*a)) -
+         static_cast<int>(static_cast<unsigned char>(*b));
+}
+
+bool IsField(const char* s) {
+  return s[0] == 'f' && s[1] == 'i' && s[2] == 'e' && s[3] == 'l' && s[4] == 'd' && s[5] == 0;
+}
+
+// The node's "name" attribute (the first of that name, as attribute("name") finds it), or null.
+// Our writer puts it first, so that is looked at before asking the tree.
+const char* NameOf(pugi::xml_node n) {
+  const pugi::xml_attribute first = n.first_attribute();
+  if (!first) return nullptr;
+  const char* a = first.name();
+  if (a[0] == 'n' && a[1] == 'a' && a[2] == 'm' && a[3] == 'e' && a[4] == 0) return first.value();
+  const pugi::xml_attribute other = n.attribute("name");
+  return other ? other.value() : nullptr;
+}
+
+// `n` or the first `field` sibling after it that carries a name, with that name: the elements the
+// map reader turns into items (a nameless one is skipped with everything inside it). Only elements
+// have names in a parsed archive, as in next_sibling("field").
+pugi::xml_node NamedFrom(pugi::xml_node n, const char*& name) {
+  for (; n; n = n.next_sibling()) {
+    if (!IsField(n.name())) continue;
+    if ((name = NameOf(n)) != nullptr) return n;
   }
   return {};
+}
+
+pugi::xml_node NamedFrom(pugi::xml_node n) {
+  const char* name;
+  return NamedFrom(n, name);
 }
 
 // Whether the map reader can follow the named element `node` at `depth` to its end without
@@ -44,36 +76,52 @@ struct WalkState {
 };
 
 // The named `field` children of one element as a source for UnMapRecordWalk. It gives up (and
-// the caller takes the map road) when two names are not in strictly increasing byte order, since
-// only then does document order equal the map's order with one item per name.
+// the caller takes the map road) when two names are not in strictly increasing byte order: only
+// in that order does the document order equal the map's, with one item per name.
 class ElementSource {
  public:
   ElementSource(pugi::xml_node parent, int depth, WalkState& state, bool top)
-      : cur_(NamedFrom(parent.child("field"))), depth_(depth), state_(state), top_(top) {
-    if (cur_) name_ = cur_.attribute("name").value();
+      : depth_(depth), state_(state), top_(top) {
+    cur_ = NamedFrom(parent.first_child(), name_);
+    end_ = !cur_;
   }
 
-  bool AtEnd() const { return !cur_; }
-  std::string_view Name() const { return name_; }
+  bool AtEnd() const { return end_; }
+  // Names hold no NUL (the map's keys are built from them as C strings), so comparing them as C
+  // strings orders them as the map does.
+  int Compare(const char* name) {
+    const int order = CompareNames(name_, name);
+    // The walk compares with ever larger names, and moved past the previous element only because
+    // it was smaller than one of them or matched one: an element at or above a later one is above
+    // its predecessor, so the usual case (every element a field of the record) costs no extra
+    // check.
+    if (order >= 0) ordered_ = true;
+    return order;
+  }
 
   bool Next() {
     // An element the record did not take is still read by the map reader, which may refuse the
     // document for its depth.
     if (!handled_ && !WithinDepth(cur_, depth_)) return false;
-    pugi::xml_node next = NamedFrom(cur_.next_sibling("field"));
-    if (next) {
-      const std::string_view name = next.attribute("name").value();
-      if (!(name_ < name)) return false;
-      name_ = name;
-    }
-    cur_ = next;
+    if (!ordered_ && CompareNames(previous_, name_) >= 0) return false;
+    previous_ = name_;
+    cur_ = NamedFrom(cur_.next_sibling(), name_);
+    end_ = !cur_;
     handled_ = false;
+    ordered_ = false;
     return true;
   }
 
   bool Leaf(const FieldDesc& f, BYTE* field) {
-    if (cur_.child("field")) return true;  // a struct item under a value's name: passed over
-    DecodeHexInto(XmlNodeText(cur_, state_.scratch), field, f.size);
+    // The common case first: the element holds nothing but its text.
+    const pugi::xml_node first = cur_.first_child();
+    if (first && first.type() == pugi::node_pcdata && !first.next_sibling()) {
+      DecodeHexInto(first.value(), field, f.size);
+    } else if (cur_.child("field")) {
+      return true;  // a struct item under a value's name: passed over
+    } else {
+      DecodeHexInto(XmlNodeText(cur_, state_.scratch), field, f.size);
+    }
     handled_ = true;
     return true;
   }
@@ -91,7 +139,7 @@ class ElementSource {
   }
 
   bool Finish() {
-    while (cur_) {
+    while (!end_) {
       if (!Next()) return false;
     }
     return true;
@@ -113,7 +161,10 @@ class ElementSource {
   }
 
   pugi::xml_node cur_;
-  std::string_view name_;
+  const char* name_ = "";
+  bool end_ = true;
+  const char* previous_ = "";  // the element before, whose name this one's must exceed
+  bool ordered_ = true;        // known to exceed it (the first element has none)
   int depth_;
   WalkState& state_;
   bool top_;
@@ -166,10 +217,11 @@ SmdfXmlStatus UnMapXmlToSMDFDirect(const char* text, std::size_t length, SMDF& m
   if (length > kMaxXmlFileBytes) return SmdfXmlStatus::kUnreadable;
   // The text ends at its first NUL, as the file reader's does.
   const std::size_t n = text != nullptr ? strnlen(text, length) : 0;
-  IXMLDOMDocument doc;
-  if (!doc.loadXML(std::string(text != nullptr ? text : "", n))) return SmdfXmlStatus::kUnreadable;
+  pugi::xml_document doc;
+  if (!ParseArchiveText(doc, std::string_view(text != nullptr ? text : "", n)))
+    return SmdfXmlStatus::kUnreadable;
 
-  const pugi::xml_node root = doc.tree().child(CMapXml::m_strRootNodeName.GetString());
+  const pugi::xml_node root = doc.child(CMapXml::m_strRootNodeName.GetString());
   const pugi::xml_node top = root.child("struct");
   if (!top || top.next_sibling("struct")) return SmdfXmlStatus::kNeedsMaps;
   const pugi::xml_attribute name = top.attribute("name");
