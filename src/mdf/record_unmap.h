@@ -2,8 +2,8 @@
 //
 // A record is filled from a sequence of named items that arrives in byte-wise name order (an
 // archive map, or the `field` elements of a document already known to be in that order). The
-// table's fields are visited in the same order (RecordDesc::by_name), so the walk is a merge:
-// every item is compared with the table at most once.
+// table's fields are visited in the same order (RecordDesc::fields_by_name), so the walk is a
+// merge: every item is compared with the table at most once.
 //
 // A Source provides:
 //   bool AtEnd() const;                        no item left
@@ -38,7 +38,7 @@ template <class Source>
 bool UnMapRecordWalk(const RecordDesc& layout, Source& source, void* record) {
   BYTE* base = static_cast<BYTE*>(record);
   for (std::uint32_t i = 0; i < layout.field_count && !source.AtEnd(); ++i) {
-    const FieldDesc& f = layout.fields[layout.by_name[i]];
+    const FieldDesc& f = layout.fields_by_name[i];
     const std::uint32_t n = f.count == 0 ? 1 : f.count;
     for (std::uint32_t k = 0; k < n && !source.AtEnd(); ++k) {
       const char* name = f.name;

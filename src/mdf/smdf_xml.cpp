@@ -35,22 +35,26 @@ bool IsField(const char* s) {
 // Our writer puts it first, so that is looked at before asking the tree.
 const char* NameOf(pugi::xml_node n) {
   const pugi::xml_attribute first = n.first_attribute();
-  if (!first) return nullptr;
-  const char* a = first.name();
+  const char* a = first.name();  // "" when there is no attribute
   if (a[0] == 'n' && a[1] == 'a' && a[2] == 'm' && a[3] == 'e' && a[4] == 0) return first.value();
+  if (a[0] == 0) return nullptr;
   const pugi::xml_attribute other = n.attribute("name");
   return other ? other.value() : nullptr;
 }
 
 // `n` or the first `field` sibling after it that carries a name, with that name: the elements the
 // map reader turns into items (a nameless one is skipped with everything inside it). Only elements
-// have names in a parsed archive, as in next_sibling("field").
+// have names in a parsed archive, as in next_sibling("field"). (Every pugixml call costs a call
+// here, so the end of the list is recognised by its empty name before asking for the type.)
 pugi::xml_node NamedFrom(pugi::xml_node n, const char*& name) {
-  for (; n; n = n.next_sibling()) {
-    if (!IsField(n.name())) continue;
-    if ((name = NameOf(n)) != nullptr) return n;
+  for (;; n = n.next_sibling()) {
+    const char* tag = n.name();
+    if (IsField(tag)) {
+      if ((name = NameOf(n)) != nullptr) return n;
+    } else if (tag[0] == 0 && n.type() == pugi::node_null) {
+      return n;
+    }
   }
-  return {};
 }
 
 pugi::xml_node NamedFrom(pugi::xml_node n) {
@@ -115,7 +119,7 @@ class ElementSource {
   bool Leaf(const FieldDesc& f, BYTE* field) {
     // The common case first: the element holds nothing but its text.
     const pugi::xml_node first = cur_.first_child();
-    if (first && first.type() == pugi::node_pcdata && !first.next_sibling()) {
+    if (first.type() == pugi::node_pcdata && first.next_sibling().type() == pugi::node_null) {
       DecodeHexInto(first.value(), field, f.size);
     } else if (cur_.child("field")) {
       return true;  // a struct item under a value's name: passed over
