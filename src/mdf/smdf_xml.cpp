@@ -220,7 +220,11 @@ SmdfXmlStatus UnMapXmlToSMDFDirect(const char* text, std::size_t length, SMDF& m
                                    const SmdfUnmapPrepare& prepare) {
   if (length > kMaxXmlFileBytes) return SmdfXmlStatus::kUnreadable;
   // The text ends at its first NUL, as the file reader's does.
-  const std::size_t n = text != nullptr ? strnlen(text, length) : 0;
+  std::size_t n = 0;
+  if (text != nullptr) {
+    const void* nul = std::memchr(text, '\0', length);
+    n = nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - text) : length;
+  }
   pugi::xml_document doc;
   if (!ParseArchiveText(doc, std::string_view(text != nullptr ? text : "", n)))
     return SmdfXmlStatus::kUnreadable;
