@@ -239,8 +239,8 @@ SmdfXmlStatus UnMapXmlToSMDFDirect(const char* text, std::size_t length, SMDF& m
   SMDF work = mdf;
   WalkState state;
   if (prepare) {
-    // The first "Units" is the one the map would hold: a repeated name sends the whole document
-    // down the map road below, and this working copy is thrown away.
+    // The first "Units" is the one the map would hold: with a repeated name the walk hands the
+    // document to the maps, and this working copy is thrown away.
     pugi::xml_node units = NamedFrom(top.child("field"));
     while (units && std::strcmp(units.attribute("name").value(), kUnitsItem) != 0)
       units = NamedFrom(units.next_sibling("field"));

@@ -84,7 +84,7 @@ std::string Document(const std::vector<El>& fields, const char* structName = "MD
   return out;
 }
 
-// A record with every byte set from `seed`.
+// A record with every byte drawn from `rng`.
 SMDF RandomRecord(std::mt19937& rng) {
   SMDF r;
   auto* p = reinterpret_cast<unsigned char*>(&r);
