@@ -6,6 +6,7 @@
 #include <cstring>
 #include <pugixml.hpp>
 
+#include "mdf/map_xml_read.h"
 #include "platform/file_system.h"
 
 const CString CMapXml::m_strRootNodeName = "QELArchive";
@@ -276,29 +277,43 @@ struct HexTable {
 };
 constexpr HexTable kHex;
 
-void DecodeHex(std::string_view text, ArchiverByteArray& data) {
-  while (!text.empty() && IsStripped(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsStripped(text.back())) text.remove_suffix(1);
-  data.SetSize(static_cast<int>((text.size() + 1) / 2));
-  BYTE* out = data.GetData();
+// Decodes hex pairs of `text` (already stripped) in order, handing each decoded byte to `emit`
+// until it returns false. Returns nothing; the sink counts.
+template <class Emit>
+void DecodeHexPairs(std::string_view text, Emit emit) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
-  std::size_t count = 0;
   for (std::size_t i = 0; i < n; i += 2) {
     const BYTE hi = kHex.value[p[i]];
     const BYTE lo = i + 1 < n ? kHex.value[p[i + 1]] : 0xFF;
-    out[count] = static_cast<BYTE>(hi << 4 | lo);
-    if ((hi | lo) < 16) {
-      ++count;
-    } else if (ScanHexPair(text.data() + i, n - i < 2 ? n - i : 2, out[count])) {
-      ++count;  // anything but two plain digits takes the general path
-    }
+    BYTE b = static_cast<BYTE>(hi << 4 | lo);
+    if ((hi | lo) >= 16 && !ScanHexPair(text.data() + i, n - i < 2 ? n - i : 2, b))
+      continue;  // anything but two plain digits takes the general path; no digit, no byte
+    if (!emit(b)) return;
   }
+}
+
+std::string_view StripText(std::string_view text) {
+  while (!text.empty() && IsStripped(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsStripped(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+void DecodeHex(std::string_view text, ArchiverByteArray& data) {
+  text = StripText(text);
+  data.SetSize(static_cast<int>((text.size() + 1) / 2));
+  BYTE* out = data.GetData();
+  std::size_t count = 0;
+  DecodeHexPairs(text, [&](BYTE b) {
+    out[count++] = b;
+    return true;
+  });
   data.SetSize(static_cast<int>(count));
 }
 
-// All text below `node`, in document order (the element's text content).
-std::string_view NodeText(pugi::xml_node node, std::string& scratch) {
+}  // namespace
+
+std::string_view qel::XmlNodeText(pugi::xml_node node, std::string& scratch) {
   pugi::xml_node first = node.first_child();
   if (!first) return {};
   if ((first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata) &&
@@ -324,6 +339,64 @@ std::string_view NodeText(pugi::xml_node node, std::string& scratch) {
   return scratch;
 }
 
+namespace {
+
+// Decodes `text` (leading white space already stripped, trailing white space still there) from
+// `at`, after the caller has taken the pairs before it: runs of plain digit pairs, the whole of a
+// well-formed field, go through the first loop; the first pair that is anything else hands the
+// rest, without its trailing white space, to the general decoder.
+template <class Text>
+std::size_t DecodeStrippedFront(Text text, BYTE* out, std::size_t capacity) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data);
+  std::size_t count = 0, i = 0;
+  for (; count < capacity && text.Has(i + 1); i += 2) {
+    const BYTE hi = kHex.value[p[i]];
+    const BYTE lo = kHex.value[p[i + 1]];
+    if ((hi | lo) >= 16) break;
+    out[count++] = static_cast<BYTE>(hi << 4 | lo);
+  }
+  if (count == capacity) return count;
+  // A plain pair holds no white space, so the pairs taken all lie before the trailing part.
+  std::string_view rest = text.From(i);
+  while (!rest.empty() && IsStripped(rest.back())) rest.remove_suffix(1);
+  DecodeHexPairs(rest, [&](BYTE b) {
+    out[count++] = b;
+    return count < capacity;
+  });
+  return count;
+}
+
+struct SizedText {
+  const char* data;
+  std::size_t size;
+  bool Has(std::size_t i) const { return i < size; }
+  std::string_view From(std::size_t i) const { return {data + i, size - i}; }
+};
+
+// NUL-terminated: the end is found only if the plain pairs stop before it. A NUL is no hex digit,
+// so the first loop stops there.
+struct CText {
+  const char* data;
+  bool Has(std::size_t i) const {
+    return data[i - 1] != '\0' && data[i] != '\0';  // i >= 1: the pair (i-1, i)
+  }
+  std::string_view From(std::size_t i) const { return data + i; }
+};
+
+}  // namespace
+
+std::size_t qel::DecodeHexInto(std::string_view text, BYTE* out, std::size_t capacity) {
+  while (!text.empty() && IsStripped(text.front())) text.remove_prefix(1);
+  return DecodeStrippedFront(SizedText{text.data(), text.size()}, out, capacity);
+}
+
+std::size_t qel::DecodeHexInto(const char* text, BYTE* out, std::size_t capacity) {
+  while (IsStripped(*text)) ++text;
+  return DecodeStrippedFront(CText{text}, out, capacity);
+}
+
+namespace {
+
 pugi::xml_node RootElement(const pugi::xml_document& doc) {
   return doc.child(CMapXml::m_strRootNodeName.GetString());
 }
@@ -340,7 +413,7 @@ struct Reader {
     auto item = std::make_shared<ArchiverDataItem>();
     pugi::xml_node field = node.child("field");
     if (!field) {
-      DecodeHex(NodeText(node, scratch), item->m_data);
+      DecodeHex(qel::XmlNodeText(node, scratch), item->m_data);
     } else {
       item->m_bLeaf = 0;
       if (depth >= kMaxXmlDepth) {
@@ -385,6 +458,15 @@ bool IXMLDOMDocument::loadXML(std::string&& text) {
     buffer_.clear();
   }
   return ok;
+}
+
+bool qel::ParseArchiveText(pugi::xml_document& doc, std::string_view text) {
+  // pugixml copies the text into its own buffer, which the tree then points into.
+  pugi::xml_parse_result result =
+      doc.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+  if (static_cast<bool>(result) && IsWellFormedDocument(doc, text)) return true;
+  doc.reset();
+  return false;
 }
 
 std::string IXMLDOMDocument::xml() const {
@@ -495,6 +577,11 @@ std::unique_ptr<ArchiverDataMapList> CMapXml::XmlFileToMap(CFile& file) {
     if (n == 0) break;
     got += n;
   }
+  return qel::ReadArchiveText(std::move(text));
+}
+
+std::unique_ptr<ArchiverDataMapList> qel::ReadArchiveText(std::string&& text) {
+  if (text.size() > kMaxXmlFileBytes) return nullptr;
   // The text ends at the first NUL, as a C string would.
   text.resize(std::strlen(text.c_str()));
   IXMLDOMDocument doc;

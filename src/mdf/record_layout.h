@@ -55,6 +55,8 @@ struct RecordDesc {
   // sorts as its element names "name[0]", "name[1]" ... do), so unmap can walk a map and a
   // table side by side instead of looking every name up.
   const std::uint16_t* by_name;
+  // The same descriptors, copied into that order: the unmap walk reads them one after the other.
+  const FieldDesc* fields_by_name;
 };
 
 // Byte-wise order of two field names as the archive map orders them. A record array's elements
@@ -78,6 +80,14 @@ constexpr std::array<std::uint16_t, N> OrderByName(const FieldDesc (&fields)[N])
   std::sort(order.begin(), order.end(),
             [&](std::uint16_t x, std::uint16_t y) { return NameLess(fields[x], fields[y]); });
   return order;
+}
+
+template <std::size_t N>
+constexpr std::array<FieldDesc, N> SortByName(const FieldDesc (&fields)[N],
+                                              const std::array<std::uint16_t, N>& order) {
+  std::array<FieldDesc, N> sorted{};
+  for (std::size_t i = 0; i < N; ++i) sorted[i] = fields[order[i]];
+  return sorted;
 }
 
 }  // namespace qel
@@ -130,6 +140,10 @@ constexpr std::array<std::uint16_t, N> OrderByName(const FieldDesc (&fields)[N])
   }                                                                                        \
   ;                                                                                        \
   constexpr auto kOrder_##rec = OrderByName(kFields_##rec);                                \
-  constexpr RecordDesc kRecord_##rec{#rec, sizeof(::rec), kFields_##rec,                   \
+  constexpr auto kByName_##rec = SortByName(kFields_##rec, kOrder_##rec);                  \
+  constexpr RecordDesc kRecord_##rec{#rec,                                                 \
+                                     sizeof(::rec),                                        \
+                                     kFields_##rec,                                        \
                                      static_cast<std::uint32_t>(std::size(kFields_##rec)), \
-                                     kOrder_##rec.data()};
+                                     kOrder_##rec.data(),                                  \
+                                     kByName_##rec.data()};

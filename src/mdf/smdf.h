@@ -38,6 +38,11 @@ void UnMapSMDF(const ArchiverDataMap& map, SMDF& mdf);
 
 namespace qel {
 
+// The combination blocks that older archives held as 76-byte images, in the order UnMapSMDF
+// applies them; the first one's form tells which form an archive uses.
+inline constexpr const char* kImageComboBlocks[] = {"cmbprmConcrete", "cmbprmSoil",
+                                                    "cmbprmSteelStand", "cmbprmSteelSpecial"};
+
 // The descriptor table of SMDF (nested records reachable through it), read by map and unmap.
 const RecordDesc& SmdfLayout();
 

@@ -1,9 +1,11 @@
 // Map and unmap of records laid out by a field table: one loop over the descriptors each.
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 #include "mdf/mdf_v1.h"
+#include "mdf/record_unmap.h"
 #include "mdf/smdf.h"
 
 namespace qel {
@@ -12,17 +14,6 @@ namespace {
 const BYTE* At(const void* record, std::uint32_t offset) {
   return static_cast<const BYTE*>(record) + offset;
 }
-BYTE* At(void* record, std::uint32_t offset) { return static_cast<BYTE*>(record) + offset; }
-
-// The archive name of element `index` of a record array: "name[index]". Table names are short
-// identifiers, so the buffer always holds the whole name.
-struct ElementName {
-  char text[96];
-  const char* Format(const char* name, std::uint32_t index) {
-    std::snprintf(text, sizeof text, "%s[%u]", name, static_cast<unsigned>(index));
-    return text;
-  }
-};
 
 }  // namespace
 
@@ -43,34 +34,48 @@ void MapRecord(const RecordDesc& layout, const void* record, ArchiverDataMap& ma
   }
 }
 
-// The map and the table are both walked in name order, so every item is compared with the
-// table at most once and no name is looked up from the root of the map.
-void UnMapRecord(const RecordDesc& layout, const ArchiverDataMap& map, void* record) {
-  auto it = map.begin();
-  for (std::uint32_t i = 0; i < layout.field_count && it != map.end(); ++i) {
-    const FieldDesc& f = layout.fields[layout.by_name[i]];
-    const std::uint32_t n = f.count == 0 ? 1 : f.count;
-    for (std::uint32_t k = 0; k < n && it != map.end(); ++k) {
-      std::string_view name = f.name;
-      ElementName element;
-      if (f.count != 0) name = element.Format(f.name, k);
-      while (it != map.end() && std::string_view(it->first) < name) ++it;
-      if (it == map.end() || std::string_view(it->first) != name) continue;
-      const ArchiverDataItem& item = *it->second;
-      BYTE* field = At(record, f.offset + k * f.size);
-      if (f.record == nullptr) {
-        // UnMapDataItem's rule, on the item already found: min(stored, field) bytes.
-        if (item.m_bLeaf != 0) {
-          const std::size_t stored = static_cast<std::size_t>(item.m_data.GetSize());
-          const std::size_t bytes = stored < f.size ? stored : f.size;
-          if (bytes != 0) std::memcpy(field, item.m_data.GetData(), bytes);
-        }
-      } else if (item.m_bLeaf == 0) {
-        // A field item under a nested record's name is an image of unknown layout: passed over.
-        UnMapRecord(*f.record, item.m_mapChildren, field);
-      }
-    }
+namespace {
+
+// An archive map as a source for the unmap walk.
+class MapSource {
+ public:
+  explicit MapSource(const ArchiverDataMap& map) : it_(map.begin()), end_(map.end()) {}
+  bool AtEnd() const { return it_ == end_; }
+  int Compare(const char* name) const { return it_->first.compare(name); }
+  bool Next() {
+    ++it_;
+    return true;
   }
+  bool Leaf(const FieldDesc& f, BYTE* field) {
+    // UnMapDataItem's rule, on the item already found: min(stored, field) bytes.
+    const ArchiverDataItem& item = *it_->second;
+    if (item.m_bLeaf != 0) {
+      const std::size_t stored = static_cast<std::size_t>(item.m_data.GetSize());
+      const std::size_t bytes = stored < f.size ? stored : f.size;
+      if (bytes != 0) std::memcpy(field, item.m_data.GetData(), bytes);
+    }
+    return true;
+  }
+  bool Nested(const FieldDesc& f, BYTE* field) {
+    // A field item under a nested record's name is an image of unknown layout: passed over.
+    const ArchiverDataItem& item = *it_->second;
+    if (item.m_bLeaf == 0) {
+      MapSource children(item.m_mapChildren);
+      UnMapRecordWalk(*f.record, children, field);
+    }
+    return true;
+  }
+  bool Finish() { return true; }
+
+ private:
+  ArchiverDataMap::const_iterator it_, end_;
+};
+
+}  // namespace
+
+void UnMapRecord(const RecordDesc& layout, const ArchiverDataMap& map, void* record) {
+  MapSource source(map);
+  UnMapRecordWalk(layout, source, record);
 }
 
 }  // namespace qel
@@ -82,22 +87,18 @@ void MapSMDF(const SMDF& mdf, ArchiverDataMap& map) {
 void UnMapSMDF(const ArchiverDataMap& map, SMDF& mdf) {
   // Archives written before the combination blocks became struct items hold each block as its
   // raw 76-byte image. The first block tells which form the archive uses.
-  const ArchiverDataItem* first = qel::FindDataItem(map, "cmbprmConcrete");
+  const ArchiverDataItem* first = qel::FindDataItem(map, qel::kImageComboBlocks[0]);
   if (first != nullptr && first->m_bLeaf != 0) {
-    const struct {
-      const char* name;
-      ComboParams* block;
-    } blocks[] = {{"cmbprmConcrete", &mdf.cmbprmConcrete},
-                  {"cmbprmSoil", &mdf.cmbprmSoil},
-                  {"cmbprmSteelStand", &mdf.cmbprmSteelStand},
-                  {"cmbprmSteelSpecial", &mdf.cmbprmSteelSpecial}};
-    for (const auto& b : blocks) {
-      const ArchiverDataItem* item = qel::FindDataItem(map, b.name);
+    ComboParams* const blocks[] = {&mdf.cmbprmConcrete, &mdf.cmbprmSoil, &mdf.cmbprmSteelStand,
+                                   &mdf.cmbprmSteelSpecial};
+    static_assert(std::size(blocks) == std::size(qel::kImageComboBlocks));
+    for (std::size_t i = 0; i < std::size(blocks); ++i) {
+      const ArchiverDataItem* item = qel::FindDataItem(map, qel::kImageComboBlocks[i]);
       if (item == nullptr || item->m_bLeaf == 0) continue;
       ComboParams image;
       std::memset(&image, 0, sizeof image);
-      UnMapDataItem(map, b.name, &image, sizeof image);
-      *b.block = image;
+      UnMapDataItem(map, qel::kImageComboBlocks[i], &image, sizeof image);
+      *blocks[i] = image;
     }
   }
   qel::UnMapRecord(qel::SmdfLayout(), map, &mdf);
