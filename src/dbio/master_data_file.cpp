@@ -14,6 +14,7 @@
 #include "mdf/map_xml.h"
 #include "mdf/mdf_v1.h"
 #include "mdf/smdf.h"
+#include "mdf/smdf_xml.h"
 #include "platform/carchive.h"
 #include "platform/cfile.h"
 #include "platform/ctime.h"
@@ -133,22 +134,18 @@ bool CDBIO::ReadMdf(SMDF* mdf, CFile& file) {
   bool ok = false;
   try {
     if (IsXml(file)) {
-      CMapXml xml;
-      std::unique_ptr<ArchiverDataMapList> maps = xml.XmlFileToMap(file);
-      if (maps && maps->size() == 1) {
-        const ArchiverDataItem* item = qel::FindDataItem(maps->front(), kMdfItem);
-        if (item != nullptr && item->m_bLeaf == 0) {
-          const ArchiverDataMap& fields = item->m_mapChildren;
-          std::int32_t units = 0;
-          UnMapDataItem(fields, "Units", &units, sizeof units);
-          SetMdfDefaults(work.get(), DefaultsUnits(units));
-          // UnMapSMDF also takes the older leaf form of the four combination blocks.
-          UnMapSMDF(fields, *work);
-          ok = true;
-        }
+      // The document goes straight into the record; the defaults of the archive's unit system
+      // are laid down first, so every field the archive lacks keeps its default.
+      std::string text;
+      if (qel::ReadArchiveFileText(file, text)) {
+        const auto prepare = [this](const BYTE* units, std::size_t size, SMDF& record) {
+          std::int32_t code = 0;
+          if (units != nullptr) std::memcpy(&code, units, std::min(size, sizeof code));
+          SetMdfDefaults(&record, DefaultsUnits(code));
+        };
+        ok = qel::UnMapXmlToSMDF(text.data(), text.size(), *work, prepare) ==
+             qel::SmdfXmlStatus::kOk;
       }
-      if (maps)
-        for (ArchiverDataMap& m : *maps) ClearDataMap(m);
     } else {
       // Bytes that a short image does not supply stay zero.
       auto image = std::make_unique<MasterDataV1>();

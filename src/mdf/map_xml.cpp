@@ -567,16 +567,23 @@ std::unique_ptr<ArchiverDataMapList> CMapXml::XmlFileToMap(const char* path) {
   return XmlFileToMap(file);
 }
 
-std::unique_ptr<ArchiverDataMapList> CMapXml::XmlFileToMap(CFile& file) {
+bool qel::ReadArchiveFileText(CFile& file, std::string& text) {
+  text.clear();
   const ULONGLONG length = file.GetLength();
-  if (length > kMaxXmlFileBytes) return nullptr;
-  std::string text(static_cast<std::size_t>(length), '\0');
+  if (length > kMaxXmlFileBytes) return false;
+  text.assign(static_cast<std::size_t>(length), '\0');
   std::size_t got = 0;
   while (got < text.size()) {
     const UINT n = file.Read(text.data() + got, static_cast<UINT>(text.size() - got));
     if (n == 0) break;
     got += n;
   }
+  return true;
+}
+
+std::unique_ptr<ArchiverDataMapList> CMapXml::XmlFileToMap(CFile& file) {
+  std::string text;
+  if (!qel::ReadArchiveFileText(file, text)) return nullptr;
   return qel::ReadArchiveText(std::move(text));
 }
 

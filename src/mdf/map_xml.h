@@ -146,4 +146,9 @@ namespace qel {
 // The text of the root's "version" attribute for `version`, or empty for 0.
 std::string FormatArchiveVersion(float version);
 
+// Reads an archive file's text as XmlFileToMap does: as many bytes as the file is long, from its
+// current position (bytes the file no longer supplies stay NUL). False, with `text` empty, when
+// the file is longer than kMaxXmlFileBytes. The file's read errors pass through.
+bool ReadArchiveFileText(CFile& file, std::string& text);
+
 }  // namespace qel

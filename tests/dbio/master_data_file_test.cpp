@@ -299,15 +299,21 @@ TEST_F(MasterDataFile, UnreadableFilesFailWithoutHalfRecords) {
   EXPECT_FALSE(db.ReadMdf(m.get()));
   EXPECT_EQ(m->NumStories, 0x33333333);
 
-  // Not exactly one map, no MDF item, a leaf MDF item, malformed XML: false, record zeroed.
+  // An MDF item without fields is still the MDF item: a record of pure defaults.
   const std::string head = "<?xml version=\"1.0\"?>\n<QELArchive version=\"17.3\">";
+  qeltest::WriteBytes(Path(), Text(head + "<struct name=\"MDF\"/></QELArchive>"));
+  *m = Filled(0x33);
+  ASSERT_TRUE(db.ReadMdf(m.get()));
+  EXPECT_EQ(m->NumStories, 0);
+  EXPECT_EQ(m->DefaultBeamFy, Defaults(0)->DefaultBeamFy);
+
+  // Not exactly one map, no MDF item, malformed XML: false, record zeroed.
   const std::string mdf =
       "<struct name=\"MDF\"><field name=\"NumStories\">05000000</field></struct>";
   const std::string bad[] = {
       head + "</QELArchive>",
       head + mdf + mdf + "</QELArchive>",
       head + "<struct name=\"Other\"><field name=\"NumStories\">05</field></struct></QELArchive>",
-      head + "<struct name=\"MDF\"/></QELArchive>",
       head + mdf,  // never closed
       "<?xml version=\"1.0\"?>\n<QELArchive><struct name=\"MDF\"><field name=\"a\">0</fie",
       "<?xml " + std::string(5000, '\xFF'),
