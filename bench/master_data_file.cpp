@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "dbio/dbio.h"
+#include "full_settings_file.h"
 #include "mdf/cqelmdf.h"
 #include "mdf/settings.h"
 #include "mdf/smdf.h"
@@ -29,15 +30,6 @@
 #include "platform/file_system.h"
 
 namespace {
-
-std::map<std::string, std::map<std::string, std::string>>* g_keys = nullptr;
-
-std::string Record(const char* section, const char* key, const char* def) {
-  std::string v = def;
-  if (!v.empty() && (std::isdigit(static_cast<unsigned char>(v[0])) || v[0] == '-')) v = "7";
-  (*g_keys)[section].emplace(key, v);
-  return def;
-}
 
 struct Fixture {
   std::filesystem::path dir;
@@ -50,22 +42,7 @@ struct Fixture {
           ("qeldb_bench_mdf_" +
            std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     std::filesystem::create_directories(dir);
-    // A settings file with every key the defaults read, in both unit systems.
-    std::map<std::string, std::map<std::string, std::string>> keys;
-    g_keys = &keys;
-    CQelMDF::SetProfileReader(&Record);
-    for (int units : {0, 1}) {
-      SMDF m{};
-      CQelMDF(units, &m).FileNewInit(units, "bench");
-    }
-    CQelMDF::SetProfileReader(nullptr);
-    g_keys = nullptr;
-    std::ofstream ini(dir / "quvol.ini", std::ios::binary);
-    for (const auto& [section, entries] : keys) {
-      ini << "[" << section << "]\r\n";
-      for (const auto& [key, value] : entries) ini << key << "=" << value << "\r\n";
-    }
-    ini.close();
+    qelbench::WriteFullSettingsFile(dir / "quvol.ini");
     setenv("DEVINI", (dir.string() + "/").c_str(), 1);
     qel::ResetSettingsState();
 

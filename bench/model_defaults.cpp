@@ -14,22 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "full_settings_file.h"
 #include "mdf/cqelmdf.h"
 #include "mdf/settings.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
 
 namespace {
-
-std::map<std::string, std::map<std::string, std::string>>* g_keys = nullptr;
-
-std::string Record(const char* section, const char* key, const char* def) {
-  // A non-default value where the default is a number keeps every conversion path busy.
-  std::string v = def;
-  if (!v.empty() && (std::isdigit(static_cast<unsigned char>(v[0])) || v[0] == '-')) v = "7";
-  (*g_keys)[section].emplace(key, v);
-  return def;
-}
 
 struct Fixture {
   std::filesystem::path dir;
@@ -41,22 +32,7 @@ struct Fixture {
            std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     std::filesystem::create_directories(dir);
     file = (dir / "quvol.ini").string();
-    // Every key the groups ask for, in an English and a metric model.
-    std::map<std::string, std::map<std::string, std::string>> keys;
-    g_keys = &keys;
-    CQelMDF::SetProfileReader(&Record);
-    for (int units : {0, 1}) {
-      SMDF m{};
-      CQelMDF(units, &m).FileNewInit(units, "bench");
-    }
-    CQelMDF::SetProfileReader(nullptr);
-    g_keys = nullptr;
-    std::ofstream out(file, std::ios::binary);
-    for (const auto& [section, entries] : keys) {
-      out << "[" << section << "]\r\n";
-      for (const auto& [key, value] : entries) out << key << "=" << value << "\r\n";
-    }
-    out.close();
+    qelbench::WriteFullSettingsFile(file);
     fileBytes = static_cast<double>(std::filesystem::file_size(file));
     // An old time stamp: the cache then trusts (size, mtime) without re-reading the content.
     std::filesystem::last_write_time(
