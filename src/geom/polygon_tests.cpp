@@ -95,36 +95,34 @@ bool OnEdge(const _POINT2D* P, const _LINE2D& edge, double tol) {
          IsPointInSgmt(P, &edge, kInPolygonSpanTol) == kRelSharedEnd;
 }
 
+// One coordinate of the centroid: the sum over the edges of (a^2 + ab + b^2) times the change of
+// the other coordinate, over three times the sum of (a + b) times that change.
+double CentroidCoordinate(int n, const _POINT2D* pts, double _POINT2D::*along,
+                          double _POINT2D::*across) {
+  if (pts == nullptr) n = 0;
+  n = EffectiveCount(n, pts);
+  double num = 0.0;
+  double den = 0.0;
+  for (int i = 0; i < n; ++i) {
+    const double a = pts[i].*along, b = pts[(i + 1) % n].*along;
+    const double d = pts[(i + 1) % n].*across - pts[i].*across;
+    num += (a * a + a * b + b * b) * d;
+    den += (a + b) * d;
+  }
+  return num / (3.0 * den);
+}
+
 }  // namespace
 
 extern "C" {
 
 double GetPolygonCentroidX(int n, const _POINT2D* pts) {
-  if (pts == nullptr) n = 0;
-  n = EffectiveCount(n, pts);
-  double num = 0.0;
-  double den = 0.0;
-  for (int i = 0; i < n; ++i) {
-    const _POINT2D& a = pts[i];
-    const _POINT2D& b = pts[(i + 1) % n];
-    num += (a.x * a.x + a.x * b.x + b.x * b.x) * (b.y - a.y);
-    den += (a.x + b.x) * (b.y - a.y);
-  }
-  return num / (3.0 * den);
+  return CentroidCoordinate(n, pts, &_POINT2D::x, &_POINT2D::y);
 }
 
 double GetPolygonCentroidY(int n, const _POINT2D* pts) {
-  if (pts == nullptr) n = 0;
-  n = EffectiveCount(n, pts);
-  double num = 0.0;
-  double den = 0.0;
-  for (int i = 0; i < n; ++i) {
-    const _POINT2D& a = pts[i];
-    const _POINT2D& b = pts[(i + 1) % n];
-    num += (a.y * a.y + a.y * b.y + b.y * b.y) * (b.x - a.x);
-    den += (a.y + b.y) * (b.x - a.x);
-  }
-  return num / (3.0 * den);
+  // The same sum with the axes' roles swapped.
+  return CentroidCoordinate(n, pts, &_POINT2D::y, &_POINT2D::x);
 }
 
 _POINT2D* GetPolygonCentroid(_POINT2D* out, int n, const _POINT2D* pts) {
