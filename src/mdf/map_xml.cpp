@@ -1,6 +1,5 @@
 #include "mdf/map_xml.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -278,31 +277,6 @@ struct HexTable {
 };
 constexpr HexTable kHex;
 
-// Eight characters (the first in the lowest byte) to the four bytes they spell as hex pairs, the
-// first byte lowest; false unless all eight are hexadecimal digits of either case.
-bool DecodeEightDigits(std::uint64_t chars, std::uint32_t& bytes) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101u;
-  constexpr std::uint64_t kHigh = 0x8080808080808080u;
-  if ((chars & kHigh) != 0) return false;
-  // For 7-bit bytes, bit 7 of c + (0x80 - k) is set exactly when c >= k, with no carry into the
-  // next byte.
-  const auto atLeast = [](std::uint64_t c, unsigned k) {
-    return (c + kOnes * (0x80u - k)) & kHigh;
-  };
-  const std::uint64_t folded = chars | kOnes * 0x20;  // 'A'-'F' to 'a'-'f'; digits keep bit 5
-  const std::uint64_t digit = atLeast(chars, '0') & ~atLeast(chars, '9' + 1);
-  const std::uint64_t letter = atLeast(folded, 'a') & ~atLeast(folded, 'f' + 1);
-  if ((digit | letter) != kHigh) return false;
-  // A digit's value is its low four bits; a letter's is those plus 9.
-  const std::uint64_t nibbles = (chars & kOnes * 0x0F) + (letter >> 7) * 9;
-  // Byte 2j gets its own nibble high and byte 2j+1's low; the odd bytes are then squeezed out.
-  std::uint64_t pairs = ((nibbles << 4) | (nibbles >> 8)) & 0x00FF00FF00FF00FFu;
-  pairs = (pairs | (pairs >> 8)) & 0x0000FFFF0000FFFFu;
-  pairs = pairs | (pairs >> 16);
-  bytes = static_cast<std::uint32_t>(pairs);
-  return true;
-}
-
 // Decodes hex pairs of `text` (already stripped) in order, handing each decoded byte to `emit`
 // until it returns false. Returns nothing; the sink counts.
 template <class Emit>
@@ -375,14 +349,10 @@ template <class Text>
 std::size_t DecodeStrippedFront(Text text, BYTE* out, std::size_t capacity) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data);
   std::size_t count = 0, i = 0;
-  if constexpr (Text::kKnownLength && std::endian::native == std::endian::little) {
+  if constexpr (Text::kKnownLength) {
     // Eight digits to four bytes at a time: a field's text is nearly always all digits.
     for (; count + 4 <= capacity && text.Has(i + 7); i += 8, count += 4) {
-      std::uint64_t chunk;
-      std::memcpy(&chunk, p + i, sizeof chunk);
-      std::uint32_t bytes;
-      if (!DecodeEightDigits(chunk, bytes)) break;  // the pairs below take it
-      std::memcpy(out + count, &bytes, sizeof bytes);
+      if (!qel::DecodeEightHexDigits(text.data + i, out + count)) break;  // the pairs take it
     }
   }
   for (; count < capacity && text.Has(i + 1); i += 2) {

@@ -132,8 +132,15 @@ class ElementSource {
     const pugi::xml_node first = cur_.first_child();
     const char* text = first.value();
     if (text != NoValue() && first.next_sibling().type() == pugi::node_null) {
-      // Its length first (a fast scan), so the digits can be decoded several at a time.
-      DecodeHexInto(std::string_view(text), field, f.size);
+      // Its length first (a fast scan), so the digits can be decoded several at a time. Our
+      // writer's text for a field of whole four-byte words is exactly its digits, decoded here
+      // in place; anything else (and any chunk that is not all digits) goes to the decoder,
+      // which writes the same bytes again for the chunks already done.
+      const std::size_t length = std::strlen(text);
+      bool done = length == 2 * std::size_t{f.size} && f.size % 4 == 0;
+      for (std::size_t at = 0; done && at < f.size; at += 4)
+        done = DecodeEightHexDigits(text + 2 * at, field + at);
+      if (!done) DecodeHexInto(std::string_view(text, length), field, f.size);
     } else if (cur_.child("field")) {
       return true;  // a struct item under a value's name: passed over
     } else {
