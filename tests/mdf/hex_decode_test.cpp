@@ -1,8 +1,8 @@
-// A field item's hex text: both forms of qel::DecodeHexInto (text with a length, decoded several
-// digits at a time, and NUL-ended text, decoded pair by pair) against the rule written out here
-// independently: strip blanks, tabs and line feeds at both ends, then read each two-character
-// window as a "%2X" conversion does (white space skipped, optional sign, hex digits of either
-// case up to the window's end); a window without a digit gives no byte.
+// A field item's hex text: qel::DecodeEightHexDigits and both forms of qel::DecodeHexInto (text
+// with a length, decoded several digits at a time, and NUL-ended text, decoded pair by pair)
+// against the rule written out here independently: strip blanks, tabs and line feeds at both ends,
+// then read each two-character window as a "%2X" conversion does (white space skipped, optional
+// sign, hex digits of either case up to the window's end); a window without a digit gives no byte.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -109,6 +109,20 @@ TEST(HexDecode, RandomTextsFollowTheRule) {
     for (std::size_t i = 0; i < length; ++i) text += alphabet[rng() % pool];
     const std::size_t capacity = rng() % 24;
     ASSERT_EQ(Decode(text, capacity), Reference(text, capacity)) << text << " / " << capacity;
+  }
+  // Eight characters at once: taken exactly when all are digits, and then as the rule reads them.
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    bool digits = true;
+    for (int i = 0; i < 8; ++i) {
+      text += alphabet[rng() % (round % 2 == 0 ? 22 : alphabet.size())];
+      digits = digits && DigitValue(text.back()) >= 0;
+    }
+    BYTE out[5] = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
+    ASSERT_EQ(qel::DecodeEightHexDigits(text.data(), out), digits) << text;
+    const Bytes expected = digits ? Reference(text, 4) : Bytes(4, 0xEE);
+    ASSERT_EQ(Bytes(out, out + 4), expected) << text;
+    ASSERT_EQ(out[4], 0xEE);
   }
 }
 
