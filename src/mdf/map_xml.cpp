@@ -349,6 +349,12 @@ template <class Text>
 std::size_t DecodeStrippedFront(Text text, BYTE* out, std::size_t capacity) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data);
   std::size_t count = 0, i = 0;
+  if constexpr (Text::kKnownLength) {
+    // Eight digits to four bytes at a time: a field's text is nearly always all digits.
+    for (; count + 4 <= capacity && text.Has(i + 7); i += 8, count += 4) {
+      if (!qel::DecodeEightHexDigits(text.data + i, out + count)) break;  // the pairs take it
+    }
+  }
   for (; count < capacity && text.Has(i + 1); i += 2) {
     const BYTE hi = kHex.value[p[i]];
     const BYTE lo = kHex.value[p[i + 1]];
@@ -367,6 +373,7 @@ std::size_t DecodeStrippedFront(Text text, BYTE* out, std::size_t capacity) {
 }
 
 struct SizedText {
+  static constexpr bool kKnownLength = true;
   const char* data;
   std::size_t size;
   bool Has(std::size_t i) const { return i < size; }
@@ -376,6 +383,7 @@ struct SizedText {
 // NUL-terminated: the end is found only if the plain pairs stop before it. A NUL is no hex digit,
 // so the first loop stops there.
 struct CText {
+  static constexpr bool kKnownLength = false;  // nothing may be read past the NUL
   const char* data;
   bool Has(std::size_t i) const {
     return data[i - 1] != '\0' && data[i] != '\0';  // i >= 1: the pair (i-1, i)

@@ -17,14 +17,17 @@ constexpr int kFieldDepth = 3;
 constexpr const char kMdfItem[] = "MDF";
 constexpr const char kUnitsItem[] = "Units";
 
-// Byte-wise order of two names, as strcmp gives it; names are short and differ early.
-int CompareNames(const char* a, const char* b) {
-  while (*a == *b && *a != '\0') {
-    ++a;
-    ++b;
-  }
-  return static_cast<int>(static_cast<unsigned char>(*a)) -
-         static_cast<int>(static_cast<unsigned char>(*b));
+// Byte-wise order of two names. Most comparisons are of a name with itself (the element is the
+// table's next field), which runs to the end of both, so the library's wide comparison pays.
+int CompareNames(const char* a, const char* b) { return std::strcmp(a, b); }
+
+// What the tree hands back as the value of a node that has none (an element, or a null node).
+// It always returns the same empty string then, so a value pointer equal to it is the cue to ask
+// the tree the longer question; any other pointer is the real text. (A real empty text could
+// share that pointer only by chance; it then takes the longer question, with the same answer.)
+const char* NoValue() {
+  static const char* const none = pugi::xml_node().value();
+  return none;
 }
 
 bool IsField(const char* s) {
@@ -32,7 +35,7 @@ bool IsField(const char* s) {
 }
 
 // The node's "name" attribute (the first of that name, as attribute("name") finds it), or null.
-// Our writer puts it first, so that is looked at before asking the tree.
+// Our writer puts it first, so that is looked at before asking the tree to search.
 const char* NameOf(pugi::xml_node n) {
   const pugi::xml_attribute first = n.first_attribute();
   const char* a = first.name();  // "" when there is no attribute
@@ -44,17 +47,24 @@ const char* NameOf(pugi::xml_node n) {
 
 // `n` or the first `field` sibling after it that carries a name, with that name: the elements the
 // map reader turns into items (a nameless one is skipped with everything inside it). Only elements
-// have names in a parsed archive, as in next_sibling("field"). (Every pugixml call costs a call
-// here, so the end of the list is recognised by its empty name before asking for the type.)
+// have names in a parsed archive, as in next_sibling("field"). At the end of the list the null
+// node comes back with a null name. (Every call into the tree counts here, so the tag is read
+// once and tested in place, and only a node without a tag is asked whether it is the end.)
 pugi::xml_node NamedFrom(pugi::xml_node n, const char*& name) {
   for (;; n = n.next_sibling()) {
     const char* tag = n.name();
     if (IsField(tag)) {
       if ((name = NameOf(n)) != nullptr) return n;
     } else if (tag[0] == 0 && n.type() == pugi::node_null) {
+      name = nullptr;
       return n;
     }
   }
+}
+
+// The same, starting from the first `field` child of `parent`.
+pugi::xml_node FirstNamed(pugi::xml_node parent, const char*& name) {
+  return NamedFrom(parent.child("field"), name);
 }
 
 pugi::xml_node NamedFrom(pugi::xml_node n) {
@@ -86,8 +96,8 @@ class ElementSource {
  public:
   ElementSource(pugi::xml_node parent, int depth, WalkState& state, bool top)
       : depth_(depth), state_(state), top_(top) {
-    cur_ = NamedFrom(parent.first_child(), name_);
-    end_ = !cur_;
+    cur_ = FirstNamed(parent, name_);
+    end_ = name_ == nullptr;
   }
 
   bool AtEnd() const { return end_; }
@@ -110,17 +120,27 @@ class ElementSource {
     if (!ordered_ && CompareNames(previous_, name_) >= 0) return false;
     previous_ = name_;
     cur_ = NamedFrom(cur_.next_sibling(), name_);
-    end_ = !cur_;
+    end_ = name_ == nullptr;
     handled_ = false;
     ordered_ = false;
     return true;
   }
 
   bool Leaf(const FieldDesc& f, BYTE* field) {
-    // The common case first: the element holds nothing but its text.
+    // The common case first: the element holds nothing but its text. Only character data has a
+    // value in a parsed archive, and a lone text node is the element's whole text.
     const pugi::xml_node first = cur_.first_child();
-    if (first.type() == pugi::node_pcdata && first.next_sibling().type() == pugi::node_null) {
-      DecodeHexInto(first.value(), field, f.size);
+    const char* text = first.value();
+    if (text != NoValue() && first.next_sibling().type() == pugi::node_null) {
+      // Its length first (a fast scan), so the digits can be decoded several at a time. Our
+      // writer's text for a field of whole four-byte words is exactly its digits, decoded here
+      // in place; anything else (and any chunk that is not all digits) goes to the decoder,
+      // which writes the same bytes again for the chunks already done.
+      const std::size_t length = std::strlen(text);
+      bool done = length == 2 * std::size_t{f.size} && f.size % 4 == 0;
+      for (std::size_t at = 0; done && at < f.size; at += 4)
+        done = DecodeEightHexDigits(text + 2 * at, field + at);
+      if (!done) DecodeHexInto(std::string_view(text, length), field, f.size);
     } else if (cur_.child("field")) {
       return true;  // a struct item under a value's name: passed over
     } else {
