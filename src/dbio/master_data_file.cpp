@@ -62,19 +62,13 @@ bool BuildMdfDocument(const SMDF& mdf, std::string& text) {
   return true;
 }
 
-void CopyText(char* dest, std::size_t capacity, const CString& text) {
-  const std::size_t n = std::min<std::size_t>(capacity - 1, text.GetLength());
-  std::memcpy(dest, static_cast<const char*>(text), n);
-  std::memset(dest + n, 0, capacity - n);
-}
-
 }  // namespace
 
 namespace qel {
 
 void StampMdf(SMDF* mdf, const CTime& when) {
-  CopyText(mdf->Date, sizeof mdf->Date, when.Format("%m/%d/%y"));
-  CopyText(mdf->Time, sizeof mdf->Time, when.Format("%H:%M:%S"));
+  qel::CopyFixedText(mdf->Date, sizeof mdf->Date, when.Format("%m/%d/%y"));
+  qel::CopyFixedText(mdf->Time, sizeof mdf->Time, when.Format("%H:%M:%S"));
 }
 
 }  // namespace qel

@@ -29,27 +29,23 @@ struct PointLess {
   }
 };
 
+// Twice the signed plan area (x, y) of a closed outline: positive when counter-clockwise.
+template <class Point>
+double ShoelaceSum(const Point* pts, size_t n) {
+  double sum = 0.0;
+  for (size_t i = 0; i < n; ++i) {
+    const Point& p = pts[i];
+    const Point& q = pts[(i + 1) % n];
+    sum += p.x * q.y - q.x * p.y;
+  }
+  return sum;
+}
+
 }  // namespace
 
-double CPolyGeom::GetPolygonArea(const _POINT2D* pts, size_t n) {
-  double sum = 0.0;
-  for (size_t i = 0; i < n; ++i) {
-    const _POINT2D& p = pts[i];
-    const _POINT2D& q = pts[(i + 1) % n];
-    sum += p.x * q.y - q.x * p.y;
-  }
-  return sum;
-}
+double CPolyGeom::GetPolygonArea(const _POINT2D* pts, size_t n) { return ShoelaceSum(pts, n); }
 
-double CPolyGeom::Get2DPolygonArea(const _POINT3D* pts, size_t n) {
-  double sum = 0.0;
-  for (size_t i = 0; i < n; ++i) {
-    const _POINT3D& p = pts[i];
-    const _POINT3D& q = pts[(i + 1) % n];
-    sum += p.x * q.y - q.x * p.y;
-  }
-  return sum;
-}
+double CPolyGeom::Get2DPolygonArea(const _POINT3D* pts, size_t n) { return ShoelaceSum(pts, n); }
 
 // ---- Tessellator callbacks ----------------------------------------------------------------------
 

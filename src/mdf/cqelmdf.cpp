@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "mdf/settings.h"
 #include "platform/ctime.h"
 #include "platform/guid.h"
 #include "platform/profile.h"
@@ -19,27 +20,16 @@ CString CQelMDF::m_strFalse;
 
 namespace {
 
-constexpr UINT kIdsTrue = 26405;
-constexpr UINT kIdsFalse = 26408;
 constexpr UINT kIdsTimeFormat = 26491;
 constexpr UINT kIdsDateFormat = 26492;
 constexpr float kRecordVersion = 17.3f;
-
-// Copies `text` into a fixed field of `size` bytes, cut to size - 1 and always terminated.
-void CopyText(char* field, std::size_t size, const char* text) {
-  if (size == 0) return;
-  std::size_t n = text ? std::strlen(text) : 0;
-  if (n > size - 1) n = size - 1;
-  if (n) std::memcpy(field, text, n);
-  std::memset(field + n, 0, size - n);
-}
 
 }  // namespace
 
 void CQelMDF::InitStatics() {
   if (m_bStaticsInitialized) return;
-  m_strTrue = qel::LoadResString(kIdsTrue);
-  m_strFalse = qel::LoadResString(kIdsFalse);
+  m_strTrue = qel::LoadResString(qel::kIdsTrue);
+  m_strFalse = qel::LoadResString(qel::kIdsFalse);
   m_bStaticsInitialized = true;
 }
 
@@ -64,7 +54,7 @@ CQelMDF::CQelMDF(int units, SMDF* pMdf) : m_pMdf(pMdf ? pMdf : &m_Mdf_), m_afUni
 CQelMDF::~CQelMDF() = default;
 
 void CQelMDF::SetJobName(const char* name) {
-  CopyText(m_pMdf->JobName, sizeof m_pMdf->JobName, name);
+  qel::CopyFixedText(m_pMdf->JobName, sizeof m_pMdf->JobName, name);
 }
 
 void CQelMDF::SetUnits(int units) {
@@ -87,8 +77,8 @@ void CQelMDF::GetTimeStamp() {
   const CTime now = CTime::GetCurrentTime();
   const CString date = now.Format(qel::LoadResString(kIdsDateFormat));
   const CString time = now.Format(qel::LoadResString(kIdsTimeFormat));
-  CopyText(m_pMdf->Date, sizeof m_pMdf->Date, date);
-  CopyText(m_pMdf->Time, sizeof m_pMdf->Time, time);
+  qel::CopyFixedText(m_pMdf->Date, sizeof m_pMdf->Date, date);
+  qel::CopyFixedText(m_pMdf->Time, sizeof m_pMdf->Time, time);
 }
 
 CString CQelMDF::GenerateGUID() {
@@ -104,7 +94,7 @@ CString CQelMDF::GenerateGUID() {
 
 void CQelMDF::SetModelID() {
   const CString id = GenerateGUID();
-  CopyText(m_pMdf->ModelID, sizeof m_pMdf->ModelID, id);
+  qel::CopyFixedText(m_pMdf->ModelID, sizeof m_pMdf->ModelID, id);
 }
 
 int CQelMDF::FileNewInit(int units, const char* jobName) {
@@ -194,8 +184,8 @@ void CQelMDF::SetDefault_() {
   m.eGravAnalysisStatus = 3;
   m.eConcColStatus = 3;
   m.eConcBeamStatus = 3;
-  CopyText(m.CONNECTIONProjectGUID, sizeof m.CONNECTIONProjectGUID,
-           "00000000-0000-0000-0000-000000000000");
+  qel::CopyFixedText(m.CONNECTIONProjectGUID, sizeof m.CONNECTIONProjectGUID,
+                     "00000000-0000-0000-0000-000000000000");
   m.bCONNECTIONProjectGUIDSet = 0;
-  CopyText(m.CONNECTIONProjectName, sizeof m.CONNECTIONProjectName, "");
+  qel::CopyFixedText(m.CONNECTIONProjectName, sizeof m.CONNECTIONProjectName, "");
 }

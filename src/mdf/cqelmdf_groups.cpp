@@ -214,14 +214,6 @@ double ToDouble(const std::string& s) {
   return (end == s.c_str() || !std::isfinite(v)) ? 0.0 : v;
 }
 
-void CopyText(char* field, std::size_t size, const char* text) {
-  if (size == 0) return;
-  std::size_t n = std::strlen(text);
-  if (n > size - 1) n = size - 1;
-  std::memcpy(field, text, n);
-  std::memset(field + n, 0, size - n);
-}
-
 void StoreInt(SMDF* m, std::uint32_t offset, std::uint32_t size, std::int32_t v) {
   unsigned char* p = reinterpret_cast<unsigned char*>(m) + offset;
   if (size == 4) {
@@ -333,7 +325,7 @@ void CQelMDF::ReadGroup_(int group) {
         StoreNumber(m_pMdf, s.offset, s.size, ToDouble(text) / divisor);
         break;
       case kText:
-        CopyText(reinterpret_cast<char*>(m_pMdf) + s.offset, s.size, text.c_str());
+        qel::CopyFixedText(reinterpret_cast<char*>(m_pMdf) + s.offset, s.size, text.c_str());
         break;
       case kUnstored:
         break;
@@ -393,7 +385,7 @@ void CQelMDF::SetMDFTableTimeStamps() {
                           {m.AltSteelTableName, ".bms", &m.lAltStlBeamTblLastMod},
                           {m.charRebarTableName, ".ren", &m.lReinTableLastMod}};
   for (const Table& t : tables) {
-    // The name fields are terminated by construction (CopyText) or zero from the reset.
+    // The name fields are terminated by construction (qel::CopyFixedText) or zero from the reset.
     const std::string path = folder + "\\" + t.name + t.ext;
     qel::FileIdentity id;
     if (qel::StatFile(path, id)) {
@@ -483,7 +475,7 @@ void CQelMDF::SetDXFDefaultsFromProfiler_() {
   const std::string section = SectionText(kSecDxf);
   for (const DxfEntry& e : m_aDXFDef_) {
     const std::string text = Read(section.c_str(), e.key, e.def);
-    CopyText(reinterpret_cast<char*>(m_pMdf) + e.offset, e.size, text.c_str());
+    qel::CopyFixedText(reinterpret_cast<char*>(m_pMdf) + e.offset, e.size, text.c_str());
   }
 }
 
@@ -602,7 +594,7 @@ void CQelMDF::SetComboCriteriaFromProfiler() {
 void CQelMDF::SetComboCodeFromProfiler() {
   SMDF& m = *m_pMdf;
   for (auto* f : {&m.cSteelStndBldCode, &m.cSteelSpclBldCode, &m.cQELConcBldgCode}) {
-    if ((*f)[0] == '\0') CopyText(*f, sizeof *f, "- None -");
+    if ((*f)[0] == '\0') qel::CopyFixedText(*f, sizeof *f, "- None -");
   }
 }
 
@@ -650,7 +642,7 @@ void CQelMDF::Set144DefaultsFromProfiler() {
       names += v;
     }
     HangerTrialGroup& h = m_pMdf->arHangerTrialGroups[g];
-    CopyText(h.arGroupNames, sizeof h.arGroupNames, names.c_str());
+    qel::CopyFixedText(h.arGroupNames, sizeof h.arGroupNames, names.c_str());
   }
 }
 

@@ -16,9 +16,6 @@
 
 namespace {
 
-constexpr UINT kIdsMetric = 26366;
-constexpr UINT kIdsTrue = 26405;
-constexpr UINT kIdsFalse = 26408;
 constexpr DWORD kProfileBufferSize = 256;
 
 struct SettingsState {
@@ -39,12 +36,12 @@ SettingsState& State() {
 const char* FileName(int sibling) { return sibling ? "QELPlank.ini" : "quvol.ini"; }
 
 const CString& TrueText() {
-  static const CString s = qel::LoadResString(kIdsTrue);
+  static const CString s = qel::LoadResString(qel::kIdsTrue);
   return s;
 }
 
 const CString& FalseText() {
-  static const CString s = qel::LoadResString(kIdsFalse);
+  static const CString s = qel::LoadResString(qel::kIdsFalse);
   return s;
 }
 

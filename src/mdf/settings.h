@@ -22,6 +22,13 @@
 #include "platform/cstring.h"
 #include "platform/win_types.h"
 
+namespace qel {
+// String-table entries the settings texts are made of.
+constexpr UINT kIdsMetric = 26366;  // "Metric", the suffix of metric keys
+constexpr UINT kIdsTrue = 26405;    // "TRUE"
+constexpr UINT kIdsFalse = 26408;   // "FALSE"
+}  // namespace qel
+
 extern "C" {
 // Searches for the settings file unless already found; returns the found flag (1 found, 0 not).
 int LoadQUVOLiniPath();

@@ -236,3 +236,11 @@ BOOL CString::LoadString(UINT id) {
   s_ = text ? text : "";
   return text ? TRUE : FALSE;
 }
+
+void qel::CopyFixedText(char* field, std::size_t size, const char* text) {
+  if (field == nullptr || size == 0) return;
+  std::size_t n = text ? std::strlen(text) : 0;
+  if (n > size - 1) n = size - 1;
+  if (n) std::memcpy(field, text, n);
+  std::memset(field + n, 0, size - n);
+}

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -125,3 +126,9 @@ class CString {
 
 // Case-insensitive (ASCII) comparison of two C strings, like _stricmp.
 int StrCompareNoCase(const char* a, const char* b);
+
+namespace qel {
+// Copies `text` (null: "") into a fixed text field of `size` bytes as records hold them: cut to
+// size - 1 characters, and every byte after the text zero, so no stale bytes are stored.
+void CopyFixedText(char* field, std::size_t size, const char* text);
+}  // namespace qel
