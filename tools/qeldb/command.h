@@ -13,6 +13,14 @@ using CommandSetup = std::function<void(CLI::App& app)>;
 // Called from a static initialiser of each command file; always returns true.
 bool RegisterCommand(CommandSetup setup);
 
+// The exit codes every command uses.
+enum Exit : int {
+  kExitOk = 0,       // done
+  kExitFailed = 1,   // the operation failed
+  kExitUsage = 2,    // usage error, or input missing or unreadable
+  kExitDamaged = 3,  // done, but the input looks damaged (each finding printed as a warning)
+};
+
 // The process's exit code once the chosen command has run (0 unless a command set it).
 void SetExitCode(int code);
 int ExitCode();
