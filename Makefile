@@ -15,6 +15,12 @@ build/release/build.ninja: | deps
 build/asan/build.ninja: | deps
 	cmake -S . -B build/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQELDB_SANITIZE=ON -DQELDB_WERROR=ON
 
+# The Python module is built apart from the sanitised build: an extension loaded into the system
+# interpreter cannot carry AddressSanitizer's run-time.
+build/python/build.ninja: | deps
+	cmake -S . -B build/python $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQELDB_TESTS=OFF \
+	  -DQELDB_PYTHON=ON -DQELDB_WERROR=ON
+
 build/fuzz/build.ninja: | deps
 	CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DQELDB_FUZZ=ON -DQELDB_TESTS=OFF
@@ -23,20 +29,23 @@ demo: deps build/release/build.ninja
 	cmake --build build/release -j $(JOBS) --target qeldb
 	bash scripts/demo.sh build/release/qeldb
 
-test: deps build/asan/build.ninja
+test: deps build/asan/build.ninja build/python/build.ninja
 	cmake --build build/asan -j $(JOBS)
 	ctest --test-dir build/asan --output-on-failure -j $(JOBS)
+	cmake --build build/python -j $(JOBS) --target qeldbio_python qeldb
+	ctest --test-dir build/python --output-on-failure
 
-bench: deps build/release/build.ninja
+bench: deps build/release/build.ninja build/python/build.ninja
 	cmake --build build/release -j $(JOBS)
-	bash scripts/bench.sh build/release
+	cmake --build build/python -j $(JOBS) --target qeldbio_python
+	bash scripts/bench.sh build/release build/python
 
 fuzz: deps build/fuzz/build.ninja
 	cmake --build build/fuzz -j $(JOBS)
 	@echo "fuzz targets: build/fuzz/fuzz/fuzz_*  (run one with -max_total_time=SECONDS)"
 
 format:
-	find src tools tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find src tools tests bench fuzz python -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
 	rm -rf build

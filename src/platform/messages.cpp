@@ -8,14 +8,6 @@
 
 namespace {
 
-int DefaultSink(const char* text, const char* caption, UINT /*style*/) {
-  if (caption && *caption)
-    std::fprintf(stderr, "%s: %s\n", caption, text ? text : "");
-  else
-    std::fprintf(stderr, "%s\n", text ? text : "");
-  return IDOK;
-}
-
 std::mutex g_hookLock;
 qel::MessageSink g_sink;
 qel::CloseHook g_close;
@@ -23,6 +15,14 @@ qel::CloseHook g_close;
 }  // namespace
 
 namespace qel {
+
+int DefaultMessageSink(const char* text, const char* caption, UINT /*style*/) {
+  if (caption && *caption)
+    std::fprintf(stderr, "%s: %s\n", caption, text ? text : "");
+  else
+    std::fprintf(stderr, "%s\n", text ? text : "");
+  return IDOK;
+}
 
 MessageSink SetMessageSink(MessageSink sink) {
   std::lock_guard<std::mutex> lock(g_hookLock);
@@ -52,7 +52,7 @@ int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, UINT styl
     sink = g_sink;
   }
   return sink ? sink(text ? text : "", caption ? caption : "", style)
-              : DefaultSink(text, caption, style);
+              : qel::DefaultMessageSink(text, caption, style);
 }
 
 int AfxMessageBox(const char* text, UINT style, UINT /*helpId*/) {

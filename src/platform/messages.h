@@ -15,6 +15,9 @@ namespace qel {
 // Receives the text, the caption (may be empty) and the MB_* style; returns the button (IDOK...).
 using MessageSink = std::function<int(const char* text, const char* caption, UINT style)>;
 
+// What a message box does when no sink is installed: "caption: text" on stderr, IDOK.
+int DefaultMessageSink(const char* text, const char* caption, UINT style);
+
 // Installs `sink` (an empty function restores the default) and returns the previous one.
 MessageSink SetMessageSink(MessageSink sink);
 

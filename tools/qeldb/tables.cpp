@@ -1,55 +1,18 @@
 // qeldb tables MODEL: which record files a model has, how big they are, and what stamp they carry.
 #include <cstdio>
 #include <nlohmann/json.hpp>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "command.h"
 #include "dbio/dbio.h"
-#include "dbio/record_catalogue.h"
-#include "platform/cfile.h"
+#include "dbio/table_list.h"
 
 namespace qeldb {
 namespace {
 
-struct TableRow {
-  std::string ext;
-  unsigned long long bytes = 0;
-  std::optional<int> records;  // empty: misaligned or unreadable
-  bool unreadable = false;
-  std::optional<unsigned long> stamp;
-};
-
-std::string StampText(unsigned long stamp) {
-  unsigned short major = 0;
-  unsigned char minor = 0, patch = 0;
-  qel::VersionAccess::Parse(stamp, major, minor, patch);
-  return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patch);
-}
-
-std::vector<TableRow> ListTables(CDBIO& db) {
-  std::vector<TableRow> rows;
-  for (const auto& info : qel::RecordCatalogue()) {
-    if (!*info.ext) continue;  // its name comes from the caller; nothing to look for
-    CFileStatus status;
-    if (!CFile::GetStatus(db.GetDBName() + "." + info.ext, status)) continue;
-    TableRow row;
-    row.ext = info.ext;
-    row.bytes = status.m_size;
-    try {
-      const int n = db.GetRecordCount(info.ext, info.recordSize);
-      if (n >= 0) row.records = n;
-    } catch (const CFileException&) {
-      row.unreadable = true;
-    }
-    unsigned long stamp = 0;
-    if (info.versioned && db.ReadFirstRecordStamp(info.ext, info.stampOffset, stamp))
-      row.stamp = stamp;
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
+using TableRow = qel::TableListing;
+using qel::StampText;
 
 void PrintText(const std::vector<TableRow>& rows) {
   std::printf("%-6s %12s %10s  %s\n", "ext", "bytes", "records", "stamp");
@@ -82,7 +45,7 @@ struct Options {
 
 void Run(const Options& opt) {
   CDBIO db(CString(opt.model), nullptr);
-  const std::vector<TableRow> rows = ListTables(db);
+  const std::vector<TableRow> rows = qel::ListTables(db);
   if (rows.empty() && !db.DoesFileExist(CString(opt.model), "qel")) {
     Fail(2, "no model named " + opt.model + " (no master data file and no record file)");
     return;

@@ -1,0 +1,216 @@
+#include "model.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <vector>
+
+#include "dbio/table_list.h"
+#include "errors.h"
+#include "mdf/smdf.h"
+#include "model_name.h"
+#include "platform/cfile.h"
+#include "platform/paths.h"
+#include "record_dtype.h"
+
+namespace py = pybind11;
+
+namespace qelpy {
+namespace {
+
+constexpr UINT kReadFlags = CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary;
+// Only for telling why a write failed: never creates the file.
+constexpr UINT kWriteFlags = CFile::modeReadWrite | CFile::shareExclusive | CFile::typeBinary;
+
+// ReadDB and WriteDB move at most 4 GiB per call; larger tables go in slices of whole records.
+long SliceRecords(int recordSize) {
+  return std::max(1L, static_cast<long>((1UL << 30) / static_cast<unsigned long>(recordSize)));
+}
+
+}  // namespace
+
+Model::Model(const std::string& path)
+    : name_(qeldb::ModelBase(path)),
+      mdf_(std::make_unique<SMDF>()),
+      db_(CString(name_.c_str()), nullptr) {
+  std::memset(mdf_.get(), 0, sizeof(SMDF));
+  if (PathFileExistsA((name_ + ".qel").c_str())) {
+    bool ok;
+    MessageCapture messages;
+    {
+      py::gil_scoped_release unlocked;
+      ok = db_.ReadMdf(mdf_.get());
+    }
+    if (!ok) {
+      std::string why = messages.Text();
+      RaiseFailure("qel", kReadFlags,
+                   "not a readable master data file" + (why.empty() ? "" : ": " + why), true);
+    }
+    hasMdf_ = true;
+    db_.SetMDF(mdf_.get());
+    return;
+  }
+  bool any;
+  {
+    py::gil_scoped_release unlocked;
+    any = !qel::ListTables(db_).empty();
+  }
+  if (!any) RaiseNotFound("no model named " + name_ + " (no master data file and no record file)");
+}
+
+Model::~Model() = default;
+
+py::list Model::Tables() {
+  std::vector<qel::TableListing> rows;
+  {
+    py::gil_scoped_release unlocked;
+    rows = qel::ListTables(db_);
+  }
+  py::list out;
+  for (const auto& r : rows) {
+    py::dict row;
+    row["ext"] = r.ext;
+    row["bytes"] = r.bytes;
+    row["records"] = r.records ? py::object(py::int_(*r.records)) : py::object(py::none());
+    row["stamp"] = r.stamp ? py::object(py::str(qel::StampText(*r.stamp))) : py::object(py::none());
+    out.append(row);
+  }
+  return out;
+}
+
+const qel::RecordFileInfo& Model::Table(const std::string& ext) const {
+  const qel::RecordFileInfo* info = ext.empty() ? nullptr : qel::FindRecordFile(ext);
+  if (!info) RaiseValue("no record table has the extension '" + ext + "'");
+  return *info;
+}
+
+py::dtype Model::Dtype(const std::string& ext) { return TableDtype(Table(ext)); }
+
+void Model::RaiseFailure(const char* ext, UINT openFlags, const std::string& what, bool badData) {
+  const CString path = db_.RecordFilePath(ext);
+  CFile file;
+  CFileException error;
+  bool opened;
+  {
+    py::gil_scoped_release unlocked;
+    opened = file.Open(path, openFlags, &error);
+  }
+  if (!opened) RaiseFileError(error);
+  const std::string message = std::string(path.GetString()) + ": " + what;
+  if (badData) RaiseValue(message);
+  RaiseOs(message);
+}
+
+int Model::CountRecords(const qel::RecordFileInfo& info) {
+  const std::string path = db_.RecordFilePath(info.ext).GetString();
+  // Records of an older layout are shorter: the stamp tells before the length is judged.
+  if (info.versioned) {
+    unsigned long stamp = 0;
+    int got;
+    {
+      py::gil_scoped_release unlocked;
+      got = db_.ReadFirstRecordStamp(info.ext, info.stampOffset, stamp);
+    }
+    if (got && stamp < info.currentStamp)
+      RaiseValue(path + ": the records carry stamp " + qel::StampText(stamp) + ", older than " +
+                 qel::StampText(info.currentStamp) + "; converting them needs the table's reader");
+  }
+  int n;
+  {
+    py::gil_scoped_release unlocked;
+    n = db_.GetRecordCount(info.ext, info.recordSize);  // CFileException: translated on the way out
+  }
+  if (n == -1) RaiseNotFound(path + ": the file was not found");
+  if (n < 0)
+    RaiseValue(path + ": the length is no whole number of " + std::to_string(info.recordSize) +
+               "-byte records");
+  return n;
+}
+
+py::array Model::Read(const std::string& ext, long start, std::optional<long> count) {
+  const qel::RecordFileInfo& info = Table(ext);
+  py::dtype dtype = TableDtype(info);
+  const long n = CountRecords(info);
+  if (start < 0 || start > n)
+    throw py::index_error("start " + std::to_string(start) + " is outside the table's " +
+                          std::to_string(n) + " records");
+  const long want = count.value_or(n - start);
+  if (want < 0 || want > n - start)
+    throw py::index_error("count " + std::to_string(want) + " from record " +
+                          std::to_string(start) + " runs past the table's " + std::to_string(n) +
+                          " records");
+  py::array out(dtype, std::vector<py::ssize_t>{static_cast<py::ssize_t>(want)});
+  auto* bytes = static_cast<unsigned char*>(out.mutable_data());
+  bool ok = true;
+  {
+    py::gil_scoped_release unlocked;
+    const long slice = SliceRecords(info.recordSize);
+    for (long done = 0; ok && done < want; done += slice) {
+      const long k = std::min(slice, want - done);
+      ok = db_.ReadDB(info.ext, bytes + done * static_cast<long>(info.recordSize), info.recordSize,
+                      start + done, k) != 0;
+    }
+  }
+  if (!ok) RaiseFailure(info.ext, kReadFlags, "the records could not be read");
+  return out;
+}
+
+void Model::Write(const std::string& ext, const py::array& array) {
+  const qel::RecordFileInfo& info = Table(ext);
+  if (!*info.writtenBy)
+    RaiseValue("the library does not write table '" + ext + "'; it is read only");
+  py::dtype dtype = TableDtype(info);
+  if (!array.dtype().equal(dtype))
+    RaiseValue("the array's dtype is not the dtype of table '" + ext + "' (see Model.dtype('" +
+               ext + "'))");
+  if (array.ndim() != 1) RaiseValue("a table is written from a one-dimensional array");
+  if (array.shape(0) > INT_MAX) RaiseValue("more records than a table can hold");
+  // A strided view is copied once into record order.
+  py::array records = py::array::ensure(array, py::array::c_style);
+  if (!records) throw py::error_already_set();
+  const long n = static_cast<long>(records.shape(0));
+  const auto* bytes = static_cast<const unsigned char*>(records.data());
+  if (info.stampOffset >= 0 && info.versioned) {
+    for (long i = 0; i < n; ++i) {
+      std::uint32_t stamp;
+      std::memcpy(&stamp, bytes + i * static_cast<long>(info.recordSize) + info.stampOffset, 4);
+      if (stamp != info.currentStamp)
+        RaiseValue("record " + std::to_string(i) + " carries stamp " + qel::StampText(stamp) +
+                   "; table '" + ext + "' is written at stamp " +
+                   qel::StampText(info.currentStamp));
+    }
+  }
+  bool ok = true;
+  {
+    py::gil_scoped_release unlocked;
+    auto* data = const_cast<unsigned char*>(bytes);  // WriteDB does not write through it
+    const long slice = SliceRecords(info.recordSize);
+    ok = db_.WriteDB(info.ext, data, info.recordSize, 0, std::min(slice, n), 1) != 0;
+    for (long done = slice; ok && done < n; done += slice)
+      ok = db_.WriteDB(info.ext, data + done * static_cast<long>(info.recordSize), info.recordSize,
+                       done, std::min(slice, n - done), 0) != 0;
+  }
+  if (!ok) RaiseFailure(info.ext, kWriteFlags, "the records could not be written");
+}
+
+SMDF& Model::Mdf() {
+  if (!hasMdf_) RaiseNotFound(name_ + ".qel: the model has no master data file");
+  return *mdf_;
+}
+
+void Model::SaveMdf() {
+  SMDF& mdf = Mdf();
+  bool ok;
+  MessageCapture messages;
+  {
+    py::gil_scoped_release unlocked;
+    ok = db_.WriteMdf(&mdf);
+  }
+  if (!ok) {
+    std::string why = messages.Text();
+    RaiseFailure("qel", kWriteFlags,
+                 "the master data file could not be saved" + (why.empty() ? "" : ": " + why));
+  }
+}
+
+}  // namespace qelpy
