@@ -5,6 +5,9 @@
 #include "platform/cfile.h"
 
 namespace qel {
+namespace {
+constexpr BYTE kDirectoryAttribute = 0x10;
+}  // namespace
 
 std::string StampText(unsigned long stamp) {
   unsigned short major = 0;
@@ -13,12 +16,18 @@ std::string StampText(unsigned long stamp) {
   return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patch);
 }
 
-std::vector<TableListing> ListTables(CDBIO& db) {
+std::vector<TableListing> ListTables(CDBIO& db,
+                                     const std::function<void(const std::string&)>& folder) {
   std::vector<TableListing> rows;
   for (const auto& info : RecordCatalogue()) {
     if (!*info.ext) continue;  // its name comes from the caller; nothing to look for
     CFileStatus status;
-    if (!CFile::GetStatus(db.GetDBName() + "." + info.ext, status)) continue;
+    const CString path = db.GetDBName() + "." + info.ext;
+    if (!CFile::GetStatus(path, status)) continue;
+    if (status.m_attribute & kDirectoryAttribute) {
+      if (folder) folder(path.GetString());
+      continue;
+    }
     TableListing row;
     row.ext = info.ext;
     row.bytes = status.m_size;

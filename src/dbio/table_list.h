@@ -2,6 +2,7 @@
 // `qeldb tables` prints and the Python bindings return, built in one place so both agree.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,8 +19,10 @@ struct TableListing {
   std::optional<unsigned long> stamp;  // stamp of record 0 of a versioned table
 };
 
-// One row per catalogued table whose file "<database name>.<ext>" exists, in catalogue order.
-std::vector<TableListing> ListTables(CDBIO& db);
+// One row per catalogued table whose file "<database name>.<ext>" exists, in catalogue order. A
+// folder under a table's name is no table: it is left out and handed to `folder` (when given).
+std::vector<TableListing> ListTables(CDBIO& db,
+                                     const std::function<void(const std::string&)>& folder = {});
 
 // A stamp as "major.minor.patch".
 std::string StampText(unsigned long stamp);

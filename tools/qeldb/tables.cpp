@@ -7,6 +7,7 @@
 #include "command.h"
 #include "dbio/dbio.h"
 #include "dbio/table_list.h"
+#include "model_name.h"
 
 namespace qeldb {
 namespace {
@@ -44,10 +45,12 @@ struct Options {
 };
 
 void Run(const Options& opt) {
-  CDBIO db(CString(opt.model), nullptr);
-  const std::vector<TableRow> rows = qel::ListTables(db);
-  if (rows.empty() && !db.DoesFileExist(CString(opt.model), "qel")) {
-    Fail(2, "no model named " + opt.model + " (no master data file and no record file)");
+  const std::string base = ModelBase(opt.model);
+  CDBIO db(CString(base.c_str()), nullptr);
+  const std::vector<TableRow> rows = qel::ListTables(
+      db, [](const std::string& path) { Warn(path + " is a directory, not a record file"); });
+  if (rows.empty() && ExitCode() == kExitOk && !db.DoesFileExist(CString(base.c_str()), "qel")) {
+    Fail(kExitUsage, "no model named " + base + " (no master data file and no record file)");
     return;
   }
   if (opt.json)
@@ -60,7 +63,7 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   auto opt = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand(
       "tables", "List a model's record files: bytes, records and the stamp of versioned tables");
-  cmd->add_option("MODEL", opt->model, "database name: the model's base path without extension")
+  cmd->add_option("MODEL", opt->model, "the model: its base path, MODEL.qel or any file of it")
       ->required();
   cmd->add_flag("--json", opt->json, "print a JSON array of {ext, bytes, records, stamp}");
   cmd->callback([opt] { Run(*opt); });
