@@ -45,12 +45,12 @@ py::dtype Assemble(const std::vector<Field>& named, std::uint32_t size) {
     at = std::max(at, f.offset + f.size);
   }
   opaque(at, size);
-  py::dict spec;
-  spec["names"] = names;
-  spec["formats"] = formats;
-  spec["offsets"] = offsets;
-  spec["itemsize"] = size;
-  return py::dtype::from_args(spec);
+  py::dict layout;
+  layout["names"] = names;
+  layout["formats"] = formats;
+  layout["offsets"] = offsets;
+  layout["itemsize"] = size;
+  return py::dtype::from_args(layout);
 }
 
 }  // namespace

@@ -66,6 +66,8 @@ def test_tables_match_the_command_line(model):
     assert r.returncode == 0, r.stderr
     expected = json.loads(r.stdout)
     assert qeldbio.Model(model).tables() == expected
+    # Any file of the model names it, as on the command line.
+    assert qeldbio.Model(model + ".c3d").tables() == expected
     assert [t["ext"] for t in expected] == ["sty", "c3d", "w3d"]
 
 
