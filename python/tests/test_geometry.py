@@ -28,6 +28,11 @@ def test_polygons_intersect():
         qeldbio.polygons_intersect(a[:2], b)
     with pytest.raises(ValueError):
         qeldbio.polygons_intersect(np.full((4, 2), np.nan), b)
+    # More vertices than the vertex-linking engine's pool holds: the clipping engine answers.
+    t = np.linspace(0, 2 * np.pi, 3000, endpoint=False)
+    circle = np.column_stack([np.cos(t), np.sin(t)])
+    relation, polys = qeldbio.polygons_intersect(circle, circle + 0.5)
+    assert relation == 2 and 0.5 < area(polys[0]) < np.pi
 
 
 def test_point_in_polygon():

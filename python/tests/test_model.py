@@ -56,6 +56,10 @@ def test_read_gives_the_file_bytes(model):
         m.read(ext, start=1, count=5)
     with pytest.raises(IndexError):
         m.read(ext, start=-1)
+    with pytest.raises(IndexError):
+        m.read(ext, count=10**12)  # refused before anything is allocated
+    with pytest.raises(TypeError):
+        m.read(ext, count=10**30)
 
 
 def test_tables_match_the_command_line(model):
@@ -122,6 +126,8 @@ def test_write_round_trip_and_refusals(model):
         m.write(ext, np.zeros((4, size), dtype=np.uint8))
     with pytest.raises(ValueError, match="one-dimensional"):
         m.write(ext, a.reshape(2, 2))
+    with pytest.raises(ValueError, match="dtype"):
+        m.write(ext, np.array([object()] * 4))
     with pytest.raises(ValueError, match="read only"):
         m.write("gri", np.zeros(1, dtype=m.dtype("gri")))
     with open(f"{model}.b3d", "rb") as f:
