@@ -74,7 +74,11 @@ struct Section {
   std::vector<std::size_t> keyOrder;  // line indices of distinct keys, in order
 };
 
+// Every parse is numbered, so that a parse names one version of one file's contents.
+std::atomic<std::uint64_t> g_parseSerial{0};
+
 struct Parsed {
+  std::uint64_t serial = 0;
   std::string bytes;
   std::vector<Line> lines;
   std::vector<Section> sections;
@@ -102,6 +106,7 @@ struct Parsed {
 
 std::shared_ptr<Parsed> Parse(std::string bytes) {
   auto p = std::make_shared<Parsed>();
+  p->serial = g_parseSerial.fetch_add(1, std::memory_order_relaxed) + 1;
   p->bytes = std::move(bytes);
   const std::string& b = p->bytes;
   std::size_t pos = 0;
@@ -362,6 +367,20 @@ DWORD GetProfileValue(LPCSTR section, LPCSTR key, LPCSTR def, DWORD size, LPCSTR
   std::string_view v = FindValue(p.get(), section, key, def);
   out.assign(v.substr(0, size - 1));
   return static_cast<DWORD>(out.size());
+}
+
+ProfileSnapshot::ProfileSnapshot(LPCSTR file) {
+  std::string path = ProfilePath(file);
+  if (!path.empty()) contents_ = Load(path);
+}
+
+std::string_view ProfileSnapshot::Value(LPCSTR section, LPCSTR key, LPCSTR def) const {
+  if (!section || !key) return {};
+  return FindValue(static_cast<const Parsed*>(contents_.get()), section, key, def);
+}
+
+std::uint64_t ProfileSnapshot::ContentId() const {
+  return contents_ ? static_cast<const Parsed*>(contents_.get())->serial : 0;
 }
 
 ProfileCacheStats GetProfileCacheStats() {
