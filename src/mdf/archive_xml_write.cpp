@@ -1,4 +1,5 @@
 // Direct text generation of archive documents (see archive_xml_write_internal.h).
+#include <algorithm>
 #include <cstring>
 
 #include "mdf/archive_xml_write_internal.h"
@@ -14,6 +15,16 @@ constexpr std::string_view kStructIndent = "        ";  // before each `struct` 
 // The map's own items are written at two tabs.
 constexpr int kItemDepth = 2;
 
+// The characters an attribute value writes as an entity or a character reference.
+struct EntityTable {
+  bool marked[256] = {};
+  constexpr EntityTable() {
+    for (unsigned char c : {'&', '<', '>', '"', '\t', '\n', '\r'}) marked[c] = true;
+  }
+};
+constexpr EntityTable kEntities;
+bool NeedsEntity(char c) { return kEntities.marked[static_cast<unsigned char>(c)]; }
+
 // A name as a C string would hold it: up to its first NUL.
 std::string_view CName(std::string_view name) { return name.substr(0, name.find('\0')); }
 
@@ -22,7 +33,7 @@ std::string_view CName(std::string_view name) { return name.substr(0, name.find(
 void ArchiveXmlWriter::Attribute(std::string_view value) {
   value = CName(value);
   out_ += '"';
-  if (value.find_first_of("&<>\"\t\n\r") == std::string_view::npos) {
+  if (std::none_of(value.begin(), value.end(), NeedsEntity)) {
     out_ += value;  // the usual name: nothing to escape
     out_ += '"';
     return;

@@ -3,6 +3,7 @@
 // camber and stud tables, material table, combinations, table time stamps, hanger groups).
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -256,10 +257,12 @@ float MetricDivisor(Conversion conv) {
   }
 }
 
-std::string Format(const char* fmt, double v) {
+// The value as "%1.<decimals>f" prints it (both are exact decimal roundings of the double).
+std::string Fixed(double v, int decimals) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, fmt, v);
-  return buf;
+  const auto [end, ec] =
+      std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+  return ec == std::errc() ? std::string(buf, end) : std::string("0");
 }
 
 }  // namespace
@@ -358,7 +361,7 @@ void CQelMDF::SetMiscDefaultsFromProfiler_() {
   for (int i = 0; i < 40; ++i) {
     const MiscMemberEntry& e = m_aMiscMember_[i];
     const std::string key = std::string(e.key) + (metric ? "Metric" : "");
-    const std::string def = Format("%1.3f", metric ? e.metric : e.base);
+    const std::string def = Fixed(metric ? e.metric : e.base, 3);
     float divisor = 1.0f;
     if (metric) {
       divisor = m_anMiscConvert_[i] == kConvStress    ? m_fAltUnits4_
@@ -493,7 +496,7 @@ void CQelMDF::SetDeflectionCriteriaFromProfiler_() {
     // The no-camber weight limits are weights per length; everything else is a length.
     const bool weight = (i >= 8 && i <= 11);
     const std::string key = KeyText_(e.key, true);
-    const std::string def = Format("%1.2f", metric ? e.metric : e.base);
+    const std::string def = Fixed(metric ? e.metric : e.base, 2);
     const float divisor = Divisor_(weight ? Conversion::kSlot9 : Conversion::kLength);
     StoreNumber(m_pMdf, e.offset, 4,
                 ToDouble(Read(section.c_str(), key.c_str(), def.c_str())) / divisor);
@@ -513,7 +516,7 @@ void CQelMDF::SetStudsFromProfiler_() {
                           {qel::kIdsMinBFTop3Rows, &m_pMdf->MinBFTop3, 2},
                           {qel::kIdsMinBFTop2Rows, &m_pMdf->MinBFTop2, 1}};
   for (const StudKey& k : keys) {
-    const std::string def = Format("%1.1f", m_afStudDef_[row][k.column]);
+    const std::string def = Fixed(m_afStudDef_[row][k.column], 1);
     const std::string key = KeyText_(k.key, true);
     *k.field = static_cast<float>(ToDouble(Read(section.c_str(), key.c_str(), def.c_str())) /
                                   Divisor_(Conversion::kLength));

@@ -3,15 +3,28 @@
 
 namespace qel {
 
+namespace {
+
+// The two digits of every byte value.
+struct HexPairs {
+  char text[256][2] = {};
+  constexpr HexPairs() {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    for (int b = 0; b < 256; ++b) {
+      text[b][0] = kDigits[b >> 4];
+      text[b][1] = kDigits[b & 0xF];
+    }
+  }
+};
+constexpr HexPairs kHexPairs;
+
+}  // namespace
+
 void AppendHex(std::string& out, const BYTE* bytes, std::size_t count) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
   const std::size_t at = out.size();
   out.resize(at + 2 * count);
   char* p = out.data() + at;
-  for (std::size_t i = 0; i < count; ++i) {
-    *p++ = kDigits[bytes[i] >> 4];
-    *p++ = kDigits[bytes[i] & 0xF];
-  }
+  for (std::size_t i = 0; i < count; ++i, p += 2) std::memcpy(p, kHexPairs.text[bytes[i]], 2);
 }
 
 }  // namespace qel

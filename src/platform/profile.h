@@ -89,7 +89,7 @@ DWORD GetProfileValue(LPCSTR section, LPCSTR key, LPCSTR def, DWORD size, LPCSTR
 // One profile file's contents as one read finds them (checked against the file, or inside a read
 // session trusted as the session trusts it), for a batch of lookups that should not each pay a
 // path mapping, a lock and a cache check. Later changes of the file, by this process too, are not
-// seen through it. Cheap to copy; safe to keep.
+// seen through it. Cheap to copy; safe to keep; one snapshot object is for one thread at a time.
 class ProfileSnapshot {
  public:
   explicit ProfileSnapshot(LPCSTR file);
@@ -103,6 +103,9 @@ class ProfileSnapshot {
 
  private:
   std::shared_ptr<const void> contents_;
+  mutable bool lastSectionKnown_ = false;
+  mutable std::string lastSectionName_;        // the section looked up last
+  mutable const void* lastSection_ = nullptr;  // and what it found
 };
 
 // Counters of the cache, for tests and benchmarks: files parsed, content re-checks made, and
