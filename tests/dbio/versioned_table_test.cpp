@@ -12,6 +12,7 @@
 
 #include "dbio/dbio.h"
 #include "dbio/record_catalogue.h"
+#include "golden_bytes.h"
 #include "test_support.h"
 
 namespace {

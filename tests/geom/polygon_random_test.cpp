@@ -180,7 +180,7 @@ void ExpectWellFormed(const P* pts, const IntPolygonsInfo& info, int total) {
 }
 
 TEST(PolygonEnginesDifferential, HostileInputsGiveWellFormedResults) {
-  polytest::UseSettings("[TESTING]\nPolygonIntMethod=0\n");
+  qel::geom::SetPolygonIntMethod(0);
   qeltest::MessageCapture boxes;
   const int saved = GetPolygonWarnMode();
   std::mt19937 rng(99);

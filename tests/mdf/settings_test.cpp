@@ -25,27 +25,12 @@ using qeltest::WriteText;
 constexpr UINT kKsf = 25016;
 constexpr UINT kFt = 25001;
 
-// Points the Windows and common folders into a scratch folder and starts from a fresh state.
+// Settings folders of the test's own; files go into the Windows folder, searched last.
 class Settings : public ::testing::Test {
  protected:
-  void SetUp() override {
-    unsetenv("DEVINI");
-    fs::create_directories(win());
-    fs::create_directories(common());
-    qel::SetWindowsFolder(win().string());
-    qel::SetCommonAppDataFolder(common().string());
-    qel::ResetSettingsState();
-  }
-  void TearDown() override {
-    unsetenv("DEVINI");
-    qel::SetWindowsFolder(std::nullopt);
-    qel::SetCommonAppDataFolder(std::nullopt);
-    qel::ResetSettingsState();
-  }
-  fs::path win() const { return dir_.path() / "windows"; }
-  fs::path common() const { return dir_.path() / "common"; }
-  fs::path suiteFolder() const { return common() / "Quarnel/Engineering/Kestavo"; }
-  // Puts the suite's settings file with `text` in the Windows folder and returns its path.
+  fs::path win() const { return folders_.windows(); }
+  fs::path common() const { return folders_.common(); }
+  fs::path suiteFolder() const { return folders_.suite(); }
   std::string UseFile(const std::string& text) {
     std::string f = (win() / "quvol.ini").string();
     WriteText(f, text);
@@ -58,7 +43,8 @@ class Settings : public ::testing::Test {
     return buf;
   }
 
-  TempDir dir_;
+  qeltest::SettingsFolders folders_;
+  const qeltest::TempDir& dir_ = folders_.root();
 };
 
 TEST_F(Settings, SearchOrderAndTheMissingFileMessage) {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "golden_bytes.h"
 #include "mdf/mdf_v1.h"
 #include "test_support.h"
 

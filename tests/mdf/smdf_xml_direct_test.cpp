@@ -32,15 +32,7 @@ struct El {
 };
 
 const char kHex[] = "0123456789ABCDEF";
-
-std::string Hex(const BYTE* p, int n) {
-  std::string s;
-  for (int i = 0; i < n; ++i) {
-    s += kHex[p[i] >> 4];
-    s += kHex[p[i] & 15];
-  }
-  return s;
-}
+using qeltest::Hex;
 
 std::vector<El> FromMap(const ArchiverDataMap& map) {
   std::vector<El> out;
@@ -140,10 +132,7 @@ Outcome Compare(const std::string& text, const SMDF& start) {
 // ---------------------------------------------------------------------------------------------
 // Mutations of a level of elements.
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
+using qeltest::Lower;
 
 void Roughen(El& e, std::mt19937& rng) {
   if (e.structure) return;
