@@ -73,23 +73,6 @@ TEST_F(SettingsFileTest, OneCheckPerNewModelAndChangesSeenByTheNext) {
   EXPECT_EQ(mdf.FileNewInit(0, "Job"), 1);
   EXPECT_FLOAT_EQ(m.fSpanDepthRatio, 31.5f);
   EXPECT_FLOAT_EQ(m.ColKx, 1.4f);
-
-  // Within a caller's own session, a version group sees the caller's writes at once...
-  {
-    qel::ProfileReadSession session;
-    mdf.Set82DefaultsFromProfiler();
-    EXPECT_EQ(m.bRemoveRigidDiapForSloped, 0);
-    ASSERT_TRUE(QelWriteProfileBool("MiscDefaults", "RemoveRigidDiaphOnSlopedFloors", 1));
-    mdf.Set82DefaultsFromProfiler();
-    EXPECT_EQ(m.bRemoveRigidDiapForSloped, 1);
-    // ...but not another program's edit until the session ends.
-    qeltest::WriteText(folders_.root().File("devini/quvol.ini"),
-                       "[MiscDefaults]\r\nRemoveRigidDiaphOnSlopedFloors=FALSE\r\n");
-    mdf.Set82DefaultsFromProfiler();
-    EXPECT_EQ(m.bRemoveRigidDiapForSloped, 1);
-  }
-  mdf.Set82DefaultsFromProfiler();
-  EXPECT_EQ(m.bRemoveRigidDiapForSloped, 0);
 }
 
 TEST_F(SettingsFileTest, ReadDefaultsAreKeptPerSystemAndSettingsButIdentityIsFresh) {

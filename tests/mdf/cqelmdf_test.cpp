@@ -235,44 +235,32 @@ TEST_F(DefaultsTest, MetricKeysAndConversions) {
   EXPECT_EQ(DefaultAsked("MiscDefaults|BeamFy"), "50.000");
 }
 
-// The groups that read keys of their own tables (not catalogue rows), in both systems: one
-// settings file whose metric keys hold the metric form of the same quantity.
-TEST_F(DefaultsTest, TableGroupsInBothSystems) {
-  const char* values[][3] = {{"MiscDefaults", "ColumnFy", "46"},
-                             {"MiscDefaults", "ColumnFyMetric", "317.1585"},
-                             {"Codes", "BuildingCode", "UBC2"},
+// The groups that read keys of their own tables rather than catalogue rows (unit conversions of
+// those tables: MetricKeysAndConversions).
+TEST_F(DefaultsTest, TableGroups) {
+  const char* values[][3] = {{"Codes", "BuildingCode", "UBC2"},
                              {"Pen Colors", "Deck", "1,2,3"},
                              {"DXFDefaults", "ImpBeamLayer", "BEAMS"},
-                             {"DeflectionCriteria", "CamberMax", "3"},
-                             {"DeflectionCriteria", "CamberMaxMetric", "76.2"},
-                             {"Studs", "MaxSpacing", "36"},
-                             {"Studs", "MaxSpacingMetric", "914.4"},
                              {"Canada", "RolledWBeam", "350"},
                              {"MiscDefaults", "HangerISectTG1", "W12X26"},
                              {"MiscDefaults", "HangerTeeTG1", "WT6X13"},
                              {"MiscDefaults", "HangerChannelTG1", "C6X8.2"},
                              {"MiscDefaults", "HangerRectHSSTG2", "HSS4X4"}};
   for (const auto& v : values) Set(v[0], v[1], v[2]);
-  for (int units : {0, 1}) {
-    SCOPED_TRACE(units);
-    SMDF m{};
-    CQelMDF(units, &m).FileNewInit(units, "Tables");
-    EXPECT_NEAR(m.DefaultColFy, 46.0, 1e-4);
-    EXPECT_EQ(m.CodeSelection, 'U');
-    EXPECT_EQ(m.LLRMethod, 2);
-    EXPECT_EQ(m.ColorRef[36], 0x00030201u);
-    EXPECT_STREQ(m.ImpBeamLayer, "BEAMS");
-    EXPECT_NEAR(m.CamberMax, 3.0, 1e-5);
-    EXPECT_NEAR(m.MaxSpacing, 36.0, 1e-4);
-    EXPECT_EQ(m.CanMaterial.anRolledW[1], 350);
-    // Each hanger trial group lists its families' names in family order.
-    EXPECT_STREQ(m.arHangerTrialGroups[0].arGroupNames, "W12X26,C6X8.2,WT6X13");
-    EXPECT_STREQ(m.arHangerTrialGroups[1].arGroupNames, "HSS4X4");
-    EXPECT_STREQ(m.arHangerTrialGroups[2].arGroupNames, "");
-    EXPECT_EQ(m.lCANCSAImpCategory, 1);             // 11.0 sets it without a key
-    EXPECT_STREQ(m.cSteelStndBldCode, "- None -");  // the combination code group
-    EXPECT_EQ(m.cmbprmSteelSpecial.fValues[0], m.fOmega);
-  }
+  SMDF m{};
+  CQelMDF(0, &m).FileNewInit(0, "Tables");
+  EXPECT_EQ(m.CodeSelection, 'U');
+  EXPECT_EQ(m.LLRMethod, 2);
+  EXPECT_EQ(m.ColorRef[36], 0x00030201u);
+  EXPECT_STREQ(m.ImpBeamLayer, "BEAMS");
+  EXPECT_EQ(m.CanMaterial.anRolledW[1], 350);
+  // Each hanger trial group lists its families' names in family order.
+  EXPECT_STREQ(m.arHangerTrialGroups[0].arGroupNames, "W12X26,C6X8.2,WT6X13");
+  EXPECT_STREQ(m.arHangerTrialGroups[1].arGroupNames, "HSS4X4");
+  EXPECT_STREQ(m.arHangerTrialGroups[2].arGroupNames, "");
+  EXPECT_EQ(m.lCANCSAImpCategory, 1);             // 11.0 sets it without a key
+  EXPECT_STREQ(m.cSteelStndBldCode, "- None -");  // the combination code group
+  EXPECT_EQ(m.cmbprmSteelSpecial.fValues[0], m.fOmega);
 }
 
 TEST_F(DefaultsTest, VersionGroupsFillOnlyTheirOwnFields) {
