@@ -9,8 +9,11 @@
 // (SMDF::JoistCriteria is a ::JoistCriteria). With QEL_MDF_MODE defined the rows go to the
 // QEL_MDF_<mode>_* macros of record_layout_internal.h (ASSERT, TABLE). No include guard; every
 // macro defined here is undefined again at the end, QEL_MDF_FIELDS included, so a public header
-// that declares its records this way leaves no macro behind.
+// that declares its records this way leaves no macro behind. Without QEL_MDF_FIELDS it does
+// nothing.
 #include "mdf/record_desc.h"
+
+#ifdef QEL_MDF_FIELDS
 
 #ifdef QEL_MDF_MODE
 #define QEL_MDF_BEGIN(...) QEL_MDF_CAT(QEL_MDF_, QEL_MDF_MODE, _BEGIN)(__VA_ARGS__)
@@ -39,3 +42,4 @@
 #undef QEL_MDF_RECORD_ARRAY
 #undef QEL_MDF_END
 #undef QEL_MDF_FIELDS
+#endif  // QEL_MDF_FIELDS
