@@ -1,9 +1,10 @@
 // Feeds arbitrary polygons to the three intersection engines, PolygonsIntersect_Warn, the label and
-// intercept helpers and the polygon tests (point in polygon, segments inside a polygon). Coordinates
-// are small integers (one signed byte each, halved), so vertices often coincide and edges overlap:
-// the degenerate cases the engines must survive; five byte values stand for what no drawing holds
-// (infinities, a NaN, values beyond the clipping library's range, a step far below the tolerance).
-// Each result must be consistent with its layout record, and every answer within its range.
+// intercept helpers and the polygon tests (point in polygon, segments inside a polygon).
+// Coordinates are small integers (one signed byte each, halved), so vertices often coincide and
+// edges overlap: the degenerate cases the engines must survive; five byte values stand for what no
+// drawing holds (infinities, a NaN, values beyond the clipping library's range, a step far below
+// the tolerance). Each result must be consistent with its layout record, and every answer within
+// its range.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "geom/polygon_booleans.h"
 #include "geom/polygon_lib.h"
 #include "geom/polygon_tests.h"
+#include "geom/primitives.h"
 
 namespace {
 
