@@ -47,6 +47,10 @@ echo
 echo "== fields taken from the user's settings (samples/settings/quvol.ini)"
 "$qeldb" mdf "$work/fresh" --field SmallestWShape --field DefaultBeamPoisson
 echo
+echo "== qeldb mdf --set: fields changed by archive name, the old file kept as .qel.bak"
+"$qeldb" mdf "$work/fresh" --set NumStories=12 --set JoistCriteria.DefLoad.UniLoad.Type=2
+"$qeldb" mdf "$work/fresh" --field NumStories --field JoistCriteria.DefLoad.UniLoad.Type
+echo
 echo "== grid systems: an orthogonal and a radial system"
 "$qeldb" demo-grids "$work/demo"
 "$qeldb" grids "$work/demo"
