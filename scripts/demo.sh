@@ -51,6 +51,16 @@ echo "== qeldb mdf --set: fields changed by archive name, the old file kept as .
 "$qeldb" mdf "$work/fresh" --set NumStories=12 --set JoistCriteria.DefLoad.UniLoad.Type=2
 "$qeldb" mdf "$work/fresh" --field NumStories --field JoistCriteria.DefLoad.UniLoad.Type
 echo
+echo "== a master data file saved with a byte-order mark: read as the older binary form, so warnings"
+echo "== and exit code 3, and --save refuses to make the misreading permanent"
+{ printf '\xef\xbb\xbf'; cat "$work/fresh.qel"; } >"$work/bom.qel"
+set +e
+"$qeldb" mdf "$work/bom" >/dev/null
+echo "exit code: $?"
+"$qeldb" mdf "$work/bom" --save
+echo "exit code: $?"
+set -e
+echo
 echo "== grid systems: an orthogonal and a radial system"
 "$qeldb" demo-grids "$work/demo"
 "$qeldb" grids "$work/demo"

@@ -24,11 +24,7 @@ namespace qel {
 namespace {
 
 constexpr char kMdfItem[] = "MDF";
-constexpr char kXmlOpening[] = "<?xml ";  // the declaration's opening and a blank
 constexpr std::size_t kVersionProbeBytes = 1024;
-// Binary files at least this long carry their version in bytes 0..3, shorter ones at 36..39.
-constexpr ULONGLONG kLongBinaryBytes = 1500;
-constexpr LONGLONG kShortBinaryVersionOffset = 36;
 
 static_assert(sizeof(MasterDataV1) == kMdfBinaryImageBytes);
 
@@ -52,11 +48,11 @@ int DefaultsUnits(std::int32_t units) { return units >= 0 && units <= 2 ? units 
 }  // namespace
 
 bool IsXmlMdf(CFile& file) {
-  char head[sizeof kXmlOpening] = {};
+  char head[kMdfXmlOpeningBytes] = {};
   file.SeekToBegin();
-  const UINT n = ReadFully(file, head, 6);
+  const UINT n = ReadFully(file, head, sizeof head);
   file.SeekToBegin();
-  return n == 6 && std::memcmp(head, kXmlOpening, 6) == 0;
+  return n == sizeof head && std::memcmp(head, kMdfXmlOpening, sizeof head) == 0;
 }
 
 float ReadMdfFileVersion(CFile& file) {
@@ -79,12 +75,12 @@ float ReadMdfFileVersion(CFile& file) {
         }
       }
     }
-  } else if (file.GetLength() >= kLongBinaryBytes) {
+  } else if (file.GetLength() >= kMdfLongBinaryBytes) {
     float v = 0.0f;
     if (ReadFully(file, &v, sizeof v) == sizeof v) version = v;
   } else {
     float v = 0.0f;
-    file.Seek(kShortBinaryVersionOffset, CFile::begin);
+    file.Seek(kMdfShortBinaryVersionOffset, CFile::begin);
     if (ReadFully(file, &v, sizeof v) == sizeof v) version = v;
   }
   file.SeekToBegin();

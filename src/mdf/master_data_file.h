@@ -13,16 +13,13 @@
 #include <cstddef>
 #include <string>
 
+#include "mdf/mdf_form.h"
+
 struct SMDF;
 class CFile;
 class CTime;
 
 namespace qel {
-
-// The archive version written into every master data file.
-constexpr float kMdfArchiveVersion = 17.3f;
-// Length of the image of a binary master data file (a MasterDataV1).
-constexpr std::size_t kMdfBinaryImageBytes = 6152;
 
 // True when the file starts with the six bytes "<?xml ". The file is left at its start.
 bool IsXmlMdf(CFile& file);

@@ -49,22 +49,17 @@ MessageCapture::MessageCapture() {
 
 MessageCapture::~MessageCapture() { qel::SetMessageSink(previous_); }
 
-SettingsFolders::SettingsFolders() {
-  if (const char* old = std::getenv("DEVINI")) devini_ = old;
+SettingsFolders::SettingsFolders()
+    : devini_("DEVINI", ((root_.path() / "devini").string() + "/").c_str()) {
   std::filesystem::create_directories(root_.path() / "devini");
   std::filesystem::create_directories(windows());
   std::filesystem::create_directories(common());
-  setenv("DEVINI", ((root_.path() / "devini").string() + "/").c_str(), 1);
   qel::SetWindowsFolder(windows().string());
   qel::SetCommonAppDataFolder(common().string());
   qel::ResetSettingsState();
 }
 
 SettingsFolders::~SettingsFolders() {
-  if (devini_)
-    setenv("DEVINI", devini_->c_str(), 1);
-  else
-    unsetenv("DEVINI");
   qel::SetWindowsFolder(std::nullopt);
   qel::SetCommonAppDataFolder(std::nullopt);
   qel::ResetSettingsState();
@@ -164,6 +159,33 @@ bool FileHeldByChild::Release() {
 }
 
 FileHeldByChild::~FileHeldByChild() { Release(); }
+
+std::vector<std::string> WithoutFileOverride(std::vector<std::string> argv) {
+  if (::geteuid() != 0) return argv;
+  static const char* const kSetpriv = "/usr/bin/setpriv";
+  if (::access(kSetpriv, X_OK) != 0) return {};
+  const char* drop = "-dac_override,-dac_read_search";
+  argv.insert(argv.begin(), {kSetpriv, std::string("--inh-caps=") + drop,
+                             std::string("--bounding-set=") + drop, "--"});
+  return argv;
+}
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
+  const char* old = std::getenv(name);
+  had_ = old != nullptr;
+  if (had_) old_ = old;
+  if (value)
+    ::setenv(name, value, 1);
+  else
+    ::unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (had_)
+    ::setenv(name_.c_str(), old_.c_str(), 1);
+  else
+    ::unsetenv(name_.c_str());
+}
 
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
   std::ofstream f(path, std::ios::binary | std::ios::trunc);

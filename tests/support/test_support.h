@@ -44,6 +44,19 @@ class MessageCapture {
   qel::MessageSink previous_;
 };
 
+// Sets (or, with nullptr, unsets) an environment variable for its lifetime, then restores it.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_, old_;
+  bool had_;
+};
+
 // Points the settings search at folders of its own while it lives: DEVINI names root()/devini/
 // (empty until Write), the Windows and common application data folders lie under root(), and the
 // settings state starts afresh; everything (DEVINI too) is restored at the end. DEVINI reaches
@@ -65,7 +78,7 @@ class SettingsFolders {
 
  private:
   TempDir root_;
-  std::optional<std::string> devini_;
+  ScopedEnv devini_;
 };
 
 // Runs a program to completion: argv[0] is its path. Standard output and error are captured;
@@ -97,6 +110,20 @@ class FileHeldByChild {
   int pid_ = -1, toChild_ = -1, fromChild_ = -1;
   bool holding_ = false;
 };
+
+// `argv` run so that file permissions hold even for root (the file-access override capabilities
+// dropped with setpriv); argv itself when the tests do not run as root, empty when they do and
+// setpriv is not available.
+std::vector<std::string> WithoutFileOverride(std::vector<std::string> argv);
+
+
+#ifdef QELDB_TOOL_PATH
+// Runs the built qeldb with `args`.
+inline ProcessResult RunQeldb(std::vector<std::string> args) {
+  args.insert(args.begin(), QELDB_TOOL_PATH);
+  return RunProcess(args);
+}
+#endif
 
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 void WriteText(const std::string& path, const std::string& text);

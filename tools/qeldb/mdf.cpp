@@ -1,6 +1,8 @@
 // qeldb mdf MODEL: what a model's master data file holds -- its form, stored version, identity
 // and table counts, single fields by archive name, or every field as JSON -- and, with --save,
-// the file rewritten in the current XML form, with --set fields changed by archive name first.
+// the file rewritten in the current XML form. What a careful reader notices about the file
+// (qel::CheckMdfFile) is printed as warnings, and keeps --save from making a misreading permanent.
+// --set changes fields by archive name (qel::FindField, qel::SetFieldText) and saves as --save.
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -15,11 +17,13 @@
 
 #include "command.h"
 #include "dbio/dbio.h"
+#include "mdf/mdf_check.h"
 #include "mdf/record_desc.h"
 #include "mdf/smdf.h"
 #include "model_name.h"
 #include "platform/cfile.h"
 #include "platform/file_system.h"
+#include "save_guard.h"
 
 namespace qeldb {
 namespace {
@@ -154,33 +158,86 @@ struct Options {
   std::vector<std::string> sets;  // "NAME=VALUE"
   bool json = false;
   bool save = false;
+  bool force = false;
 };
 
 struct Loaded {
   bool xml = false;
   float version = 0.0f;
+  std::vector<std::string> warnings;  // what CheckMdfFile noticed
 };
 
-// Reads the model's master data file; false (after reporting) when it cannot.
+// Reads the model's master data file, printing a warning for each finding of the careful look;
+// false (after reporting) when it cannot be read.
 bool ReadModel(CDBIO& db, SMDF& mdf, Loaded& info) {
   const std::string path = std::string(db.GetDBName()) + ".qel";
   CFile file;
   CFileException error;
   if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary,
                  &error)) {
-    Fail(2, "cannot open " + path + ": " + std::string(error.GetErrorMessage()));
+    Fail(kExitUsage, CannotOpen(path, error));
     return false;
   }
   try {
+    for (const qel::MdfFinding& finding : qel::CheckMdfFile(file)) {
+      info.warnings.push_back(finding.text);
+      Warn(path + ": " + finding.text);
+    }
     info.xml = db.IsXml(file);
     info.version = db.ReadMdfVersion(file);
   } catch (const CFileException& e) {
-    Fail(2, "cannot read " + path + ": " + std::string(e.GetErrorMessage()));
+    Fail(kExitUsage, "cannot read " + path + ": " +
+                         CFileException(e.m_cause, e.m_lOsError).GetErrorMessage().str());
     return false;
   }
+  UseSettings();  // the fields the file lacks take the user's defaults
   if (!db.ReadMdf(&mdf, file)) {
-    Fail(2, path + " is not a readable master data file");
+    Fail(kExitUsage, path + " is not a readable master data file");
     return false;
+  }
+  return true;
+}
+
+// Saves the record over the model's master data file, keeping the previous file as .qel.bak:
+// refused while the file looks damaged or is read-only, unless forced (save_guard.h). Every
+// command that rewrites the file goes through here.
+void SaveMdf(CDBIO& db, SMDF& mdf, const Loaded& info, bool force, std::size_t fieldsSet = 0) {
+  const std::string path = std::string(db.GetDBName()) + ".qel";
+  if (!MayReplace(path, info.warnings.size(), force)) return;
+  const std::string backup = path + ".bak";
+  if (!CopyFileA(path.c_str(), backup.c_str(), FALSE)) {
+    Fail(kExitFailed, "cannot keep a copy of " + path + " as " + backup + "; nothing was changed");
+    return;
+  }
+  if (!db.WriteMdf(&mdf)) {
+    Fail(kExitFailed, "cannot save " + path + "; the file is as it was (copy in " + backup + ")");
+    return;
+  }
+  if (fieldsSet != 0) std::printf("set %zu field%s; ", fieldsSet, fieldsSet == 1 ? "" : "s");
+  std::printf("saved %s as XML %s (previous file kept as %s)\n", path.c_str(),
+              FloatText(qel::kMdfArchiveVersion).c_str(), backup.c_str());
+}
+
+// Applies every "NAME=VALUE" to the record; false (after reporting, nothing written) when a name
+// names no field or a value does not fit its field.
+bool SetFields(const std::vector<std::string>& sets, SMDF& mdf) {
+  for (const std::string& set : sets) {
+    const std::size_t eq = set.find('=');
+    if (eq == std::string::npos) {
+      Fail(kExitUsage, "--set takes NAME=VALUE, not " + set);
+      return false;
+    }
+    const std::string name = set.substr(0, eq);
+    const qel::FieldRef ref = qel::FindField(qel::SmdfLayout(), name);
+    if (!ref) {
+      Fail(kExitUsage, "no field named " + name);
+      return false;
+    }
+    std::string error;
+    if (!qel::SetFieldText(ref, &mdf, std::string_view(set).substr(eq + 1), error)) {
+      Fail(kExitUsage, "cannot set " + name + ": " + error + "; nothing was written");
+      return false;
+    }
   }
   return true;
 }
@@ -205,50 +262,19 @@ void PrintSummary(const SMDF& mdf, const Loaded& info) {
 }
 
 void Run(const Options& opt) {
+  if (opt.force && !opt.save && opt.sets.empty()) {
+    Fail(kExitUsage, "--force goes with --save or --set");
+    return;
+  }
   CDBIO db(CString(ModelBase(opt.model).c_str()), nullptr);
   auto mdf = std::make_unique<SMDF>();
   Loaded info;
   if (!ReadModel(db, *mdf, info)) return;
   const auto* base = reinterpret_cast<const unsigned char*>(mdf.get());
 
-  if (!opt.sets.empty()) {
-    // Every value is checked before anything is written.
-    for (const std::string& set : opt.sets) {
-      const std::size_t eq = set.find('=');
-      const std::string name = set.substr(0, eq);
-      const qel::FieldRef ref = qel::FindField(qel::SmdfLayout(), name);
-      std::string error;
-      if (eq == std::string::npos) {
-        Fail(kExitUsage, "--set takes NAME=VALUE, not " + set);
-        return;
-      }
-      if (!ref) {
-        Fail(kExitUsage, "no field named " + name);
-        return;
-      }
-      if (!qel::SetFieldText(ref, mdf.get(), std::string_view(set).substr(eq + 1), error)) {
-        Fail(kExitUsage, "cannot set " + name + ": " + error + "; nothing was written");
-        return;
-      }
-    }
-  }
-
+  if (!opt.sets.empty() && !SetFields(opt.sets, *mdf)) return;
   if (opt.save || !opt.sets.empty()) {
-    const std::string path = std::string(db.GetDBName()) + ".qel";
-    const std::string backup = path + ".bak";
-    if (!CopyFileA(path.c_str(), backup.c_str(), FALSE)) {
-      Fail(kExitFailed,
-           "cannot keep a copy of " + path + " as " + backup + "; nothing was changed");
-      return;
-    }
-    if (!db.WriteMdf(mdf.get())) {
-      Fail(kExitFailed, "cannot save " + path + "; the file is as it was (copy in " + backup + ")");
-      return;
-    }
-    if (!opt.sets.empty())
-      std::printf("set %zu field%s; ", opt.sets.size(), opt.sets.size() == 1 ? "" : "s");
-    std::printf("saved %s as XML %s (previous file kept as %s)\n", path.c_str(),
-                FloatText(qel::kMdfArchiveVersion).c_str(), backup.c_str());
+    SaveMdf(db, *mdf, info, opt.force, opt.sets.size());
     return;
   }
 
@@ -277,6 +303,7 @@ void Run(const Options& opt) {
     Json out;
     out["form"] = info.xml ? "xml" : "binary";
     out["version"] = std::strtod(VersionText(info.version).c_str(), nullptr);
+    out["warnings"] = info.warnings;
     out["fields"] = RecordValue(qel::SmdfLayout(), base);
     std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
     return;
@@ -288,24 +315,26 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   auto opt = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand(
       "mdf", "Show a model's master data file (form, version, identity, table counts, fields)");
-  cmd->add_option("MODEL", opt->model, "database name: the model's base path (or its .qel file)")
+  cmd->add_option("MODEL", opt->model, "the model: its base path, MODEL.qel or any file of it")
       ->required();
   cmd->add_option("--field", opt->fields,
                   "print one field by archive name (nested: JoistCriteria.DefLoad.UniLoad.Type); "
                   "repeatable");
-  cmd->add_flag("--json", opt->json, "print form, version and every field as JSON");
-  auto* save =
-      cmd->add_flag(
-             "--save", opt->save,
-             "rewrite the file in the current XML form, keeping the old one as MODEL.qel.bak")
+  cmd->add_flag("--json", opt->json, "print form, version, warnings and every field as JSON");
+  CLI::Option* save =
+      cmd->add_flag("--save", opt->save,
+                    "rewrite the file in the current XML form, keeping the old one as "
+                    "MODEL.qel.bak; refused while the file looks damaged or is read-only")
           ->excludes("--field")
           ->excludes("--json");
   cmd->add_option("--set", opt->sets,
-                  "set one field by archive name (NAME=VALUE; numbers, comma-separated for an "
-                  "array, or text) and save as --save does; repeatable")
+                  "set one field by archive name (NAME=VALUE: a number, comma-separated numbers "
+                  "for an array, or text) and save as --save does; repeatable")
       ->excludes("--field")
       ->excludes("--json")
       ->excludes(save);
+  cmd->add_flag("--force", opt->force,
+                "with --save or --set: save even a damaged or read-only file");
   cmd->callback([opt] { Run(*opt); });
 });
 
