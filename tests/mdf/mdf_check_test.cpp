@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/cmemfile.h"
+#include "golden_bytes.h"
 #include "test_support.h"
 
 namespace {

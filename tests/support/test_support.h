@@ -116,7 +116,6 @@ class FileHeldByChild {
 // setpriv is not available.
 std::vector<std::string> WithoutFileOverride(std::vector<std::string> argv);
 
-
 #ifdef QELDB_TOOL_PATH
 // Runs the built qeldb with `args`.
 inline ProcessResult RunQeldb(std::vector<std::string> args) {
