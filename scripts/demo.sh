@@ -53,3 +53,10 @@ echo "== grid systems: an orthogonal and a radial system"
 echo "== the same as JSON (the first lines)"
 "$qeldb" grids --json "$work/demo" >"$work/grids.json"
 head -n 20 "$work/grids.json"
+echo
+echo "== a plan of the demo model (its grid systems), as SVG and PNG"
+"$qeldb" new "$work/demo" --units 0 --job "Demo plan" >/dev/null
+pictures="$(cd "$(dirname "$qeldb")" && pwd)/demo"
+mkdir -p "$pictures"
+"$qeldb" plan "$work/demo" -o "$pictures/plan.svg" --force
+"$qeldb" plan "$work/demo" -o "$pictures/plan.png" --force

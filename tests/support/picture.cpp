@@ -29,6 +29,33 @@ bool InkNear(const qeldb::Raster& picture, int x, int y, int radius) {
   return false;
 }
 
+namespace {
+
+template <class InkAt>
+std::vector<int> Runs(int length, InkAt inkAt) {
+  std::vector<int> middles;
+  for (int i = 0; i < length;) {
+    if (!inkAt(i)) {
+      ++i;
+      continue;
+    }
+    int first = i;
+    while (i < length && inkAt(i)) ++i;
+    middles.push_back((first + i - 1) / 2);
+  }
+  return middles;
+}
+
+}  // namespace
+
+std::vector<int> InkRunsInRow(const qeldb::Raster& picture, int y) {
+  return Runs(picture.width, [&](int x) { return IsInk(picture, x, y); });
+}
+
+std::vector<int> InkRunsInColumn(const qeldb::Raster& picture, int x) {
+  return Runs(picture.height, [&](int y) { return IsInk(picture, x, y); });
+}
+
 qeldb::Raster RenderSvgForTest(const std::string& svg) {
   qeldb::Raster picture;
   std::string error;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "svg_raster.h"
 
@@ -19,6 +20,11 @@ bool IsInk(const qeldb::Raster& picture, int x, int y);
 // Whether any pixel within `radius` of (x, y), in x and in y, is ink. Anti-aliased lines of one
 // unit's width spread over two pixels, so exact positions are checked with a radius of 1.
 bool InkNear(const qeldb::Raster& picture, int x, int y, int radius = 1);
+
+// The middle of each run of consecutive ink pixels along row y (left to right) or column x (top
+// to bottom): where a person sees lines cross that row or column.
+std::vector<int> InkRunsInRow(const qeldb::Raster& picture, int y);
+std::vector<int> InkRunsInColumn(const qeldb::Raster& picture, int x);
 
 // The rendered document; an empty picture (and a test failure) when it cannot be rendered.
 qeldb::Raster RenderSvgForTest(const std::string& svg);

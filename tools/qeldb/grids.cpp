@@ -6,6 +6,7 @@
 #include "command.h"
 #include "geom/grid_file.h"
 #include "geom/grid_sys.h"
+#include "plan_picture.h"
 
 namespace {
 
@@ -103,7 +104,19 @@ void PrintText(const SystemView& v) {
 struct Options {
   std::string model;
   bool json = false;
+  std::string svg;  // draw the grids into this picture instead of listing them
+  bool force = false;
 };
+
+void DrawGrids(const Options& o, const CArray<CGridSys, CGridSys&>& systems) {
+  qeldb::PlanStyle style;
+  style.title = qeldb::ModelDisplayName(o.model) + ": grid systems";
+  std::string svg, error;
+  if (!qeldb::DrawPlan(systems, qeldb::PlanMembers{}, style, &svg, &error))
+    qeldb::Fail(qeldb::kExitFailed, error);
+  else if (qeldb::WritePicture(o.svg, svg, o.force) == qeldb::kExitOk)
+    std::printf("wrote %s\n", o.svg.c_str());
+}
 
 void Run(const Options& o) {
   std::string path = o.model + ".grs";
@@ -118,6 +131,10 @@ void Run(const Options& o) {
       return;
     case qel::GridFileResult::kRead:
       break;
+  }
+  if (!o.svg.empty()) {
+    DrawGrids(o, systems);
+    return;
   }
   if (o.json) {
     nlohmann::json out = nlohmann::json::array();
@@ -145,6 +162,8 @@ const bool registered = qeldb::RegisterCommand([](CLI::App& app) {
   cmd->add_option("MODEL", opts->model, "database name (the model's path without extension)")
       ->required();
   cmd->add_flag("--json", opts->json, "print a JSON array of systems");
+  cmd->add_option("--svg", opts->svg, "draw the grids into FILE.svg (or FILE.png) instead");
+  cmd->add_flag("--force", opts->force, "replace an existing picture");
   cmd->callback([opts] { Run(*opts); });
 });
 
