@@ -136,12 +136,23 @@ TEST(PlanCommand, SvgDocumentsAndTheRulesForWriting) {
   qeltest::WriteBytes(dir.File("bad.grs"), {1, 0, 0, 0, 7});
   r = Qeldb({"plan", dir.File("bad"), "-o", dir.File("bad.png")});
   EXPECT_EQ(r.exitCode, 2);
+  // Geometry that cannot be drawn is refused rather than drawn off the picture.
+  CGridSys far(1, "Far", GRID_SYS_ORTHOGONAL, 0, 0, 0, 0);
+  CGrid x(1, "X", 1e300, 0, 0, 0, 0, 1, 1, 0), y(1, "Y", 0, 0, 0, 0, 0, 1, 1, 0);
+  far.m_aXGrids.Add(x);
+  far.m_aYGrids.Add(y);
+  CArray<CGridSys, CGridSys&> farSystems;
+  farSystems.Add(far);
+  ASSERT_TRUE(qel::WriteGridSysFile(dir.File("far.grs").c_str(), farSystems));
+  r = Qeldb({"plan", dir.File("far"), "-o", dir.File("far.svg")});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("out of range"), std::string::npos) << r.err;
   int entries = 0;
   for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
     (void)e;
     ++entries;
   }
-  EXPECT_EQ(entries, 3);  // m.grs, grids.svg, bad.grs and nothing else
+  EXPECT_EQ(entries, 4);  // m.grs, grids.svg, bad.grs, far.grs and nothing else
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ constexpr int kMinPlanPixels = 100;
 // Plan coordinates beyond this cannot be placed on integer device units.
 constexpr double kMaxCoordinate = 1e8;
 constexpr int kArcSamples = 72;
+constexpr double kMaxPixelsPerUnit = 1000;
 
 constexpr COLORREF kGridColour = RGB(38, 110, 170);
 constexpr COLORREF kBeamColour = RGB(25, 25, 25);
@@ -34,8 +35,13 @@ constexpr int kColumnHalf = 5;  // columns are squares this many pixels each sid
 
 struct Bounds {
   bool any = false;
+  bool outOfRange = false;  // a coordinate that cannot be drawn (not finite, or absurdly large)
   double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
   void Add(const _POINT2D& p) {
+    if (!(std::fabs(p.x) <= kMaxCoordinate) || !(std::fabs(p.y) <= kMaxCoordinate)) {
+      outOfRange = true;
+      return;
+    }
     if (!any) {
       x0 = x1 = p.x;
       y0 = y1 = p.y;
@@ -53,11 +59,6 @@ struct Bounds {
                        qel::geom::kRadiansPerDegree;
       Add(_POINT2D{a.centre.x + a.radius * std::cos(t), a.centre.y + a.radius * std::sin(t)});
     }
-  }
-  bool Finite() const {
-    for (double v : {x0, y0, x1, y1})
-      if (!(std::fabs(v) <= kMaxCoordinate)) return false;
-    return true;
   }
 };
 
@@ -134,12 +135,12 @@ bool EndsWith(const std::string& s, const char* tail) {
 bool DrawPlan(const CArray<CGridSys, CGridSys&>& systems, const PlanMembers& members,
               const PlanStyle& style, std::string* svg, std::string* error) {
   const Bounds b = PlanBounds(systems, members);
-  if (!b.any) {
-    *error = "nothing to draw: no grid lines and no members";
+  if (b.outOfRange) {
+    *error = "the plan's coordinates are out of range";
     return false;
   }
-  if (!b.Finite()) {
-    *error = "the plan's coordinates are out of range";
+  if (!b.any) {
+    *error = "nothing to draw: no grid lines and no members";
     return false;
   }
   // Room for the bubbles beyond the lines' ends, and some air.
@@ -158,6 +159,9 @@ bool DrawPlan(const CArray<CGridSys, CGridSys&>& systems, const PlanMembers& mem
   double scale = spanX > 1e-9 ? available / spanX : (spanY > 1e-9 ? available / spanY : 1.0);
   if (kTitleBand + 2 * margin + spanY * scale > kMaxPlanWidth)
     scale = (kMaxPlanWidth - kTitleBand - 2 * margin) / spanY;
+  // A plan a hair wide is not magnified without limit: the view's origin is a whole plan unit,
+  // and a unit must stay a reasonable number of pixels.
+  scale = std::fmin(scale, kMaxPixelsPerUnit);
   const int planWidth = static_cast<int>(std::ceil(spanX * scale));
   const int planHeight = static_cast<int>(std::ceil(spanY * scale));
   const int height = kTitleBand + 2 * margin + planHeight;
