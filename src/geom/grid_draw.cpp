@@ -160,43 +160,39 @@ void CGridSys::DrawGridLabels(CGrid* grid, _POINT2D /*lineStart*/, _POINT2D /*li
 
 // ---- Lines ----------------------------------------------------------------------------------
 
+void CGridSys::DrawStraightGrid(CGrid* grid, double from, double to,
+                                const std::function<_POINT2D(double)>& at) {
+  const double over = kOvershoot / m_dDrawScale, out = kBubbleOffset / m_dDrawScale;
+  const double dir = to >= from ? 1 : -1;
+  const _POINT2D lineStart = at(from - dir * over), lineEnd = at(to + dir * over);
+  DrawLine(lineStart, lineEnd);
+  DrawGridLabels(grid, lineStart, lineEnd, at(from - dir * out), at(to + dir * out));
+}
+
 void CGridSys::DrawXGridLines() {
   if (!HasGeometry(m_eType)) return;
   const Placement place(*this);
-  const double over = kOvershoot / m_dDrawScale, out = kBubbleOffset / m_dDrawScale;
   for (int i = 0; i < m_aXGrids.GetSize(); ++i) {
     CGrid& g = m_aXGrids.ElementAt(i);
     double from = 0, to = 0;
     if (!LineSpan(g, m_aYGrids, &from, &to)) continue;
-    const double dir = to >= from ? 1 : -1;
-    _POINT2D ends[4];  // line start, line end, bubble at the start, bubble at the end
-    const double along[4] = {from - dir * over, to + dir * over, from - dir * out, to + dir * out};
-    for (int k = 0; k < 4; ++k) {
-      ends[k] = m_eType == GRID_SYS_ORTHOGONAL
-                    ? place(g.m_dLocation, along[k])
-                    : place.Polar(std::fmax(along[k], 0.0), g.m_dLocation);
-    }
-    DrawLine(ends[0], ends[1]);
-    DrawGridLabels(&g, ends[0], ends[1], ends[2], ends[3]);
+    if (m_eType == GRID_SYS_ORTHOGONAL)
+      DrawStraightGrid(&g, from, to, [&](double v) { return place(g.m_dLocation, v); });
+    else  // a ray: its inner end never passes the centre
+      DrawStraightGrid(&g, from, to,
+                       [&](double r) { return place.Polar(std::fmax(r, 0.0), g.m_dLocation); });
   }
 }
 
 void CGridSys::DrawYGridLines() {
   if (!HasGeometry(m_eType)) return;
   const Placement place(*this);
-  const double over = kOvershoot / m_dDrawScale, out = kBubbleOffset / m_dDrawScale;
   for (int j = 0; j < m_aYGrids.GetSize(); ++j) {
     CGrid& g = m_aYGrids.ElementAt(j);
     double from = 0, to = 0;
     if (!LineSpan(g, m_aXGrids, &from, &to)) continue;
     if (m_eType == GRID_SYS_ORTHOGONAL) {
-      const double dir = to >= from ? 1 : -1;
-      _POINT2D ends[4];
-      const double along[4] = {from - dir * over, to + dir * over, from - dir * out,
-                               to + dir * out};
-      for (int k = 0; k < 4; ++k) ends[k] = place(along[k], g.m_dLocation);
-      DrawLine(ends[0], ends[1]);
-      DrawGridLabels(&g, ends[0], ends[1], ends[2], ends[3]);
+      DrawStraightGrid(&g, from, to, [&](double u) { return place(u, g.m_dLocation); });
       continue;
     }
 

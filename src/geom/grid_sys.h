@@ -209,6 +209,10 @@ class CGridSys {
 
   void DrawXGridLines();
   void DrawYGridLines();
+  // Draws a straight grid from `from` to `to` along its own direction, overshoot and bubbles
+  // included; at(t) is the plan point t along it.
+  void DrawStraightGrid(CGrid* grid, double from, double to,
+                        const std::function<_POINT2D(double)>& at);
   // Draws the bubbles the grid asks for at bubbleStart and bubbleEnd (plan points).
   void DrawGridLabels(CGrid* grid, _POINT2D lineStart, _POINT2D lineEnd, _POINT2D bubbleStart,
                       _POINT2D bubbleEnd);
