@@ -4,8 +4,8 @@
 #include <string>
 
 #include "command.h"
-#include "geom/grid_file.h"
 #include "geom/grid_sys.h"
+#include "model_name.h"
 #include "plan_picture.h"
 
 namespace {
@@ -110,7 +110,7 @@ struct Options {
 
 void DrawGrids(const Options& o, const CArray<CGridSys, CGridSys&>& systems) {
   qeldb::PlanStyle style;
-  style.title = qeldb::ModelDisplayName(o.model) + ": grid systems";
+  style.title = qeldb::ModelDisplayName(qeldb::ModelBase(o.model)) + ": grid systems";
   std::string svg, error;
   if (!qeldb::DrawPlan(systems, qeldb::PlanMembers{}, style, &svg, &error))
     qeldb::Fail(qeldb::kExitFailed, error);
@@ -119,19 +119,9 @@ void DrawGrids(const Options& o, const CArray<CGridSys, CGridSys&>& systems) {
 }
 
 void Run(const Options& o) {
-  std::string path = o.model + ".grs";
+  const std::string path = qeldb::ModelBase(o.model) + ".grs";
   CArray<CGridSys, CGridSys&> systems;
-  CString error;
-  switch (qel::ReadGridSysFile(path.c_str(), systems, &error)) {
-    case qel::GridFileResult::kMissing:
-      qeldb::Fail(2, path + ": no grid-system file");
-      return;
-    case qel::GridFileResult::kBad:
-      qeldb::Fail(2, error.str());
-      return;
-    case qel::GridFileResult::kRead:
-      break;
-  }
+  if (!qeldb::ReadModelGrids(qeldb::ModelBase(o.model), systems)) return;
   if (!o.svg.empty()) {
     DrawGrids(o, systems);
     return;
@@ -159,7 +149,7 @@ void Run(const Options& o) {
 const bool registered = qeldb::RegisterCommand([](CLI::App& app) {
   auto opts = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand("grids", "Show the grid systems of MODEL.grs");
-  cmd->add_option("MODEL", opts->model, "database name (the model's path without extension)")
+  cmd->add_option("MODEL", opts->model, "the model: its base path, MODEL.grs or any file of it")
       ->required();
   cmd->add_flag("--json", opts->json, "print a JSON array of systems");
   cmd->add_option("--svg", opts->svg, "draw the grids into FILE.svg (or FILE.png) instead");

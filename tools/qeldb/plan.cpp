@@ -5,7 +5,6 @@
 #include <string>
 
 #include "command.h"
-#include "geom/grid_file.h"
 #include "model_name.h"
 #include "plan_picture.h"
 
@@ -27,19 +26,8 @@ void Run(const Options& o) {
     return;
   }
   const std::string base = ModelBase(o.model);
-  const std::string gridPath = base + ".grs";
   CArray<CGridSys, CGridSys&> systems;
-  CString error;
-  switch (qel::ReadGridSysFile(gridPath.c_str(), systems, &error)) {
-    case qel::GridFileResult::kMissing:
-      Fail(kExitUsage, gridPath + ": no grid-system file");
-      return;
-    case qel::GridFileResult::kBad:
-      Fail(kExitUsage, error.str());
-      return;
-    case qel::GridFileResult::kRead:
-      break;
-  }
+  if (!ReadModelGrids(base, systems)) return;
 
   PlanStyle style;
   style.width = o.width;

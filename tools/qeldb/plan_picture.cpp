@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "command.h"
+#include "geom/grid_file.h"
 #include "platform/cfile.h"
 #include "platform/file_system.h"
 #include "platform/svg_dc.h"
@@ -132,6 +133,27 @@ bool EndsWith(const std::string& s, const char* tail) {
 
 }  // namespace
 
+bool ReadModelGrids(const std::string& base, CArray<CGridSys, CGridSys&>& systems) {
+  const std::string path = base + ".grs";
+  if (RefuseDirectory(path, "a grid-system file")) return false;
+  CString error;
+  ULONGLONG trailing = 0;
+  switch (qel::ReadGridSysFile(path.c_str(), systems, &error, &trailing)) {
+    case qel::GridFileResult::kMissing:
+      Fail(kExitUsage, path + ": no grid-system file");
+      return false;
+    case qel::GridFileResult::kBad:
+      Fail(kExitUsage, error.str());
+      return false;
+    case qel::GridFileResult::kRead:
+      break;
+  }
+  if (trailing > 0)
+    Warn(path + ": " + std::to_string(trailing) + " bytes after the last of the " +
+         std::to_string(systems.GetSize()) + " grid systems the file announces");
+  return true;
+}
+
 bool DrawPlan(const CArray<CGridSys, CGridSys&>& systems, const PlanMembers& members,
               const PlanStyle& style, std::string* svg, std::string* error) {
   const Bounds b = PlanBounds(systems, members);
@@ -225,6 +247,8 @@ int WritePicture(const std::string& path, const std::string& svg, bool force) {
     Fail(kExitUsage, path + ": a picture's name ends in .svg or .png");
     return kExitUsage;
   }
+  if (RefuseDirectory(path, "a picture")) return kExitUsage;
+  if (!CheckFolderWritable(path)) return ExitCode();
   CFileStatus status;
   if (!force && CFile::GetStatus(path.c_str(), status)) {
     Fail(kExitUsage, path + " already exists (use --force to replace it)");

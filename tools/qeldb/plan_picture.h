@@ -10,6 +10,11 @@
 
 namespace qeldb {
 
+// Reads MODEL.grs for a command (`base` is the database name): false, after failing with
+// kExitUsage, when the file is missing, a folder or not a valid grid-system file; bytes after the
+// last system are reported as a warning.
+bool ReadModelGrids(const std::string& base, CArray<CGridSys, CGridSys&>& systems);
+
 // Members of one story in plan coordinates.
 struct PlanMembers {
   std::vector<_LINE2D> beams;
