@@ -1,0 +1,135 @@
+#include "dbio/support_index.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qel {
+namespace {
+
+constexpr double kSqrt2 = 1.4142135623730951;
+// A segment whose extent is at most this in both directions has a span test that degenerates
+// into a strip (IsPointInSgmt calls such extents zero).
+constexpr double kDegenerate = 0.01;
+constexpr std::int64_t kMaxCellsPerSegment = 4096;
+
+bool Small(double v) { return std::fabs(v) <= SupportIndex::kMaxCoordinate; }
+bool Indexable(const _POINT2D& p) {
+  return std::isfinite(p.x) && std::isfinite(p.y) && Small(p.x) && Small(p.y);
+}
+
+std::uint64_t Key(std::int64_t cx, std::int64_t cy) {
+  return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(cx)) << 32) |
+         static_cast<std::uint32_t>(cy);
+}
+
+}  // namespace
+
+bool SupportIndex::Finite(const _POINT2D& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+std::int64_t SupportIndex::CellOf(double v) const {
+  return static_cast<std::int64_t>(std::floor(v / cell_));
+}
+
+SupportIndex::SupportIndex(const _COL3D* columns, int nColumns, const _WALL3D* walls, int nWalls,
+                           const _BEAM3D* beams, int nBeams) {
+  count_[kColumns] = columns ? std::max(nColumns, 0) : 0;
+  count_[kWalls] = walls ? std::max(nWalls, 0) : 0;
+  count_[kBeams] = beams ? std::max(nBeams, 0) : 0;
+
+  // Cells about as large as a typical member: most members then cover a few cells, and a cell
+  // holds a few members.
+  std::vector<double> lengths;
+  auto measure = [&](const _POINT2D& a, const _POINT2D& b) {
+    const double l = std::max(std::fabs(b.x - a.x), std::fabs(b.y - a.y));
+    if (std::isfinite(l)) lengths.push_back(l);
+  };
+  for (int i = 0; i < count_[kWalls]; ++i) measure(walls[i].ptIEnd, walls[i].ptJEnd);
+  for (int i = 0; i < count_[kBeams]; ++i) measure(beams[i].ptSupport1, beams[i].ptSupport2);
+  if (!lengths.empty()) {
+    auto mid = lengths.begin() + static_cast<std::ptrdiff_t>(lengths.size() / 2);
+    std::nth_element(lengths.begin(), mid, lengths.end());
+    cell_ = std::clamp(*mid, 4 * kReach, 1e6);
+  } else {
+    cell_ = 100.0;
+  }
+
+  for (int i = 0; i < count_[kColumns]; ++i) {
+    const _POINT2D& p = columns[i].ptPlan;
+    if (Indexable(p))
+      AddBox(kColumns, i, p.x - kReach, p.y - kReach, p.x + kReach, p.y + kReach);
+    else
+      everywhere_[kColumns].push_back(i);
+  }
+  for (int i = 0; i < count_[kWalls]; ++i) {
+    if (CanBand(walls[i].ptIEnd, walls[i].ptJEnd))
+      AddBand(kWalls, i, walls[i].ptIEnd, walls[i].ptJEnd);
+    else
+      everywhere_[kWalls].push_back(i);
+  }
+  for (int i = 0; i < count_[kBeams]; ++i) {
+    const _BEAM3D& b = beams[i];
+    const _POINT2D iLink{b.ptILink.x, b.ptILink.y}, jLink{b.ptJLink.x, b.ptJLink.y};
+    const bool ok = CanBand(b.ptSupport1, b.ptSupport2) &&
+                    (!b.bILink || CanBand(b.ptIEnd, iLink)) &&
+                    (!b.bJLink || CanBand(b.ptJEnd, jLink));
+    if (!ok) {
+      everywhere_[kBeams].push_back(i);
+      continue;
+    }
+    AddBand(kBeams, i, b.ptSupport1, b.ptSupport2);
+    if (b.bILink) AddBand(kBeams, i, b.ptIEnd, iLink);
+    if (b.bJLink) AddBand(kBeams, i, b.ptJEnd, jLink);
+  }
+}
+
+void SupportIndex::AddToCell(Kind kind, int i, std::int64_t cx, std::int64_t cy) {
+  std::vector<int>& list = cells_[Key(cx, cy)].members[kind];
+  // Members arrive in increasing order; a member meets a cell again through its other segments.
+  if (list.empty() || list.back() != i) list.push_back(i);
+}
+
+void SupportIndex::AddBox(Kind kind, int i, double x0, double y0, double x1, double y1) {
+  for (std::int64_t cx = CellOf(x0); cx <= CellOf(x1); ++cx)
+    for (std::int64_t cy = CellOf(y0); cy <= CellOf(y1); ++cy) AddToCell(kind, i, cx, cy);
+}
+
+bool SupportIndex::CanBand(const _POINT2D& a, const _POINT2D& b) const {
+  if (!Indexable(a) || !Indexable(b)) return false;
+  const double dx = std::fabs(b.x - a.x), dy = std::fabs(b.y - a.y);
+  if (dx <= kDegenerate && dy <= kDegenerate) return false;
+  return (std::max(dx, dy) + 2 * kReach) / cell_ + 2 <= kMaxCellsPerSegment;
+}
+
+// The neighbourhood is swept along the segment's major axis one strip of cells at a time. Within
+// a strip the line's other coordinate runs between its values at the strip's two edges (the
+// slope is at most 1 along the major axis), and a point within kReach of the line lies within
+// kReach * sqrt 2 of it measured along the minor axis.
+void SupportIndex::AddBand(Kind kind, int i, const _POINT2D& a, const _POINT2D& b) {
+  const bool alongX = std::fabs(b.x - a.x) >= std::fabs(b.y - a.y);
+  const double a0 = alongX ? a.x : a.y, a1 = alongX ? b.x : b.y;  // major coordinates
+  const double m0 = alongX ? a.y : a.x, m1 = alongX ? b.y : b.x;  // minor coordinates
+  const double slope = (m1 - m0) / (a1 - a0);
+  const double lo = std::min(a0, a1) - kReach, hi = std::max(a0, a1) + kReach;
+  const double widen = kReach * kSqrt2;
+  for (std::int64_t s = CellOf(lo); s <= CellOf(hi); ++s) {
+    const double from = std::max(lo, static_cast<double>(s) * cell_);
+    const double to = std::min(hi, static_cast<double>(s + 1) * cell_);
+    const double v0 = m0 + slope * (from - a0), v1 = m0 + slope * (to - a0);
+    const std::int64_t c0 = CellOf(std::min(v0, v1) - widen), c1 = CellOf(std::max(v0, v1) + widen);
+    for (std::int64_t c = c0; c <= c1; ++c) {
+      if (alongX)
+        AddToCell(kind, i, s, c);
+      else
+        AddToCell(kind, i, c, s);
+    }
+  }
+}
+
+const std::vector<int>* SupportIndex::Near(Kind kind, const _POINT2D& p) const {
+  if (!Finite(p) || std::fabs(p.x) > kMaxCoordinate + 1 || std::fabs(p.y) > kMaxCoordinate + 1)
+    return nullptr;
+  auto it = cells_.find(Key(CellOf(p.x), CellOf(p.y)));
+  return it == cells_.end() ? nullptr : &it->second.members[kind];
+}
+
+}  // namespace qel
