@@ -13,6 +13,7 @@
 #include <new>
 #include <numbers>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "dbio/dbio.h"
@@ -188,7 +189,9 @@ void CDBIO::InitBeamZs() {
   std::vector<SSTORY> stories(static_cast<std::size_t>(nStories));
   if (!ReadStoryData(stories.data(), nStories, 0)) return;
 
-  std::vector<int> lastOfFloor(nFloors > 0 ? static_cast<std::size_t>(nFloors) : 0, -1);
+  // The last story of each floor type that a story names (the count of floor types comes from
+  // the master data and may be anything: only the ones in use are kept).
+  std::unordered_map<int, int> lastOfFloor;
   for (int k = 0; k < nStories; ++k) {
     const int f = stories[k].nFlrType;
     if (f >= 0 && f < nFloors) lastOfFloor[f] = k;

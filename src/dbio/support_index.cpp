@@ -10,11 +10,15 @@ constexpr double kSqrt2 = 1.4142135623730951;
 // A segment whose extent is at most this in both directions has a span test that degenerates
 // into a strip (IsPointInSgmt calls such extents zero).
 constexpr double kDegenerate = 0.01;
-constexpr std::int64_t kMaxCellsPerSegment = 4096;
+constexpr double kMaxStripsPerSegment = 4096;
+// Cell entries a floor may hold per member, beyond a fixed allowance: long members past it are
+// listed everywhere instead, so no floor's index grows beyond a small multiple of its members.
+constexpr std::size_t kEntriesPerMember = 32, kEntriesAllowance = 1 << 16;
 
-bool Small(double v) { return std::fabs(v) <= SupportIndex::kMaxCoordinate; }
 bool Indexable(const _POINT2D& p) {
-  return std::isfinite(p.x) && std::isfinite(p.y) && Small(p.x) && Small(p.y);
+  return std::isfinite(p.x) && std::isfinite(p.y) &&
+         std::fabs(p.x) <= SupportIndex::kMaxCoordinate &&
+         std::fabs(p.y) <= SupportIndex::kMaxCoordinate;
 }
 
 std::uint64_t Key(std::int64_t cx, std::int64_t cy) {
@@ -36,8 +40,6 @@ SupportIndex::SupportIndex(const _COL3D* columns, int nColumns, const _WALL3D* w
   count_[kWalls] = walls ? std::max(nWalls, 0) : 0;
   count_[kBeams] = beams ? std::max(nBeams, 0) : 0;
 
-  // Cells about as large as a typical member: most members then cover a few cells, and a cell
-  // holds a few members.
   std::vector<double> lengths;
   auto measure = [&](const _POINT2D& a, const _POINT2D& b) {
     const double l = std::max(std::fabs(b.x - a.x), std::fabs(b.y - a.y));
@@ -45,59 +47,75 @@ SupportIndex::SupportIndex(const _COL3D* columns, int nColumns, const _WALL3D* w
   };
   for (int i = 0; i < count_[kWalls]; ++i) measure(walls[i].ptIEnd, walls[i].ptJEnd);
   for (int i = 0; i < count_[kBeams]; ++i) measure(beams[i].ptSupport1, beams[i].ptSupport2);
+  cell_ = 100.0;
   if (!lengths.empty()) {
     auto mid = lengths.begin() + static_cast<std::ptrdiff_t>(lengths.size() / 2);
     std::nth_element(lengths.begin(), mid, lengths.end());
     cell_ = std::clamp(*mid, 4 * kReach, 1e6);
-  } else {
-    cell_ = 100.0;
   }
 
+  const std::size_t budget =
+      kEntriesAllowance +
+      kEntriesPerMember * static_cast<std::size_t>(count_[0] + count_[1] + count_[2]);
+  // Adds one member through `add`, or lists it everywhere when it cannot be placed in cells or
+  // would take the index past its budget.
+  auto place = [&](Kind kind, int i, bool placeable, auto add) {
+    const std::size_t before = entries_.size();
+    if (placeable) add();
+    if (!placeable || entries_.size() > budget) {
+      entries_.resize(before);
+      everywhere_[kind].push_back(i);
+    }
+  };
   for (int i = 0; i < count_[kColumns]; ++i) {
     const _POINT2D& p = columns[i].ptPlan;
-    if (Indexable(p))
-      AddBox(kColumns, i, p.x - kReach, p.y - kReach, p.x + kReach, p.y + kReach);
-    else
-      everywhere_[kColumns].push_back(i);
+    place(kColumns, i, Indexable(p),
+          [&] { AddBox(kColumns, i, p.x - kReach, p.y - kReach, p.x + kReach, p.y + kReach); });
   }
   for (int i = 0; i < count_[kWalls]; ++i) {
-    if (CanBand(walls[i].ptIEnd, walls[i].ptJEnd))
-      AddBand(kWalls, i, walls[i].ptIEnd, walls[i].ptJEnd);
-    else
-      everywhere_[kWalls].push_back(i);
+    const _WALL3D& w = walls[i];
+    place(kWalls, i, CanBand(w.ptIEnd, w.ptJEnd), [&] { AddBand(kWalls, i, w.ptIEnd, w.ptJEnd); });
   }
   for (int i = 0; i < count_[kBeams]; ++i) {
     const _BEAM3D& b = beams[i];
     const _POINT2D iLink{b.ptILink.x, b.ptILink.y}, jLink{b.ptJLink.x, b.ptJLink.y};
-    const bool ok = CanBand(b.ptSupport1, b.ptSupport2) &&
-                    (!b.bILink || CanBand(b.ptIEnd, iLink)) &&
-                    (!b.bJLink || CanBand(b.ptJEnd, jLink));
-    if (!ok) {
-      everywhere_[kBeams].push_back(i);
-      continue;
-    }
-    AddBand(kBeams, i, b.ptSupport1, b.ptSupport2);
-    if (b.bILink) AddBand(kBeams, i, b.ptIEnd, iLink);
-    if (b.bJLink) AddBand(kBeams, i, b.ptJEnd, jLink);
+    const bool placeable = CanBand(b.ptSupport1, b.ptSupport2) &&
+                           (!b.bILink || CanBand(b.ptIEnd, iLink)) &&
+                           (!b.bJLink || CanBand(b.ptJEnd, jLink));
+    place(kBeams, i, placeable, [&] {
+      AddBand(kBeams, i, b.ptSupport1, b.ptSupport2);
+      if (b.bILink) AddBand(kBeams, i, b.ptIEnd, iLink);
+      if (b.bJLink) AddBand(kBeams, i, b.ptJEnd, jLink);
+    });
   }
+
+  std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+    if (a.cell != b.cell) return a.cell < b.cell;
+    if (a.kind != b.kind) return a.kind < b.kind;
+    return a.index < b.index;
+  });
+  // A beam meets a cell again through its link segments.
+  entries_.erase(std::unique(entries_.begin(), entries_.end(),
+                             [](const Entry& a, const Entry& b) {
+                               return a.cell == b.cell && a.kind == b.kind && a.index == b.index;
+                             }),
+                 entries_.end());
 }
 
-void SupportIndex::AddToCell(Kind kind, int i, std::int64_t cx, std::int64_t cy) {
-  std::vector<int>& list = cells_[Key(cx, cy)].members[kind];
-  // Members arrive in increasing order; a member meets a cell again through its other segments.
-  if (list.empty() || list.back() != i) list.push_back(i);
+void SupportIndex::Add(Kind kind, int i, std::int64_t cx, std::int64_t cy) {
+  entries_.push_back({Key(cx, cy), kind, static_cast<std::uint32_t>(i)});
 }
 
 void SupportIndex::AddBox(Kind kind, int i, double x0, double y0, double x1, double y1) {
   for (std::int64_t cx = CellOf(x0); cx <= CellOf(x1); ++cx)
-    for (std::int64_t cy = CellOf(y0); cy <= CellOf(y1); ++cy) AddToCell(kind, i, cx, cy);
+    for (std::int64_t cy = CellOf(y0); cy <= CellOf(y1); ++cy) Add(kind, i, cx, cy);
 }
 
 bool SupportIndex::CanBand(const _POINT2D& a, const _POINT2D& b) const {
   if (!Indexable(a) || !Indexable(b)) return false;
   const double dx = std::fabs(b.x - a.x), dy = std::fabs(b.y - a.y);
   if (dx <= kDegenerate && dy <= kDegenerate) return false;
-  return (std::max(dx, dy) + 2 * kReach) / cell_ + 2 <= kMaxCellsPerSegment;
+  return (std::max(dx, dy) + 2 * kReach) / cell_ + 2 <= kMaxStripsPerSegment;
 }
 
 // The neighbourhood is swept along the segment's major axis one strip of cells at a time. Within
@@ -115,21 +133,28 @@ void SupportIndex::AddBand(Kind kind, int i, const _POINT2D& a, const _POINT2D& 
     const double from = std::max(lo, static_cast<double>(s) * cell_);
     const double to = std::min(hi, static_cast<double>(s + 1) * cell_);
     const double v0 = m0 + slope * (from - a0), v1 = m0 + slope * (to - a0);
-    const std::int64_t c0 = CellOf(std::min(v0, v1) - widen), c1 = CellOf(std::max(v0, v1) + widen);
-    for (std::int64_t c = c0; c <= c1; ++c) {
+    const std::int64_t c1 = CellOf(std::max(v0, v1) + widen);
+    for (std::int64_t c = CellOf(std::min(v0, v1) - widen); c <= c1; ++c) {
       if (alongX)
-        AddToCell(kind, i, s, c);
+        Add(kind, i, s, c);
       else
-        AddToCell(kind, i, c, s);
+        Add(kind, i, c, s);
     }
   }
 }
 
-const std::vector<int>* SupportIndex::Near(Kind kind, const _POINT2D& p) const {
-  if (!Finite(p) || std::fabs(p.x) > kMaxCoordinate + 1 || std::fabs(p.y) > kMaxCoordinate + 1)
-    return nullptr;
-  auto it = cells_.find(Key(CellOf(p.x), CellOf(p.y)));
-  return it == cells_.end() ? nullptr : &it->second.members[kind];
+void SupportIndex::Near(Kind kind, const _POINT2D& p, const Entry*& begin,
+                        const Entry*& end) const {
+  begin = end = nullptr;
+  // Beyond the cells' reach only the members listed everywhere can carry p.
+  if (std::fabs(p.x) > kMaxCoordinate + 1 || std::fabs(p.y) > kMaxCoordinate + 1) return;
+  const Entry probe{Key(CellOf(p.x), CellOf(p.y)), kind, 0};
+  const auto [lo, hi] =
+      std::equal_range(entries_.begin(), entries_.end(), probe, [](const Entry& a, const Entry& b) {
+        return a.cell != b.cell ? a.cell < b.cell : a.kind < b.kind;
+      });
+  begin = entries_.data() + (lo - entries_.begin());
+  end = entries_.data() + (hi - entries_.begin());
 }
 
 }  // namespace qel
