@@ -53,3 +53,17 @@ echo "== grid systems: an orthogonal and a radial system"
 echo "== the same as JSON (the first lines)"
 "$qeldb" grids --json "$work/demo" >"$work/grids.json"
 head -n 20 "$work/grids.json"
+echo
+echo "== a generated building: 3 stories of 12 beams, and a copy with beams of the 14.5.0 layout"
+"$qeldb" demo-model "$work/bldg/bldg" --stories 3 --beams-per-story 12
+"$qeldb" demo-model "$work/old/old" --stories 3 --beams-per-story 12 --beam-stamp 14.5.0
+echo "== qeldb stories"
+"$qeldb" stories "$work/bldg/bldg"
+echo "== qeldb members columns --story 1"
+"$qeldb" members "$work/bldg/bldg" columns --story 1
+echo "== qeldb members walls --story 1 --json (the first lines)"
+"$qeldb" members "$work/bldg/bldg" walls --story 1 --json | head -n 24
+echo "== qeldb upgrade --dry-run on the old copy, then for real"
+"$qeldb" upgrade "$work/old/old" --dry-run
+"$qeldb" upgrade "$work/old/old"
+"$qeldb" tables "$work/old/old"

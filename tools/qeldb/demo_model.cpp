@@ -73,6 +73,10 @@ void Run(const Options& opt) {
   // The temporary model sits beside the target so that the renames stay in one file system.
   const std::size_t slash = base.find_last_of("/\\");
   const std::string folder = slash == std::string::npos ? "" : base.substr(0, slash + 1);
+  if (!folder.empty() && !qel::CreateDirectories(folder)) {
+    Fail(kExitFailed, "cannot create the folder " + folder);
+    return;
+  }
   GUID id{};
   CoCreateGuid(&id);
   char suffix[16];
