@@ -40,21 +40,20 @@ struct Model {
   std::size_t beamBytes = 0;
 };
 
-std::filesystem::path Folder() {
-  static const std::filesystem::path dir = [] {
-    auto d = std::filesystem::temp_directory_path() / ("qeldb-bench-members-" + std::to_string(getpid()));
-    std::filesystem::create_directories(d);
-    return d;
-  }();
-  return dir;
-}
-
-struct Cleanup {
-  ~Cleanup() {
+// The benchmark's scratch folder, removed at exit.
+struct Scratch {
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("qeldb-bench-members-" + std::to_string(getpid()));
+  Scratch() { std::filesystem::create_directories(dir); }
+  ~Scratch() {
     std::error_code ec;
-    std::filesystem::remove_all(Folder(), ec);
+    std::filesystem::remove_all(dir, ec);
   }
-} cleanup;
+};
+const std::filesystem::path& Folder() {
+  static Scratch scratch;
+  return scratch.dir;
+}
 
 // One generated model per size, made on first use (outside any timing).
 Model& TheModel(int stories, int beams) {

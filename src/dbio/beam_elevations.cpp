@@ -13,10 +13,12 @@
 #include <new>
 #include <numbers>
 #include <optional>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
 #include "dbio/dbio.h"
+#include "dbio/record_catalogue.h"
 #include "dbio/support_index.h"
 #include "dbio/versioned_table.h"
 #include "geom/primitives.h"
@@ -159,6 +161,11 @@ template <class T>
 std::unique_ptr<T[]> Records(long n) {
   return std::unique_ptr<T[]>(new (std::nothrow) T[static_cast<std::size_t>(n)]());
 }
+// For arrays a successful read fills whole.
+template <class T>
+std::unique_ptr<T[]> Uninitialised(long n) {
+  return std::unique_ptr<T[]>(new (std::nothrow) T[static_cast<std::size_t>(n)]);
+}
 
 // True when two stories claim a common beam record; the beams are then all read before any is
 // written, so every story sees the records as they were on disk.
@@ -202,25 +209,51 @@ void CDBIO::InitBeamZs() {
   };
 
   std::vector<StoryMembers> members(static_cast<std::size_t>(nStories));
+  // A story's beams are always read; its columns and walls only when it is the last story of its
+  // floor type, the only stories whose columns and walls are looked at.
   auto load = [&](int k) {
     StoryMembers& m = members[k];
     if (m.loaded) return;
     m.loaded = true;
     const SSTORY& s = stories[k];
-    if (s.nNumColumns > 0 &&
+    const bool supports = ownerOf(k) == k;
+    if (supports && s.nNumColumns > 0 &&
         TableHoldsRange("c3d", GetColRecordSize(qel::kStampOfFile), s.nFirstColumn,
                         s.nNumColumns) &&
         (m.columns = Records<_COL3D>(s.nNumColumns)))
       ReadCol3DData(m.columns.get(), s.nNumColumns, s.nFirstColumn);
     if (s.nNumBeams > 0 &&
         TableHoldsRange("b3d", GetBeamRecordSize(qel::kStampOfFile), s.nFirstBeam, s.nNumBeams) &&
-        (m.beams = Records<_BEAM3D>(s.nNumBeams)))
-      ReadBeam3DData(m.beams.get(), s.nNumBeams, s.nFirstBeam);
-    if (s.nNumWalls > 0 &&
+        (m.beams = Uninitialised<_BEAM3D>(s.nNumBeams)) &&
+        !ReadBeam3DData(m.beams.get(), s.nNumBeams, s.nFirstBeam))
+      m.beams.reset();  // beams that could not be read are neither computed nor written
+    if (supports && s.nNumWalls > 0 &&
         TableHoldsRange("w3d", GetWallRecordSize(qel::kStampOfFile), s.nFirstWall, s.nNumWalls) &&
         (m.walls = Records<_WALL3D>(s.nNumWalls)))
       ReadWall3DData(m.walls.get(), s.nNumWalls, s.nFirstWall);
   };
+  // The suite reads every story's columns and walls, and the first of those reads that meets an
+  // old table converts the file on disk. That read is made here for its effect: the first story
+  // with any such members reads them, when the table holds as many records as it asks for.
+  auto convertOld = [&](const char* ext, LONG SSTORY::*count, LONG SSTORY::*first, int size,
+                        auto* type, auto read) {
+    using T = std::remove_pointer_t<decltype(type)>;
+    const qel::RecordFileInfo* info = qel::FindRecordFile(ext);
+    unsigned long stamp = 0;
+    if (!ReadFirstRecordStamp(ext, info->stampOffset, stamp) || stamp >= info->currentStamp) return;
+    for (const SSTORY& s : stories) {
+      if (s.*count <= 0) continue;
+      if (TableHoldsRange(ext, size, 0, s.*count))
+        if (auto scratch = Records<T>(s.*count)) read(scratch.get(), s.*count, s.*first);
+      return;
+    }
+  };
+  convertOld("c3d", &SSTORY::nNumColumns, &SSTORY::nFirstColumn,
+             GetColRecordSize(qel::kStampOfFile), static_cast<_COL3D*>(nullptr),
+             [&](_COL3D* a, int n, int first) { ReadCol3DData(a, n, first); });
+  convertOld("w3d", &SSTORY::nNumWalls, &SSTORY::nFirstWall, GetWallRecordSize(qel::kStampOfFile),
+             static_cast<_WALL3D*>(nullptr),
+             [&](_WALL3D* a, int n, int first) { ReadWall3DData(a, n, first); });
   auto floorOf = [&](int owner) -> const Floor& {
     load(owner);
     StoryMembers& m = members[owner];

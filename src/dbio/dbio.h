@@ -274,9 +274,9 @@ class CDBIO {
   // the members each beam frames into, and writes the beams back (stamped 17.1.0). Needs the
   // master data record ("NumStories", "NumFlrTypes"); does nothing without it or when the story
   // table cannot be read. A story's floor type gives the members it looks for supports among:
-  // those of the last story of that floor type. A member range the files do not hold is left out
-  // (its beams are not computed, its members support nothing), and a story whose floor-type index
-  // is out of range finds no supports.
+  // those of the last story of that floor type. A member range the files do not hold, or whose
+  // read fails, is left out (its beams are neither computed nor written, its members support
+  // nothing), and a story whose floor-type index is out of range finds no supports.
   void InitBeamZs();
 
   // Bytes of the record file "<database name>.<ext>" (of the memory read buffer while one is

@@ -26,6 +26,10 @@ std::uint64_t Key(std::int64_t cx, std::int64_t cy) {
          static_cast<std::uint32_t>(cy);
 }
 
+std::size_t Hash(std::uint64_t key) {
+  return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 17);
+}
+
 }  // namespace
 
 bool SupportIndex::Finite(const _POINT2D& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
@@ -100,6 +104,27 @@ SupportIndex::SupportIndex(const _COL3D* columns, int nColumns, const _WALL3D* w
                                return a.cell == b.cell && a.kind == b.kind && a.index == b.index;
                              }),
                  entries_.end());
+
+  // Each occupied cell once in the table, with where its entries of each kind start.
+  std::size_t cells = 0;
+  for (std::size_t i = 0; i < entries_.size(); ++i)
+    cells += i == 0 || entries_[i].cell != entries_[i - 1].cell;
+  std::size_t size = 16;
+  while (size < 2 * cells) size *= 2;
+  table_.assign(size, Slot{});
+  for (std::size_t i = 0; i < entries_.size();) {
+    const std::uint64_t cell = entries_[i].cell;
+    std::size_t h = Hash(cell) & (size - 1);
+    while (table_[h].used) h = (h + 1) & (size - 1);
+    Slot& slot = table_[h];
+    slot.used = true;
+    slot.cell = cell;
+    for (std::uint32_t k = 0; k < 3; ++k) {
+      slot.first[k] = static_cast<std::uint32_t>(i);
+      while (i < entries_.size() && entries_[i].cell == cell && entries_[i].kind == k) ++i;
+    }
+    slot.first[3] = static_cast<std::uint32_t>(i);
+  }
 }
 
 void SupportIndex::Add(Kind kind, int i, std::int64_t cx, std::int64_t cy) {
@@ -148,13 +173,14 @@ void SupportIndex::Near(Kind kind, const _POINT2D& p, const Entry*& begin,
   begin = end = nullptr;
   // Beyond the cells' reach only the members listed everywhere can carry p.
   if (std::fabs(p.x) > kMaxCoordinate + 1 || std::fabs(p.y) > kMaxCoordinate + 1) return;
-  const Entry probe{Key(CellOf(p.x), CellOf(p.y)), kind, 0};
-  const auto [lo, hi] =
-      std::equal_range(entries_.begin(), entries_.end(), probe, [](const Entry& a, const Entry& b) {
-        return a.cell != b.cell ? a.cell < b.cell : a.kind < b.kind;
-      });
-  begin = entries_.data() + (lo - entries_.begin());
-  end = entries_.data() + (hi - entries_.begin());
+  const std::uint64_t cell = Key(CellOf(p.x), CellOf(p.y));
+  const std::size_t mask = table_.size() - 1;
+  for (std::size_t h = Hash(cell) & mask; table_[h].used; h = (h + 1) & mask) {
+    if (table_[h].cell != cell) continue;
+    begin = entries_.data() + table_[h].first[kind];
+    end = entries_.data() + table_[h].first[kind + 1];
+    return;
+  }
 }
 
 }  // namespace qel

@@ -12,9 +12,11 @@
 //
 // Cells are about as large as the floor's median member, so most members fall in a few cells.
 // Building costs time and memory linear in the members' lengths in cells (bounded by a budget
-// proportional to the number of members); a query costs a binary search and the members near the
-// point. The arrays must outlive the index and keep their plan geometry (end, support and link
-// points, link flags) while it is used; elevations may change.
+// proportional to the number of members); a query costs a hash lookup and the members near the
+// point. Cell keys keep 32 bits of each cell coordinate: cells that share a key (2^32 cells
+// apart) share their candidates, which only adds candidates. The arrays must outlive the index and
+// keep their plan geometry (end, support and link points, link flags) while it is used; elevations
+// may change.
 #pragma once
 
 #include <cstdint>
@@ -68,6 +70,13 @@ class SupportIndex {
     std::uint32_t kind;
     std::uint32_t index;
   };
+  // One occupied cell of the open-addressing table: its entries of kind k are
+  // entries_[first[k], first[k + 1]).
+  struct Slot {
+    std::uint64_t cell = 0;
+    std::uint32_t first[4] = {0, 0, 0, 0};
+    bool used = false;
+  };
 
   static bool Finite(const _POINT2D& p);
   // The entries of `kind` in p's cell (an empty range when p has none).
@@ -83,6 +92,7 @@ class SupportIndex {
   int count_[3] = {0, 0, 0};
   std::vector<int> everywhere_[3];
   std::vector<Entry> entries_;  // sorted by cell, kind, index
+  std::vector<Slot> table_;     // a power of two, at most half full
 };
 
 }  // namespace qel

@@ -164,6 +164,30 @@ TEST(BeamElevations, SupportRulesAndElevationSteps) {
   EXPECT_EQ(ReadBytes(base + ".b3d"), before);
 }
 
+// Reading the stories' columns and walls converts old tables on disk, as the suite's reading of
+// every story's members does, even where no floor type looks at them.
+TEST(BeamElevations, OldColumnAndWallTablesAreConverted) {
+  TempDir dir;
+  const std::string base = dir.File("m");
+  SMDF mdf{};
+  mdf.NumStories = 2;
+  mdf.NumFlrTypes = 2;
+  WriteBytes(base + ".sty", Concat({StoryRecord({.floorType = 0, .columns = 1, .walls = 1}),
+                                    StoryRecord({.floorType = 0, .elevation = 10})}));
+  // Two records each, so that the story's one is part of the table.
+  const Bytes column = ColumnRecord({0, 0}, 0, 0x000F0500, 1000);
+  const Bytes wall = WallRecord({0, 0}, {9, 0}, 0, 0, 0x000F0500, 512);
+  WriteBytes(base + ".c3d", Concat({column, column}));
+  WriteBytes(base + ".w3d", Concat({wall, wall}));
+  TestDB db(CString(base), &mdf);
+  db.InitBeamZs();
+  const Bytes columns = ReadBytes(base + ".c3d"), walls = ReadBytes(base + ".w3d");
+  ASSERT_EQ(columns.size(), 2u * 1072);
+  EXPECT_EQ(qeltest::GetU32(columns, 596), 0x00110300u);
+  ASSERT_EQ(walls.size(), 2u * 584);
+  EXPECT_EQ(qeltest::GetU32(walls, 188), 0x00100000u);
+}
+
 // The documented support tests, written out plainly, for the index to be held to.
 bool ColumnAt(const _COL3D& c, const _POINT2D& p) {
   return std::fabs(c.ptPlan.x - p.x) <= 0.01 && std::fabs(c.ptPlan.y - p.y) <= 0.01;
