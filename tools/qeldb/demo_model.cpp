@@ -61,6 +61,8 @@ void Run(const Options& opt) {
     Fail(kExitUsage, "--beam-stamp takes major.minor.patch, e.g. 14.5.0");
     return;
   }
+  if (RefuseDirectory(base + ".qel", "a master data file") || !CheckFolderWritable(base + ".qel"))
+    return;
   if (!opt.force)
     for (const std::string& ext : ModelFiles()) {
       CFileStatus status;
@@ -73,16 +75,13 @@ void Run(const Options& opt) {
   // The temporary model sits beside the target so that the renames stay in one file system.
   const std::size_t slash = base.find_last_of("/\\");
   const std::string folder = slash == std::string::npos ? "" : base.substr(0, slash + 1);
-  if (!folder.empty() && !qel::CreateDirectories(folder)) {
-    Fail(kExitFailed, "cannot create the folder " + folder);
-    return;
-  }
   GUID id{};
   CoCreateGuid(&id);
   char suffix[16];
   std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(id.Data1));
   const std::string temp = folder + ".qeldb-demo-" + suffix;
 
+  UseSettings();
   qelgen::Options gen;
   gen.stories = opt.stories;
   gen.beamsPerStory = opt.beamsPerStory;

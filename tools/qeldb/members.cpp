@@ -106,7 +106,7 @@ bool ReadTable(ModelDB& db, const std::string& kind, Tables& t, std::string& err
   }
   const unsigned long current = qel::FindRecordFile(ext)->currentStamp;
   if (ok && table.records > 0 && table.fileStamp < current)
-    Warn(TablePath(db, ext) + " holds records of " + StampText(table.fileStamp) +
+    Note(TablePath(db, ext) + " holds records of " + StampText(table.fileStamp) +
          ": shown converted to the current layout in memory (qeldb upgrade converts the file)");
   return ok;
 }
@@ -130,6 +130,7 @@ void Run(const Options& opt) {
   auto mdf = std::make_unique<SMDF>();
   ModelDB db(CString(base.c_str()), mdf.get());
   // Walls older than 16.0.0 take defaults from the master data; without it they stay as zeros.
+  UseSettings();
   if (db.DoesFileExist(CString(base.c_str()), "qel") && !db.ReadMdf(mdf.get()))
     Warn(base + ".qel cannot be read: walls that take defaults from it show zeros");
 
@@ -182,7 +183,6 @@ void Run(const Options& opt) {
         Warn("story " + std::to_string(opt.story) + ": its " + opt.kind + " (records " +
              std::to_string(first) + " to " + std::to_string(first + count - 1) +
              ") are not all in " + TablePath(db, ext));
-        SetExitCode(kExitDamaged);
         return;
       }
       for (long i = 0; i < count; ++i) rows.push_back(Row(records[i], first + i));
@@ -191,7 +191,6 @@ void Run(const Options& opt) {
     if (opt.kind == "columns") range(s.pColumns, s.nNumColumns, s.nFirstColumn, "c3d");
     if (opt.kind == "walls") range(s.pWalls, s.nNumWalls, s.nFirstWall, "w3d");
     db.CleanStory(stories.data(), static_cast<int>(stories.size()));
-    if (!warnings.empty()) SetExitCode(kExitDamaged);
   }
 
   if (opt.json) {

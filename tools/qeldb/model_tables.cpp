@@ -13,8 +13,6 @@ std::string TablePath(const CDBIO& db, const char* ext) {
   return std::string(db.GetDBName()) + "." + ext;
 }
 
-void Warn(const std::string& text) { std::fprintf(stderr, "qeldb: warning: %s\n", text.c_str()); }
-
 bool LoadTableBytes(ModelDB& db, const char* ext, WholeTable& table, std::string& error) {
   table = WholeTable{};
   const std::string path = TablePath(db, ext);

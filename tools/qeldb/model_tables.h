@@ -52,9 +52,6 @@ bool ReadStories(ModelDB& db, std::vector<SSTORY>& stories, std::vector<std::str
 // arrays shown as "x,y".
 void PrintRows(const Json& rows, const std::vector<std::string>& keys);
 
-// Prints "qeldb: warning: <text>" on stderr.
-void Warn(const std::string& text);
-
 // ---- implementation ----
 
 bool LoadTableBytes(ModelDB& db, const char* ext, WholeTable& table, std::string& error);

@@ -16,6 +16,7 @@
 #include "mdf/smdf.h"
 #include "model_name.h"
 #include "model_tables.h"
+#include "platform/cfile.h"
 #include "platform/file_system.h"
 #include "progress.h"
 #include "table_upgrades.h"
@@ -65,6 +66,8 @@ unsigned long StampAt(const unsigned char* record, int offset) {
   return v;
 }
 
+constexpr BYTE kReadOnlyAttribute = 0x01;
+
 // Walls below 16.0.0 come out of one read at 16.0.0 and take a second read to 17.1.0; no table
 // needs more.
 constexpr int kMaxReads = 4;
@@ -102,6 +105,13 @@ Row Upgrade(ModelDB& db, const qel::RecordFileInfo& info, const TableUpgrade* up
   }
   if (!up) {
     row.error = "this version of qeldb cannot upgrade the table";
+    return row;
+  }
+  // A read-only table is one its owner meant to keep as it is.
+  CFileStatus status;
+  if (!dryRun && CFile::GetStatus(path.c_str(), status) &&
+      ((status.m_attribute & kReadOnlyAttribute) != 0 || qel::WriteAccessError(path) != 0)) {
+    row.error = "is read-only";
     return row;
   }
   if (!dryRun && !CopyFileA(path.c_str(), (path + ".bak").c_str(), FALSE)) {
@@ -160,6 +170,7 @@ void Run(const Options& opt) {
     Fail(kExitUsage, "no model named " + base + " (no master data file " + base + ".qel)");
     return;
   }
+  UseSettings();
   if (!db.ReadMdf(mdf.get())) {
     Fail(kExitUsage, base + ".qel cannot be read");
     return;
@@ -184,13 +195,9 @@ void Run(const Options& opt) {
   }
   bar.Done();
 
-  bool failed = false;
   for (const Row& r : rows)
-    if (!r.error.empty()) {
-      std::fprintf(stderr, "qeldb: %s: %s; left as it was\n", TablePath(db, r.ext.c_str()).c_str(),
-                   r.error.c_str());
-      failed = true;
-    }
+    if (!r.error.empty())
+      Fail(kExitFailed, TablePath(db, r.ext.c_str()) + ": " + r.error + "; left as it was");
   if (opt.json) {
     std::printf("%s\n", JsonOf(rows).dump(2).c_str());
   } else {
@@ -212,7 +219,6 @@ void Run(const Options& opt) {
       std::printf("the previous bytes of every converted table are kept as %s.<ext>.bak\n",
                   base.c_str());
   }
-  if (failed) SetExitCode(kExitFailed);
 }
 
 const bool registered = RegisterCommand([](CLI::App& app) {
