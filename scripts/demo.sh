@@ -70,3 +70,17 @@ pictures="$(cd "$(dirname "$qeldb")" && pwd)/demo"
 mkdir -p "$pictures"
 "$qeldb" plan "$work/demo" -o "$pictures/plan.svg" --force
 "$qeldb" plan "$work/demo" -o "$pictures/plan.png" --force
+echo "== a generated building: 3 stories of 12 beams, and a copy with beams of the 14.5.0 layout"
+mkdir -p "$work/bldg" "$work/old"
+"$qeldb" demo-model "$work/bldg/bldg" --stories 3 --beams-per-story 12
+"$qeldb" demo-model "$work/old/old" --stories 3 --beams-per-story 12 --beam-stamp 14.5.0
+echo "== qeldb stories"
+"$qeldb" stories "$work/bldg/bldg"
+echo "== qeldb members columns --story 1"
+"$qeldb" members "$work/bldg/bldg" columns --story 1
+echo "== qeldb members walls --story 1 --json (the first lines)"
+"$qeldb" members "$work/bldg/bldg" walls --story 1 --json | head -n 24
+echo "== qeldb upgrade --dry-run on the old copy, then for real"
+"$qeldb" upgrade "$work/old/old" --dry-run
+"$qeldb" upgrade "$work/old/old"
+"$qeldb" tables "$work/old/old"

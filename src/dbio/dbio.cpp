@@ -219,16 +219,24 @@ int CDBIO::ReadVersionedTable(const qel::VersionedTable& table, void* buffer, lo
   }
 
   auto* out = static_cast<unsigned char*>(buffer);
+  if (table.convertInPlaceOnly) {
+    std::memset(out, 0, static_cast<std::size_t>(count) * table.currentSize);
+    return ConvertRecords(table, out, start, count, stamp, oldSize, context);
+  }
   if (n == count && start == 0) {
     std::memset(out, 0, static_cast<std::size_t>(count) * table.currentSize);
-    return ConvertRecords(table, out, 0, n, stamp, oldSize, context);
+    const int result = ConvertRecords(table, out, 0, n, stamp, oldSize, context);
+    if (table.converted) table.converted(*this, out, n, context);
+    return result;
   }
   if (n >= count && n >= 1) {
     // The size of the temporary array is bounded by the file: n old records of at least one byte.
     const std::size_t bytes = static_cast<std::size_t>(n) * table.currentSize;
     std::unique_ptr<unsigned char[]> all(new (std::nothrow) unsigned char[bytes]());
     if (!all) return 0;
-    if (ConvertRecords(table, all.get(), 0, n, stamp, oldSize, context)) {
+    const int converted = ConvertRecords(table, all.get(), 0, n, stamp, oldSize, context);
+    if (table.converted) table.converted(*this, all.get(), n, context);
+    if (converted) {
       if (table.restampOnWriteBack)
         for (int i = 0; i < n; ++i)
           StoreStamp(all.get() + static_cast<std::size_t>(i) * table.currentSize, table.stampOffset,

@@ -22,8 +22,12 @@
 
 #include <vector>
 
+#include "dbio/member_records.h"
+#include "dbio/story_records.h"
+#include "geom/geom_types.h"
 #include "mdf/archive_map.h"
 #include "mdf/mdf_form.h"
+#include "platform/carray.h"
 #include "platform/cstring.h"
 #include "platform/win_types.h"
 
@@ -31,10 +35,12 @@ struct SMDF;
 class CUnits;
 class CFile;
 class CTime;
+class CGridSys;
 
 namespace qel {
 struct VersionedTable;
 struct VersionAccess;
+struct MemberTableHooks;
 }  // namespace qel
 
 class CDBIO {
@@ -161,6 +167,131 @@ class CDBIO {
   // upgrading each; the result of the last read.
   int ConvertRecords(const qel::VersionedTable& table, unsigned char* out, long first, long n,
                      unsigned long fileStamp, int oldSize, void* context);
+
+  // ===== Stories and floor types (story_tables.cpp) ==============================================
+  // The story file "sty" (336-byte records) and the floor-type file "flt" (472-byte records) hold
+  // the in-memory records without their pointer blocks (story_records.h). Counts and indexes are
+  // ints; a count of 0 or less makes every loop here do nothing.
+ public:
+  // Reads `count` story records from record `start`: the pointer blocks come out null. 1 when read;
+  // 0 leaves the caller's records untouched.
+  int ReadStoryData(SSTORY* stories, int count, int start);
+  // Writes the file form of the records (the 48 empty bytes are written as zeros).
+  int WriteStoryData(SSTORY* stories, int count, int start, int truncate);
+  // ReadStoryData, then each story's columns, beams, braces and walls (in this order) into arrays
+  // allocated with new[] and hung on the story. A kind whose count is 0 keeps a null array, and so
+  // does a range the member file does not hold (bad first index or count): nothing is allocated
+  // for it. The records are walked even when the plain read failed, so a caller must check that
+  // read first when its records were not initialised.
+  void ReadStoryDataWith3DGeom(SSTORY* stories, int count, int start);
+  // Releases each story's four member arrays (delete[]); the pointers are not reset.
+  void CleanStory(SSTORY* stories, int count);
+  int ReadFloorTypeData(SFLRTYPE* floors, int count, int start);
+  int WriteFloorData(SFLRTYPE* floors, int count, int start, int truncate);
+  // As ReadStoryDataWith3DGeom: columns, beams, walls and foundations ("ftg", 440-byte records).
+  void ReadFloorDataWith3DGeom(SFLRTYPE* floors, int count, int start);
+  // Releases each floor type's beam, column, wall and foundation arrays.
+  void CleanFloor(SFLRTYPE* floors, int count);
+  // The grid index file "gri": `count` 32-bit integers from `start`.
+  void ReadGridIndex(int* buffer, int count, int start);
+  // Appends the grid systems of "<database name>.grs". A missing file, or one that cannot be read
+  // whole (locked, truncated, a count it does not hold), leaves the array as it was.
+  void ReadGridSysData(CArray<CGridSys, CGridSys&>* grids);
+  // Sets both foundation flags of every wall of every story: 1 on the lowest story; above it, an
+  // end is on the foundation when nothing of the story below supports it (IsPointOnFoundation).
+  // The stories must hold their walls (and the story below its columns, beams and walls), e.g.
+  // from ReadStoryDataWith3DGeom; a null array counts as no members.
+  void FindFoundationGravityWalls(SSTORY* stories, int count);
+
+ protected:
+  // 1 when no column (within 1.0 in x and in y), beam or wall (line within 1.0 and the point
+  // within the member's extent, tolerance 0.01) of the story below supports `point`, else 0.
+  int IsPointOnFoundation(SSTORY* storyBelow, _POINT2D point);
+
+ private:
+  void ReadStoryColumnData(SSTORY* stories, int count);
+  void ReadStoryBeamData(SSTORY* stories, int count);
+  void ReadStoryBraceData(SSTORY* stories, int count);
+  void ReadStoryWallData(SSTORY* stories, int count);
+  void ReadFloorColumnData(SFLRTYPE* floors, int count);
+  void ReadFloorBeamData(SFLRTYPE* floors, int count);
+  void ReadFloorWallData(SFLRTYPE* floors, int count);
+  void ReadFloorFoundationData(SFLRTYPE* floors, int count);
+
+  // ===== Member tables (member_tables.cpp, beam_elevations.cpp) ==================================
+  // Beams "b3d", columns "c3d" and walls "w3d", beam finite elements "bfe" and the column-line
+  // index "cli" are versioned: a table of an older stamp is converted while it is read (see
+  // versioned_table.h for when the file itself is rewritten). Braces "r3d", column finite
+  // elements "cfe" and column lines "cln" are plain blocks.
+ public:
+  // Beams. Records older than 14.5.1 get their link points initialised; when a whole-table read
+  // met any such record, the table is rewritten at the current size and every beam's elevations
+  // are recomputed (InitBeamZs, which needs the master data record) before the records are read
+  // again. That rewrite needs the model's files: while a memory read buffer is installed the
+  // records are converted in memory only.
+  int ReadBeam3DData(_BEAM3D* buffer, int count, int start);
+  // Stamps every record 17.1.0, then writes.
+  int WriteBeam3DData(_BEAM3D* buffer, int count, int start, int truncate);
+  int ReadCol3DData(_COL3D* buffer, int count, int start);
+  // Stamps every record 17.3.0, then writes.
+  int WriteCol3DData(_COL3D* buffer, int count, int start, int truncate);
+  // Walls older than 16.0.0 take the master data record's defaults where the upgrade asks for
+  // them (left as zeros when no record is set); they come out stamped 16.0.0, and the next read
+  // of a table written from them finishes the upgrade to 17.1.0.
+  bool ReadWall3DData(_WALL3D* buffer, int count, int start);
+  // Writes as given (no stamping).
+  int WriteWall3DData(_WALL3D* buffer, int count, int start, int truncate);
+  void ReadBrace3DData(_BRACE3D* buffer, int count, int start);
+  // Writes from record 0 without truncating.
+  int WriteBrace3DData(_BRACE3D* buffer, int count);
+  int ReadBeamFEs(_BEAMFE* buffer, int count, int start);
+  // Stamps every record 14.4.0, then writes.
+  int WriteBeamFEs(_BEAMFE* buffer, int count, int start, int truncate);
+  // Column finite elements from record 0.
+  void ReadColFEs(_COLUMNFE* buffer, int count);
+  // Block `index` of `count` lines, i.e. records count * index onwards.
+  void ReadColLine(COLLINESTRUCT* buffer, int count, int index);
+  // `count` records from record 0. An older table is converted record by record into the
+  // caller's slots (never written back); a 14.4.0 record loses bytes 448 to 951.
+  int ReadColLineIndex(COLLINEINDEXSTRUCT* buffer, int count);
+  // Stamps every record 14.4.1, then writes from record 0 without truncating.
+  int WriteColLineIndex(COLLINEINDEXSTRUCT* buffer, int count);
+
+  // Record size of a table whose file carries `version`; 0xFFFFFFFF reads the stamp of the file's
+  // first record (-1 when that fails).
+  int GetBeamRecordSize(unsigned long version);
+  int GetColRecordSize(unsigned long version);
+  int GetWallRecordSize(unsigned long version);
+  int GetBeamFERecordSize(unsigned long version);
+  int GetColLineIndexRecordSize(unsigned long version);
+
+  // Link point x, y, z from the doubles at 712, 720 and 752; the link block's other doubles to 0.
+  static void InitColLinkInfo(_COL3D& column);
+  // Puts the chosen ends' link points (x, y) on the ends and clears their link flags.
+  static void InitBeamLinkInfo(_BEAM3D& beam, bool iEnd, bool jEnd);
+
+ protected:
+  // Recomputes the support elevations, end elevations and lengths of every beam of the model from
+  // the members each beam frames into, and writes the beams back (stamped 17.1.0). Needs the
+  // master data record ("NumStories", "NumFlrTypes"); does nothing without it or when the story
+  // table cannot be read. A story's floor type gives the members it looks for supports among:
+  // those of the last story of that floor type. A member range the files do not hold, or whose
+  // read fails, is left out (its beams are neither computed nor written, its members support
+  // nothing), and a story whose floor-type index is out of range finds no supports.
+  void InitBeamZs();
+
+  // Bytes of the record file "<database name>.<ext>" (of the memory read buffer while one is
+  // installed); 0 when it is missing or cannot be read.
+  unsigned long long TableBytes(const char* ext);
+  // True when first >= 0, count >= 0 and records [first, first + count) of `recordSize` bytes all
+  // lie within TableBytes(ext). Readers check counts and indexes taken from files with it before
+  // they allocate anything.
+  bool TableHoldsRange(const char* ext, int recordSize, long first, long count);
+
+ private:
+  // The member tables' upgrades and their follow-up work (member_tables.cpp).
+  friend struct qel::MemberTableHooks;
+  // ===== end of the member tables ================================================================
 
   friend struct qel::VersionAccess;
 };
