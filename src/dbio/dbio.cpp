@@ -53,6 +53,9 @@ CDBIO& CDBIO::operator=(const CDBIO& other) {
     m_strDBName = other.m_strDBName;
     m_pMDF = other.m_pMDF;
     m_pMemReadBuffer = other.m_pMemReadBuffer;
+    m_aDeckPropCache = other.m_aDeckPropCache;
+    m_aConcDeckPropCache = other.m_aConcDeckPropCache;
+    m_aNonCompDeckPropCache = other.m_aNonCompDeckPropCache;
   }
   return *this;
 }
@@ -210,6 +213,12 @@ int CDBIO::ReadVersionedTable(const qel::VersionedTable& table, void* buffer, lo
   // size is garbage and the table is read as it stands.
   if (oldSize <= 0 || oldSize > table.currentSize)
     return ReadDB(table.ext, buffer, table.currentSize, start, count);
+
+  if (table.convertAskedRecordsOnly) {
+    std::memset(buffer, 0, static_cast<std::size_t>(count) * table.currentSize);
+    return ConvertRecords(table, static_cast<unsigned char*>(buffer), start, count, stamp, oldSize,
+                          context);
+  }
 
   int n = 0;
   try {

@@ -37,6 +37,10 @@ struct VersionedTable {
   // recreated rather than overwritten from record 0.
   bool restampOnWriteBack = true;
   bool truncateOnWriteBack = false;
+  // Some tables convert an old file differently: the records asked for (start .. start+count-1)
+  // are converted straight into the caller's cleared array, whatever else the file holds, and
+  // the file is never written back.
+  bool convertAskedRecordsOnly = false;
 };
 
 }  // namespace qel

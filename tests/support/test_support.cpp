@@ -6,11 +6,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
+
+#include "mdf/settings.h"
+#include "platform/paths.h"
 
 namespace qeltest {
 
@@ -32,6 +36,33 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::File(const std::string& name) const { return (path_ / name).string(); }
+
+ScratchSettings::ScratchSettings() {
+  if (const char* old = std::getenv("DEVINI")) oldDevini_ = old;
+  unsetenv("DEVINI");
+  std::filesystem::create_directories(dir_.path() / "windows");
+  std::filesystem::create_directories(dir_.path() / "common");
+  qel::SetWindowsFolder((dir_.path() / "windows").string());
+  qel::SetCommonAppDataFolder((dir_.path() / "common").string());
+  qel::ResetSettingsState();
+}
+
+ScratchSettings::~ScratchSettings() {
+  if (oldDevini_)
+    setenv("DEVINI", oldDevini_->c_str(), 1);
+  else
+    unsetenv("DEVINI");
+  qel::SetWindowsFolder(std::nullopt);
+  qel::SetCommonAppDataFolder(std::nullopt);
+  qel::ResetSettingsState();
+}
+
+std::string ScratchSettings::IniPath() const { return dir_.File("windows/quvol.ini"); }
+
+void ScratchSettings::Write(const std::string& text) {
+  WriteText(IniPath(), text);
+  qel::ResetSettingsState();
+}
 
 MessageCapture::MessageCapture() {
   previous_ = qel::SetMessageSink([this](const char* text, const char* caption, UINT style) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,25 @@ class TempDir {
 
  private:
   std::filesystem::path path_;
+};
+
+// Points the search for the suite's settings file into a scratch folder while it lives: DEVINI
+// unset, the Windows and common application data folders inside the scratch folder, the settings
+// state fresh. Everything is restored on destruction.
+class ScratchSettings {
+ public:
+  ScratchSettings();
+  ~ScratchSettings();
+  ScratchSettings(const ScratchSettings&) = delete;
+  ScratchSettings& operator=(const ScratchSettings&) = delete;
+  // Where the settings file is found (and created by writes): quvol.ini in the Windows folder.
+  std::string IniPath() const;
+  // Replaces the settings file with `text`.
+  void Write(const std::string& text);
+
+ private:
+  TempDir dir_;
+  std::optional<std::string> oldDevini_;
 };
 
 // Records every message box shown while it lives (answering IDOK) and restores the previous sink.
