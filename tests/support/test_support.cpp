@@ -64,6 +64,19 @@ void ScratchSettings::Write(const std::string& text) {
   qel::ResetSettingsState();
 }
 
+DeviniSettings::DeviniSettings(const std::string& text) {
+  if (const char* old = std::getenv("DEVINI")) oldDevini_ = old;
+  WriteText(dir_.File("quvol.ini"), text);
+  setenv("DEVINI", (dir_.path().string() + "/").c_str(), 1);
+}
+
+DeviniSettings::~DeviniSettings() {
+  if (oldDevini_)
+    setenv("DEVINI", oldDevini_->c_str(), 1);
+  else
+    unsetenv("DEVINI");
+}
+
 MessageCapture::MessageCapture() {
   previous_ = qel::SetMessageSink([this](const char* text, const char* caption, UINT style) {
     boxes_.push_back({text, caption, style});

@@ -45,6 +45,20 @@ class ScratchSettings {
   std::optional<std::string> oldDevini_;
 };
 
+// For programs run by a test: DEVINI points at a scratch folder holding the settings file
+// quvol.ini with `text` while this lives; the previous DEVINI is restored on destruction.
+class DeviniSettings {
+ public:
+  explicit DeviniSettings(const std::string& text);
+  ~DeviniSettings();
+  DeviniSettings(const DeviniSettings&) = delete;
+  DeviniSettings& operator=(const DeviniSettings&) = delete;
+
+ private:
+  TempDir dir_;
+  std::optional<std::string> oldDevini_;
+};
+
 // Records every message box shown while it lives (answering IDOK) and restores the previous sink.
 class MessageCapture {
  public:

@@ -9,6 +9,7 @@
 #include "dbio/dbio.h"
 #include "dbio/record_catalogue.h"
 #include "platform/cfile.h"
+#include "version_stamp.h"
 
 namespace qeldb {
 namespace {
@@ -20,13 +21,6 @@ struct TableRow {
   bool unreadable = false;
   std::optional<unsigned long> stamp;
 };
-
-std::string StampText(unsigned long stamp) {
-  unsigned short major = 0;
-  unsigned char minor = 0, patch = 0;
-  qel::VersionAccess::Parse(stamp, major, minor, patch);
-  return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patch);
-}
 
 std::vector<TableRow> ListTables(CDBIO& db) {
   std::vector<TableRow> rows;
