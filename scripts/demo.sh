@@ -53,3 +53,18 @@ echo "== grid systems: an orthogonal and a radial system"
 echo "== the same as JSON (the first lines)"
 "$qeldb" grids --json "$work/demo" >"$work/grids.json"
 head -n 20 "$work/grids.json"
+echo
+echo "== floors, loads and deflection criteria added to the new model"
+"$qeldb" demo-floors "$work/fresh"
+echo
+echo "== qeldb decks $work/fresh"
+"$qeldb" decks "$work/fresh"
+echo
+echo "== qeldb combos $work/fresh cmb"
+"$qeldb" combos "$work/fresh" cmb
+echo
+echo "== qeldb deflcrit $work/fresh"
+"$qeldb" deflcrit "$work/fresh"
+echo
+echo "== qeldb deflcrit --concrete --json $work/fresh"
+"$qeldb" deflcrit --concrete --json "$work/fresh"

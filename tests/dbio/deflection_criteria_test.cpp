@@ -23,14 +23,6 @@ using qeltest::TempDir;
 using qeltest::WriteBytes;
 using Bytes = std::vector<unsigned char>;
 
-class DeflDB : public CDBIO {
- public:
-  using CDBIO::CDBIO;
-  using CDBIO::IniGetConcDeflCritPrefix;
-  using CDBIO::IniGetDeflCritItem;
-  using CDBIO::IniGetSteelDeflCritPrefix;
-};
-
 class DeflectionCriteria : public ::testing::Test {
  protected:
   std::unique_ptr<SMDF> Model(int units) {
@@ -120,16 +112,6 @@ TEST_F(DeflectionCriteria, KeysFollowTheGrammar) {
   EXPECT_EQ(k[1].Ratio.dLT, 480);
   EXPECT_EQ(k[0].Abs.dLT, 12.5);
 
-  int flag = -1;
-  EXPECT_EQ(DeflDB::IniGetSteelDeflCritPrefix(0, flag), "DeflCritAbs");
-  EXPECT_EQ(flag, 1);
-  EXPECT_EQ(DeflDB::IniGetConcDeflCritPrefix(qel::kIdsDeflCritRatio, flag), "DeflCritRatio");
-  EXPECT_EQ(flag, 0);
-  EXPECT_EQ(DeflDB::IniGetDeflCritItem("MiscDefaults", "DeflCritAbsNonCmp", qel::kIdsDeflCritNet, 7,
-                                       2, 1),
-            30);
-  EXPECT_EQ(
-      DeflDB::IniGetDeflCritItem("MiscDefaults", "DeflCritAbs", qel::kIdsDeflCritNet, 7, 2, 0), 7);
   EXPECT_EQ(CDBIO::AppendIndex("DeflCritName", 12), "DeflCritName12");
 }
 

@@ -8,7 +8,6 @@
 
 #include "archive/spread_footing_file.h"
 #include "dbio/dbio.h"
-#include "geom/geom_types.h"
 #include "test_support.h"
 
 namespace {
@@ -83,20 +82,6 @@ TEST(PlainTables, EachOperationReachesItsFile) {
   db.ReadOtherSections(&s, 1, 1);
   EXPECT_EQ(std::memcmp(&s, sec.data() + 184, 184), 0);
 
-  Bytes pol(3 * 16);
-  PutF64(pol, 32, 2.5);
-  PutF64(pol, 40, -4.0);
-  WriteBytes(base + ".pol", pol);
-  _POINT2D p{};
-  db.ReadPolygonData(&p, 1, 2);
-  EXPECT_EQ(p.x, 2.5);
-  EXPECT_EQ(p.y, -4.0);
-
-  // A short file fills what it can and says nothing.
-  _POINT2D two[2] = {{9, 9}, {9, 9}};
-  db.ReadPolygonData(two, 2, 2);
-  EXPECT_EQ(two[0].x, 2.5);
-
   // Writers keep the records around the ones written.
   Bytes ftg(2 * 440, 0x11);
   WriteBytes(base + ".ftg", ftg);
@@ -106,16 +91,6 @@ TEST(PlainTables, EachOperationReachesItsFile) {
   Bytes expected = ftg;
   expected.resize(3 * 440, 0x22);
   EXPECT_EQ(ReadBytes(base + ".ftg"), expected);
-
-  // Lateral load cases from record 0, only for a positive count.
-  Bytes lca(744, 0x33);
-  WriteBytes(base + ".lca", lca);
-  _LOADCASE lc;
-  std::memset(&lc, 0, sizeof lc);
-  db.ReadLatLoadCases(&lc, 0);
-  EXPECT_EQ(lc.abData[0], 0);
-  db.ReadLatLoadCases(&lc, 1);
-  EXPECT_EQ(lc.abData[743], 0x33);
 }
 
 TEST(PlainTables, ReactionReadersReportTheOutcome) {
