@@ -11,6 +11,8 @@
 //     so a partial read converts the file on disk;
 //   - otherwise (missing file, misaligned length, fewer old records than asked): a plain read at
 //     the current size.
+// A table may instead ask for its old records to be converted only as far as the caller asked
+// (convertAskedRecordsOnly): never counted against the file, never written back.
 // A table describes itself once with a VersionedTable and calls CDBIO::ReadVersionedTable.
 #pragma once
 
