@@ -66,10 +66,13 @@ void Run(const Options& opt) {
 
   // The table is read once into memory and every check below is served from those bytes, so a
   // record reported invalid is invalid, not unreadable.
+  if (RefuseDirectory(path, "a load-combination table")) return;
   std::vector<unsigned char> bytes;
   CFile file;
-  if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary)) {
-    Fail(kExitUsage, "cannot open " + path);
+  CFileException openError;
+  if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary,
+                 &openError)) {
+    Fail(kExitUsage, CannotOpen(path, openError));
     return;
   }
   try {
@@ -87,13 +90,9 @@ void Run(const Options& opt) {
     return;
   }
 
-  int code = kExitOk;
   const std::size_t rest = bytes.size() % sizeof(_LOADCOMBO);
-  if (rest != 0) {
-    std::fprintf(stderr, "qeldb: warning: %s: %zu bytes after the last whole record ignored\n",
-                 path.c_str(), rest);
-    code = kExitDamaged;
-  }
+  if (rest != 0)
+    Warn(path + ": " + std::to_string(rest) + " bytes after the last whole record ignored");
   const int count = static_cast<int>(bytes.size() / sizeof(_LOADCOMBO));
   CDBIO db(CString(base.c_str()), nullptr);
   db.SetMemoryReadBuffer(&bytes);
@@ -109,18 +108,15 @@ void Run(const Options& opt) {
         {n, std::vector<int>(combos[i].anLoadCase, combos[i].anLoadCase + shown), valid});
   }
   Print(rows, opt.json);
-  if (!tableValid) {
-    std::fprintf(stderr, "qeldb: %s: the load combinations do not pass the check\n", path.c_str());
-    code = kExitFailed;
-  }
-  SetExitCode(code);
+  if (!tableValid) Fail(kExitFailed, path + ": the load combinations do not pass the check");
 }
 
 const bool registered = RegisterCommand([](CLI::App& app) {
   auto opt = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand(
       "combos", "List the load combinations of MODEL.EXT and check them as the library does");
-  cmd->add_option("MODEL", opt->model, "database name: the model's base path")->required();
+  cmd->add_option("MODEL", opt->model, "the model: its base path, MODEL.qel or any file of it")
+      ->required();
   cmd->add_option("EXT", opt->ext, "extension of the load-combination file, e.g. cmb")->required();
   cmd->add_flag("--json", opt->json, "print a JSON array of {index, cases, case_indexes, valid}");
   cmd->callback([opt] { Run(*opt); });

@@ -72,8 +72,8 @@ void Run(const Options& opt) {
     return;
   }
 
+  if (RefuseDirectory(path, "a deck table")) return;
   CDBIO db(CString(base.c_str()), nullptr);
-  int code = kExitOk;
   std::vector<DeckRow> rows;
   // An empty table has no stamp to read; a file shorter than the oldest record holds no deck.
   constexpr unsigned long long kOldestRecord = 36;
@@ -85,8 +85,7 @@ void Run(const Options& opt) {
     return;
   }
   if (size == 0) {
-    std::fprintf(stderr, "qeldb: warning: %s holds no whole deck record\n", path.c_str());
-    code = kExitDamaged;
+    Warn(path + " holds no whole deck record");
   } else {
     const unsigned long long whole = status.m_size / static_cast<unsigned>(size);
     const unsigned long long rest = status.m_size % static_cast<unsigned>(size);
@@ -96,9 +95,7 @@ void Run(const Options& opt) {
     }
     const auto count = static_cast<int>(whole);
     if (rest != 0) {
-      std::fprintf(stderr, "qeldb: warning: %s: %llu bytes after the last whole record ignored\n",
-                   path.c_str(), rest);
-      code = kExitDamaged;
+      Warn(path + ": " + std::to_string(rest) + " bytes after the last whole record ignored");
     }
     std::vector<SDECKS> decks(static_cast<std::size_t>(count));
     if (count > 0 && !db.ReadDeckData(decks.data(), count, 0)) {
@@ -108,14 +105,14 @@ void Run(const Options& opt) {
     for (int i = 0; i < count; ++i) rows.push_back({i, decks[i], db.GetDeckPropName(decks[i])});
   }
   Print(rows, opt.json);
-  SetExitCode(code);
 }
 
 const bool registered = RegisterCommand([](CLI::App& app) {
   auto opt = std::make_shared<Options>();
   CLI::App* cmd =
       app.add_subcommand("decks", "List a model's decks with their kind and deck property");
-  cmd->add_option("MODEL", opt->model, "database name: the model's base path")->required();
+  cmd->add_option("MODEL", opt->model, "the model: its base path, MODEL.qel or any file of it")
+      ->required();
   cmd->add_flag("--json", opt->json,
                 "print a JSON array of {index, stamp, kind, property_index, property_name}");
   cmd->callback([opt] { Run(*opt); });

@@ -111,6 +111,7 @@ void Run(const Options& opt) {
   }
   // The unit system chooses the settings keys of absolute limits; a model without a master data
   // file is taken as unit system 0.
+  UseSettings();
   if (hasMdf && !db.ReadMdf(mdf.get())) {
     Fail(kExitUsage, "cannot read " + base + ".qel");
     return;
@@ -144,7 +145,8 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   auto opt = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand(
       "deflcrit", "Show a model's deflection criteria (from its file, or from the settings)");
-  cmd->add_option("MODEL", opt->model, "database name: the model's base path")->required();
+  cmd->add_option("MODEL", opt->model, "the model: its base path, MODEL.qel or any file of it")
+      ->required();
   cmd->add_flag("--concrete", opt->concrete, "concrete beam criteria instead of steel");
   cmd->add_option("--count", opt->count,
                   "number of criteria to read (default: the file's, else the model's count)")

@@ -48,8 +48,10 @@ void Run(const Options& opt) {
         return;
       }
 
+  if (!CheckFolderWritable(base + ".dec")) return;
   auto mdf = std::make_unique<SMDF>();
   CDBIO db(CString(base.c_str()), mdf.get());
+  UseSettings();  // the fields the master data file lacks take the user's defaults
   if (!db.ReadMdf(mdf.get())) {
     Fail(kExitUsage, "cannot read " + base + ".qel");
     return;
@@ -89,7 +91,8 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   CLI::App* cmd = app.add_subcommand(
       "demo-floors",
       "Add the demo building's decks, loads and deflection criteria to a model made by `new`");
-  cmd->add_option("MODEL", opt->model, "database name: the model's base path")->required();
+  cmd->add_option("MODEL", opt->model, "the model: its base path, MODEL.qel or any file of it")
+      ->required();
   cmd->add_flag("--force", opt->force, "replace tables the model already has");
   cmd->callback([opt] { Run(*opt); });
 });
