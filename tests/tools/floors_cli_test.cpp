@@ -17,11 +17,6 @@ using qeltest::TempDir;
 using qeltest::WriteBytes;
 using Bytes = std::vector<unsigned char>;
 
-qeltest::ProcessResult Qeldb(std::vector<std::string> args) {
-  args.insert(args.begin(), QELDB_TOOL_PATH);
-  return qeltest::RunProcess(args);
-}
-
 class FloorsCli : public ::testing::Test {
  protected:
   // A metric-keyed absolute limit and a ratio, so the test sees which keys a model reads.
@@ -36,16 +31,16 @@ class FloorsCli : public ::testing::Test {
 };
 
 TEST_F(FloorsCli, DemoModelShowsItsDecksCombosAndCriteria) {
-  auto r = Qeldb({"new", base_});
+  auto r = qeltest::RunQeldb({"new", base_});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  r = Qeldb({"demo-floors", base_ + ".qel"});
+  r = qeltest::RunQeldb({"demo-floors", base_ + ".qel"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  r = Qeldb({"demo-floors", base_});
+  r = qeltest::RunQeldb({"demo-floors", base_});
   EXPECT_EQ(r.exitCode, 2) << "refuses to replace the tables without --force";
   EXPECT_NE(r.err.find("--force"), std::string::npos);
-  EXPECT_EQ(Qeldb({"demo-floors", base_, "--force"}).exitCode, 0);
+  EXPECT_EQ(qeltest::RunQeldb({"demo-floors", base_, "--force"}).exitCode, 0);
 
-  r = Qeldb({"decks", "--json", base_});
+  r = qeltest::RunQeldb({"decks", "--json", base_});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const json decks = json::parse(r.out);
   ASSERT_EQ(decks.size(), 5u);
@@ -55,13 +50,13 @@ TEST_F(FloorsCli, DemoModelShowsItsDecksCombosAndCriteria) {
   EXPECT_EQ(decks[4]["kind"], 2);
   EXPECT_EQ(decks[4]["property_name"], "Slab 8in");
 
-  r = Qeldb({"combos", base_, "cmb", "--json"});
+  r = qeltest::RunQeldb({"combos", base_, "cmb", "--json"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(json::parse(r.out)[2], json::parse(R"({"index": 2, "cases": 3,
       "case_indexes": [0, 1, 2], "valid": true})"));
 
   // The criteria file holds two; the master data file says two as well.
-  r = Qeldb({"deflcrit", base_, "--json"});
+  r = qeltest::RunQeldb({"deflcrit", base_, "--json"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   json crit = json::parse(r.out);
   ASSERT_EQ(crit.size(), 2u);
@@ -70,7 +65,7 @@ TEST_F(FloorsCli, DemoModelShowsItsDecksCombosAndCriteria) {
   EXPECT_EQ(crit[1]["ratio"]["NonCmp"], json::parse(R"({"DeadL": 0, "LiveL": 480, "Net": 360})"));
   EXPECT_EQ(crit[0]["abs"]["CmpUnshoredTotal"], 1.5);
 
-  r = Qeldb({"tables", "--json", base_});
+  r = qeltest::RunQeldb({"tables", "--json", base_});
   ASSERT_EQ(r.exitCode, 0);
   std::vector<std::string> exts;
   for (const auto& row : json::parse(r.out)) exts.push_back(row["ext"]);
@@ -79,8 +74,8 @@ TEST_F(FloorsCli, DemoModelShowsItsDecksCombosAndCriteria) {
 }
 
 TEST_F(FloorsCli, CriteriaFromTheSettingsFollowTheUnitSystem) {
-  ASSERT_EQ(Qeldb({"new", base_, "--units", "1"}).exitCode, 0);
-  auto r = Qeldb({"deflcrit", base_, "--count", "2", "--json"});
+  ASSERT_EQ(qeltest::RunQeldb({"new", base_, "--units", "1"}).exitCode, 0);
+  auto r = qeltest::RunQeldb({"deflcrit", base_, "--count", "2", "--json"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   json crit = json::parse(r.out);
   ASSERT_EQ(crit.size(), 2u);
@@ -91,11 +86,11 @@ TEST_F(FloorsCli, CriteriaFromTheSettingsFollowTheUnitSystem) {
   EXPECT_EQ(crit[0]["abs"]["NonCmp"]["Net"], 25) << "a metric model reads the Metric keys";
   EXPECT_EQ(crit[1]["name"], "Roof");
 
-  r = Qeldb({"deflcrit", base_, "--concrete", "--count", "1", "--json"});
+  r = qeltest::RunQeldb({"deflcrit", base_, "--concrete", "--count", "1", "--json"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(json::parse(r.out)[0]["ratio"], json::parse(R"({"DeadL": 0, "LiveL": 360,
       "Net": 0, "LT": 240})"));
-  EXPECT_EQ(Qeldb({"deflcrit", dir_.File("nothing")}).exitCode, 2);
+  EXPECT_EQ(qeltest::RunQeldb({"deflcrit", dir_.File("nothing")}).exitCode, 2);
 }
 
 TEST_F(FloorsCli, CombosReportInvalidAndDamagedTables) {
@@ -105,7 +100,7 @@ TEST_F(FloorsCli, CombosReportInvalidAndDamagedTables) {
   PutI32(combos, 2 * 796, 1);
   PutI32(combos, 2 * 796 + 104, -4);
   WriteBytes(base_ + ".lcb", combos);
-  auto r = Qeldb({"combos", base_, "lcb", "--json"});
+  auto r = qeltest::RunQeldb({"combos", base_, "lcb", "--json"});
   EXPECT_EQ(r.exitCode, 1);
   json rows = json::parse(r.out);
   ASSERT_EQ(rows.size(), 3u);
@@ -117,12 +112,12 @@ TEST_F(FloorsCli, CombosReportInvalidAndDamagedTables) {
 
   combos.resize(796 + 10);  // one good record and the start of another
   WriteBytes(base_ + ".lcb", combos);
-  r = Qeldb({"combos", base_, "lcb"});
+  r = qeltest::RunQeldb({"combos", base_, "lcb"});
   EXPECT_EQ(r.exitCode, 3);
   EXPECT_NE(r.err.find("qeldb: warning: "), std::string::npos) << r.err;
 
-  EXPECT_EQ(Qeldb({"combos", base_, "none"}).exitCode, 2);
-  EXPECT_EQ(Qeldb({"combos", base_, "../x"}).exitCode, 2);
+  EXPECT_EQ(qeltest::RunQeldb({"combos", base_, "none"}).exitCode, 2);
+  EXPECT_EQ(qeltest::RunQeldb({"combos", base_, "../x"}).exitCode, 2);
 }
 
 TEST_F(FloorsCli, DecksOfAnOldModel) {
@@ -140,7 +135,7 @@ TEST_F(FloorsCli, DecksOfAnOldModel) {
   }
   WriteBytes(base_ + ".dec", dec);
   WriteBytes(base_ + ".dpt", dpt);
-  auto r = Qeldb({"decks", base_});
+  auto r = qeltest::RunQeldb({"decks", base_});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out,
             "index  stamp    kind             property  name\n"
@@ -150,10 +145,10 @@ TEST_F(FloorsCli, DecksOfAnOldModel) {
 
   dec.resize(dec.size() + 5);
   WriteBytes(base_ + ".dec", dec);
-  r = Qeldb({"decks", "--json", base_});
+  r = qeltest::RunQeldb({"decks", "--json", base_});
   EXPECT_EQ(r.exitCode, 3);
   EXPECT_EQ(json::parse(r.out).size(), 2u);
-  EXPECT_EQ(Qeldb({"decks", dir_.File("nothing")}).exitCode, 2);
+  EXPECT_EQ(qeltest::RunQeldb({"decks", dir_.File("nothing")}).exitCode, 2);
 }
 
 }  // namespace
