@@ -84,3 +84,17 @@ echo "== qeldb upgrade --dry-run on the old copy, then for real"
 "$qeldb" upgrade "$work/old/old" --dry-run
 "$qeldb" upgrade "$work/old/old"
 "$qeldb" tables "$work/old/old"
+echo "== floors, loads and deflection criteria added to the new model"
+"$qeldb" demo-floors "$work/fresh"
+echo
+echo "== qeldb decks $work/fresh"
+"$qeldb" decks "$work/fresh"
+echo
+echo "== qeldb combos $work/fresh cmb"
+"$qeldb" combos "$work/fresh" cmb
+echo
+echo "== qeldb deflcrit $work/fresh"
+"$qeldb" deflcrit "$work/fresh"
+echo
+echo "== qeldb deflcrit --concrete --json $work/fresh"
+"$qeldb" deflcrit --concrete --json "$work/fresh"

@@ -53,6 +53,9 @@ CDBIO& CDBIO::operator=(const CDBIO& other) {
     m_strDBName = other.m_strDBName;
     m_pMDF = other.m_pMDF;
     m_pMemReadBuffer = other.m_pMemReadBuffer;
+    m_aDeckPropCache = other.m_aDeckPropCache;
+    m_aConcDeckPropCache = other.m_aConcDeckPropCache;
+    m_aNonCompDeckPropCache = other.m_aNonCompDeckPropCache;
   }
   return *this;
 }

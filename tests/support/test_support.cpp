@@ -13,6 +13,9 @@
 #include <random>
 #include <stdexcept>
 
+#include "mdf/settings.h"
+#include "platform/paths.h"
+
 namespace qeltest {
 
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
@@ -51,6 +54,46 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::File(const std::string& name) const { return (path_ / name).string(); }
+
+ScratchSettings::ScratchSettings() {
+  if (const char* old = std::getenv("DEVINI")) oldDevini_ = old;
+  unsetenv("DEVINI");
+  std::filesystem::create_directories(dir_.path() / "windows");
+  std::filesystem::create_directories(dir_.path() / "common");
+  qel::SetWindowsFolder((dir_.path() / "windows").string());
+  qel::SetCommonAppDataFolder((dir_.path() / "common").string());
+  qel::ResetSettingsState();
+}
+
+ScratchSettings::~ScratchSettings() {
+  if (oldDevini_)
+    setenv("DEVINI", oldDevini_->c_str(), 1);
+  else
+    unsetenv("DEVINI");
+  qel::SetWindowsFolder(std::nullopt);
+  qel::SetCommonAppDataFolder(std::nullopt);
+  qel::ResetSettingsState();
+}
+
+std::string ScratchSettings::IniPath() const { return dir_.File("windows/quvol.ini"); }
+
+void ScratchSettings::Write(const std::string& text) {
+  WriteText(IniPath(), text);
+  qel::ResetSettingsState();
+}
+
+DeviniSettings::DeviniSettings(const std::string& text) {
+  if (const char* old = std::getenv("DEVINI")) oldDevini_ = old;
+  WriteText(dir_.File("quvol.ini"), text);
+  setenv("DEVINI", (dir_.path().string() + "/").c_str(), 1);
+}
+
+DeviniSettings::~DeviniSettings() {
+  if (oldDevini_)
+    setenv("DEVINI", oldDevini_->c_str(), 1);
+  else
+    unsetenv("DEVINI");
+}
 
 MessageCapture::MessageCapture() {
   previous_ = qel::SetMessageSink([this](const char* text, const char* caption, UINT style) {
@@ -97,23 +140,6 @@ std::vector<std::string> WithoutFileOverride(std::vector<std::string> argv) {
   argv.insert(argv.begin(), {kSetpriv, std::string("--inh-caps=") + drop,
                              std::string("--bounding-set=") + drop, "--"});
   return argv;
-}
-
-ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
-  const char* old = std::getenv(name);
-  had_ = old != nullptr;
-  if (had_) old_ = old;
-  if (value)
-    ::setenv(name, value, 1);
-  else
-    ::unsetenv(name);
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (had_)
-    ::setenv(name_.c_str(), old_.c_str(), 1);
-  else
-    ::unsetenv(name_.c_str());
 }
 
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,39 @@ class ScopedEnv {
   bool had_ = false;
 };
 
+// Points the search for the suite's settings file into a scratch folder while it lives: DEVINI
+// unset, the Windows and common application data folders inside the scratch folder, the settings
+// state fresh. Everything is restored on destruction.
+class ScratchSettings {
+ public:
+  ScratchSettings();
+  ~ScratchSettings();
+  ScratchSettings(const ScratchSettings&) = delete;
+  ScratchSettings& operator=(const ScratchSettings&) = delete;
+  // Where the settings file is found (and created by writes): quvol.ini in the Windows folder.
+  std::string IniPath() const;
+  // Replaces the settings file with `text`.
+  void Write(const std::string& text);
+
+ private:
+  TempDir dir_;
+  std::optional<std::string> oldDevini_;
+};
+
+// For programs run by a test: DEVINI points at a scratch folder holding the settings file
+// quvol.ini with `text` while this lives; the previous DEVINI is restored on destruction.
+class DeviniSettings {
+ public:
+  explicit DeviniSettings(const std::string& text);
+  ~DeviniSettings();
+  DeviniSettings(const DeviniSettings&) = delete;
+  DeviniSettings& operator=(const DeviniSettings&) = delete;
+
+ private:
+  TempDir dir_;
+  std::optional<std::string> oldDevini_;
+};
+
 // Records every message box shown while it lives (answering IDOK) and restores the previous sink.
 class MessageCapture {
  public:
@@ -67,18 +101,6 @@ ProcessResult RunProcess(const std::vector<std::string>& argv);
 // setpriv is not available.
 std::vector<std::string> WithoutFileOverride(std::vector<std::string> argv);
 
-// Sets (or, with nullptr, unsets) an environment variable for its lifetime, then restores it.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value);
-  ~ScopedEnv();
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string name_, old_;
-  bool had_;
-};
 
 #ifdef QELDB_TOOL_PATH
 // Runs the built qeldb with `args`.
