@@ -18,16 +18,21 @@ HANDLE OpenForReading(const std::string& path) {
 }  // namespace
 
 void GetTableWorkingExtension(const char* ext, int second, char* out) {
-  static const std::map<std::string, std::string> kWorking = {{"cel", "sbcel"}};
   if (!out) return;
+  const std::string working = qel::WorkingExtension(ext, second);
+  std::memcpy(out, working.c_str(), working.size() + 1);
+}
+
+namespace qel {
+
+std::string WorkingExtension(const char* ext, int second) {
+  static const std::map<std::string, std::string> kWorking = {{"cel", "sbcel"}};
   const std::string in = ext ? ext : "";
   const auto it = kWorking.find(in);
   std::string result = it == kWorking.end() ? in : it->second;
   if (second) result += '2';
-  std::memcpy(out, result.c_str(), result.size() + 1);
+  return result;
 }
-
-namespace qel {
 
 std::string TablesFolder() {
   LoadQUVOLiniPath();
@@ -43,9 +48,7 @@ std::string WorkingCopyPath(const char* modelPath, const char* ext, int second) 
   if (dot != std::string::npos && (sep == std::string::npos || dot > sep) &&
       lowerCaseString(path.substr(dot)) == ".qel")
     path.resize(dot);
-  std::string working(std::strlen(ext ? ext : "") + 2, '\0');
-  GetTableWorkingExtension(ext, second, working.data());
-  return path + "." + working.c_str();
+  return path + "." + WorkingExtension(ext, second);
 }
 
 bool ReadTableHandle(HANDLE handle, std::vector<unsigned char>& out) {

@@ -14,7 +14,7 @@
 #include "platform/win_types.h"
 
 // Writes the working extension of `ext` (plus "2" when `second` is non-zero) into `out`, which
-// must hold the extension and 2 more characters.
+// must hold it: the extension and 2 more characters, and at least 7.
 void GetTableWorkingExtension(const char* ext, int second, char* out);
 
 // Opens a table for reading (shared read, open existing) through CreateFileNoSecurity: with a
@@ -27,6 +27,8 @@ std::FILE* OpenTableFilePtr(const char* tableName, const char* modelPath, const 
                             int second);
 
 namespace qel {
+// The working extension of `ext`, "2" appended when `second` is non-zero.
+std::string WorkingExtension(const char* ext, int second);
 // The tables folder as the settings file gives it (at most 256 characters), "" when unset. The
 // settings file is searched for first if need be.
 std::string TablesFolder();

@@ -12,7 +12,7 @@
 namespace {
 
 void CopyOut(char* out, const std::string& text) {
-  std::snprintf(out, MAX_PATH, "%s", text.c_str());
+  if (out) std::snprintf(out, MAX_PATH, "%s", text.c_str());
 }
 
 }  // namespace
@@ -37,10 +37,8 @@ int GetTableDirs(const char* modelPath, char* tablesDir, char* modelDir, char* m
 int ImportTableFile2(const char* tablesDir, const char* modelDir, const char* modelName,
                      const char* tableName, const char* ext, int second, int force) {
   const std::string e = ext ? ext : "";
-  std::string working(e.size() + 2, '\0');
-  GetTableWorkingExtension(e.c_str(), second, working.data());
-  const std::string target =
-      std::string(modelDir ? modelDir : "") + (modelName ? modelName : "") + "." + working.c_str();
+  const std::string target = std::string(modelDir ? modelDir : "") + (modelName ? modelName : "") +
+                             "." + qel::WorkingExtension(ext, second);
   if (!force && PathFileExistsA(target.c_str())) return 1;
   const std::string source =
       std::string(tablesDir ? tablesDir : "") + (tableName ? tableName : "") + "." + e;

@@ -1,10 +1,18 @@
-// A program outside the project: links the installed library and looks up a string-table entry.
+// A program outside the project: links the installed library, looks up a string-table entry and
+// reaches the exported data the suite's programs share (the default master data record and the
+// master steel table).
 #include <cstdio>
 
+#include "mdf/default_mdf.h"
 #include "platform/resources.h"
+#include "tables/master_table.h"
+#include "tables/steel_design_tables.h"
 
 int main() {
   CString text = qel::LoadResString(26405);
   std::printf("%s\n", text.GetString());
-  return text == "TRUE" ? 0 : 1;
+  // Nothing built yet: an empty table, and a zero default record.
+  const bool shared = MasterTable_Bgn_Ptr == nullptr && NumMasterTable == 0 &&
+                      mdf.MasterSteelTableName[0] == '\0' && DeleteMasterSteelTable() == 1;
+  return text == "TRUE" && shared ? 0 : 1;
 }
