@@ -1,6 +1,5 @@
 #include "tables/property_table_map.h"
 
-#include <cctype>
 #include <memory>
 #include <new>
 
@@ -8,11 +7,19 @@ namespace {
 std::unique_ptr<PropertyTableMap> g_map;
 }  // namespace
 
+namespace {
+// tolower of the "C" locale, without a call per character: names match without regard to ASCII
+// case whatever locale the host program has set.
+inline unsigned char Lower(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
+}
+}  // namespace
+
 bool ci_less::operator()(std::string_view a, std::string_view b) const {
   const std::size_t n = a.size() < b.size() ? a.size() : b.size();
   for (std::size_t i = 0; i < n; ++i) {
-    const int x = std::tolower(static_cast<unsigned char>(a[i]));
-    const int y = std::tolower(static_cast<unsigned char>(b[i]));
+    const unsigned char x = Lower(a[i]), y = Lower(b[i]);
     if (x != y) return x < y;
   }
   return a.size() < b.size();

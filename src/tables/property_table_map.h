@@ -12,8 +12,8 @@
 
 #include "platform/win_types.h"
 
-// Strict weak order on byte strings: position by position with tolower on both characters, the
-// first difference decides; a proper prefix is less.
+// Strict weak order on byte strings: position by position with the "C" locale's tolower on both
+// characters (ASCII letters only), the first difference decides; a proper prefix is less.
 struct ci_less {
   using is_transparent = void;
   bool operator()(std::string_view a, std::string_view b) const;

@@ -56,29 +56,22 @@ bool ReadLine(std::FILE* file, char* line) {
   return true;
 }
 
-// Angle pre-pass: the position just after the first "L" line, and how many angle rows follow it
-// (lines whose token has two or more characters and is no keyword, up to the first line with a
-// shorter token or a multi-letter keyword once one row is counted). -1 when there is no "L" line.
-long CountAngleRows(std::FILE* file, char* line, int& rows) {
-  rows = 0;
-  std::rewind(file);
-  long afterL = -1;
-  while (ReadLine(file, line))
-    if (EqualsNoCase(FirstToken(line), "L")) {
-      afterL = std::ftell(file);
+// The angle rows after the first "L" line, which has just been read: lines whose token has two
+// or more characters and is no keyword, up to the first line with a shorter token or a
+// multi-letter keyword once one row is counted. The stream is left where it was. The count is
+// taken when the main pass meets that line rather than in a pass of its own from the start: it
+// is the same line either way, and the lines before it are read only once.
+int CountAngleRows(std::FILE* file, char* line, long afterL) {
+  int rows = 0;
+  while (ReadLine(file, line)) {
+    const std::string_view token = FirstToken(line);
+    if (token.size() >= 2 && !FindKeyword(token))
+      ++rows;
+    else if (rows > 0)
       break;
-    }
-  if (afterL >= 0) {
-    while (ReadLine(file, line)) {
-      const std::string_view token = FirstToken(line);
-      if (token.size() >= 2 && !FindKeyword(token))
-        ++rows;
-      else if (rows > 0)
-        break;
-    }
   }
-  std::rewind(file);
-  return afterL;
+  std::fseek(file, afterL, SEEK_SET);
+  return rows;
 }
 
 // "2" + name, or "2-" + name when the name starts with a digit 1 to 9; cut to 15 characters.
@@ -150,8 +143,9 @@ bool ReadSectionLine(const char* line, SectionShape shape, bool metric, _MASTERT
 SectionTableStatus ReadSectionTable(std::FILE* file, _MASTERTABLE*& table, int& count,
                                     int& capacity, int& unitsMetric) {
   char line[kLineBuffer];
+  std::rewind(file);
+  long afterL = -1;  // the position after the first "L" line, once met
   int angleRows = 0;
-  const long afterL = CountAngleRows(file, line, angleRows);
 
   SectionShape shape = SectionShape::kIShape;
   while (ReadLine(file, line)) {
@@ -165,6 +159,10 @@ SectionTableStatus ReadSectionTable(std::FILE* file, _MASTERTABLE*& table, int& 
         continue;
       case LineKind::kKeyword:
         shape = kind.shape;
+        if (shape == SectionShape::kSingleAngle && afterL < 0) {
+          afterL = std::ftell(file);
+          angleRows = CountAngleRows(file, line, afterL);
+        }
         continue;
       case LineKind::kData:
         break;

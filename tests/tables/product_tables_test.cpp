@@ -67,18 +67,11 @@ TEST_F(ProductTables, CoreBraceRecordsAreSolidPlates) {
   const _MASTERTABLE& m = table[0];
   EXPECT_STREQ(m.szName, "CB-1.5X6");
   EXPECT_EQ(m.cShape, 'V');
-  EXPECT_FLOAT_EQ(m.fTfTop, 1.5f);
-  EXPECT_FLOAT_EQ(m.fBfTop, 6.0f);
-  EXPECT_FLOAT_EQ(m.fArea, 9.0f);
-  EXPECT_FLOAT_EQ(m.fIx, 1.6875f);   // 6 * 1.5^3 / 12
-  EXPECT_FLOAT_EQ(m.fSxBot, 2.25f);  // Ix / 0.75
-  EXPECT_FLOAT_EQ(m.fIy, 27.0f);     // 1.5 * 6^3 / 12
-  EXPECT_FLOAT_EQ(m.fSy, 9.0f);
-  EXPECT_FLOAT_EQ(m.fZx, 3.375f);  // 6 * 1.5^2 / 4
-  EXPECT_FLOAT_EQ(m.fZy, 13.5f);   // 1.5 * 6^2 / 4
-  EXPECT_FLOAT_EQ(m.fJ, 0.001f);
-  EXPECT_FLOAT_EQ(m.fAvWeb, 7.5f);
-  EXPECT_EQ(m.fWeight, 0.0f);
+  // A 6 x 1.5 plate: Ix = 6 * 1.5^3 / 12, Sx = Ix / 0.75, Iy = 1.5 * 6^3 / 12, Sy = Iy / 3,
+  // Zx = 6 * 1.5^2 / 4, Zy = 1.5 * 6^2 / 4, shear areas 5/6 A; no weight.
+  qeltest::ExpectFields(m,
+                        "fTfTop=1.5 fBfTop=6 fArea=9 fIx=1.6875 fSxTop=2.25 fSxBot=2.25 fIy=27 "
+                        "fSy=9 fZx=3.375 fZy=13.5 fJ=0.001 fAvWeb=7.5 fAvFlange=7.5 fWeight=0");
   EXPECT_STREQ(table[1].szName, "A-VERY-LONG-COR");
   EXPECT_EQ(GetMyLocationInTheSteelTable("cb-1.5x6"), 0);
 
@@ -135,9 +128,7 @@ TEST_F(ProductTables, WhereEachVendorsTableIsLookedFor) {
   ASSERT_EQ(NumMasterTable, 5);
   EXPECT_STREQ(MasterTable_Bgn_Ptr[1].szName, "SS-1");
   EXPECT_EQ(MasterTable_Bgn_Ptr[1].cShape, 'S');
-  EXPECT_FLOAT_EQ(MasterTable_Bgn_Ptr[1].fArea, 4.0f);
-  EXPECT_FLOAT_EQ(MasterTable_Bgn_Ptr[1].fTfTop, 0.5f);
-  EXPECT_FLOAT_EQ(MasterTable_Bgn_Ptr[1].fBfTop, 8.0f);
+  qeltest::ExpectFields(MasterTable_Bgn_Ptr[1], "fArea=4 fTfTop=0.5 fBfTop=8");
   EXPECT_STREQ(MasterTable_Bgn_Ptr[3].szName, "CB-MODEL");
   EXPECT_EQ(GetMyLocationInTheSteelTable("ss-2"), 2);
   ASSERT_EQ(GetStarSeismicRecord("SS-2", record), 1);
