@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <mutex>
 #include <utility>
 
@@ -45,7 +46,8 @@ DesktopOpenHook SetDesktopOpenHook(DesktopOpenHook hook) {
 
 HINSTANCE ShellExecuteA(HWND /*owner*/, const char* verb, const char* file,
                         const char* /*parameters*/, const char* directory, int /*show*/) {
-  if (!file || !*file) return 2;
+  const auto result = [](std::intptr_t code) { return reinterpret_cast<HINSTANCE>(code); };
+  if (!file || !*file) return result(2);
   std::string path = file;
   if (directory && *directory && PathIsRelativeA(file)) {
     path = directory;
@@ -59,5 +61,5 @@ HINSTANCE ShellExecuteA(HWND /*owner*/, const char* verb, const char* file,
   }
   const std::string v = verb ? verb : "";
   const bool ok = hook ? hook(v, path) : XdgOpen(v, path);
-  return ok ? 42 : 2;
+  return result(ok ? 42 : 2);
 }

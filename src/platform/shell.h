@@ -2,14 +2,15 @@
 //
 // Contract: ShellExecuteA hands the file (joined to `directory` when that is given and the file
 // is relative) and the verb to the desktop-open hook and returns a value above 32 when the hook
-// accepted it, as the Windows call does; 2 (file not found) otherwise. The default hook starts
-// `xdg-open FILE` detached from this process (its output discarded) and reports whether it could
-// be started; it does not wait for the document to open. Tests and hosts replace the hook.
+// accepted it, as the Windows call does, and 2 (file not found) otherwise. The default hook
+// starts `xdg-open FILE` detached from this process (its output discarded) and reports whether it
+// could be started; it does not wait for the document to open. Tests and hosts replace the hook.
 #pragma once
 
 #include <functional>
 #include <string>
 
+#include "platform/module.h"
 #include "platform/win_types.h"
 
 constexpr int SW_SHOWNORMAL = 1;
@@ -25,8 +26,6 @@ DesktopOpenHook SetDesktopOpenHook(DesktopOpenHook hook);
 
 }  // namespace qel
 
-// The instance handle of the Windows call is only ever compared with 32 here.
-using HINSTANCE = std::intptr_t;
-
+// The result is an instance handle only in name, as on Windows: compare it (as an integer) with 32.
 HINSTANCE ShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
                         const char* directory, int show);
