@@ -64,7 +64,7 @@ export DEVINI="$work/settings/"
 "$qeldb" new "$work/steel/bldg" --units 0 --job "Steel demo"
 "$qeldb" import-tables "$work/steel/bldg"
 echo
-echo "== qeldb sections (the first rows, and the last: products, then the closing record)"
+echo "== qeldb sections (the first rows and the last: the closing record)"
 "$qeldb" sections "$work/steel/bldg" >"$work/sections.txt"
 head -n 8 "$work/sections.txt"
 echo "..."

@@ -54,8 +54,6 @@ class CSideplateTable {
   static void WriteValue(std::string& out, const char* text);
 
   std::vector<SSideplateRecord> m_records;
-
-  friend struct SideplateTableAccess;
 };
 
 // Reads the ".spl" table with a temporary CSideplateTable; when there are records, *out receives

@@ -322,32 +322,3 @@ TEST_F(SidePlate, ConnectionRecordsByName) {
 }
 
 }  // namespace
-
-// The private value helpers of the SidePlate reader.
-struct SideplateTableAccess {
-  static void Scan(const std::string& t, double& v, bool& ok) {
-    CSideplateTable::ScanValue(t, v, ok);
-  }
-  static std::string Write(double v, int decimals, bool space) {
-    std::string s;
-    CSideplateTable::WriteValue(s, v, decimals, space);
-    CSideplateTable::WriteValue(s, 12);
-    CSideplateTable::WriteValue(s, "x");
-    return s;
-  }
-};
-
-TEST(SidePlateValues, ScanAndWrite) {
-  double v = 0;
-  bool ok = true;
-  SideplateTableAccess::Scan("2.5in", v, ok);
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(v, 2.5);
-  SideplateTableAccess::Scan("abc", v, ok);
-  EXPECT_FALSE(ok);
-  v = 7;
-  SideplateTableAccess::Scan("3", v, ok);  // a failed scan is not retried
-  EXPECT_EQ(v, 7);
-  EXPECT_EQ(SideplateTableAccess::Write(1.23456, 2, false), "1.23,12,x,");
-  EXPECT_EQ(SideplateTableAccess::Write(1.5, -1, true), " 1.5,12,x,");
-}

@@ -53,7 +53,8 @@ void Run(const Options& opt) {
                                 {"QELStarSeismic", "ssd", false}};
   for (const SharedTable& t : tables) {
     const std::string target = qel::WorkingCopyPath(modelPath.c_str(), t.ext.c_str(), 0);
-    const std::string source = std::string(tablesDir) + t.name + "." + t.ext;
+    // Shown as the file system sees it; the settings may spell folders with '\'.
+    const std::string source = qel::NativePath(std::string(tablesDir) + t.name + "." + t.ext);
     const bool existed = PathFileExistsA(target.c_str());
     if (!ImportTableFile2(tablesDir, modelDir, modelName, t.name.c_str(), t.ext.c_str(), 0,
                           opt.force ? 1 : 0)) {
