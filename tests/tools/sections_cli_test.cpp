@@ -140,7 +140,7 @@ TEST_F(QeldbSections, ImportTablesCopiesTheSharedTablesBesideTheModel) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(ReadText(model + ".tab"), "W1 A 10 0.5 8 1\n");
   EXPECT_EQ(ReadText(model + ".cbd"), "not really a brace table");
-  EXPECT_NE(r.err.find("qeldb: warning: no QELStarSeismic.ssd in the tables folder"),
+  EXPECT_NE(r.err.find("qeldb: note: no QELStarSeismic.ssd in the tables folder"),
             std::string::npos)
       << r.err;
   EXPECT_NE(r.out.find("tab  copied"), std::string::npos) << r.out;

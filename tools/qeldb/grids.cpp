@@ -6,6 +6,7 @@
 #include "command.h"
 #include "geom/grid_file.h"
 #include "geom/grid_sys.h"
+#include "model_name.h"
 
 namespace {
 
@@ -106,19 +107,24 @@ struct Options {
 };
 
 void Run(const Options& o) {
-  std::string path = o.model + ".grs";
+  const std::string path = qeldb::ModelBase(o.model) + ".grs";
+  if (qeldb::RefuseDirectory(path, "a grid-system file")) return;
   CArray<CGridSys, CGridSys&> systems;
   CString error;
-  switch (qel::ReadGridSysFile(path.c_str(), systems, &error)) {
+  ULONGLONG trailing = 0;
+  switch (qel::ReadGridSysFile(path.c_str(), systems, &error, &trailing)) {
     case qel::GridFileResult::kMissing:
-      qeldb::Fail(2, path + ": no grid-system file");
+      qeldb::Fail(qeldb::kExitUsage, path + ": no grid-system file");
       return;
     case qel::GridFileResult::kBad:
-      qeldb::Fail(2, error.str());
+      qeldb::Fail(qeldb::kExitUsage, error.str());
       return;
     case qel::GridFileResult::kRead:
       break;
   }
+  if (trailing > 0)
+    qeldb::Warn(path + ": " + std::to_string(trailing) + " bytes after the last of the " +
+                std::to_string(systems.GetSize()) + " grid systems the file announces");
   if (o.json) {
     nlohmann::json out = nlohmann::json::array();
     for (const CGridSys& s : systems) {
@@ -142,7 +148,7 @@ void Run(const Options& o) {
 const bool registered = qeldb::RegisterCommand([](CLI::App& app) {
   auto opts = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand("grids", "Show the grid systems of MODEL.grs");
-  cmd->add_option("MODEL", opts->model, "database name (the model's path without extension)")
+  cmd->add_option("MODEL", opts->model, "the model: its base path, MODEL.grs or any file of it")
       ->required();
   cmd->add_flag("--json", opts->json, "print a JSON array of systems");
   cmd->callback([opts] { Run(*opts); });

@@ -30,6 +30,7 @@ struct SharedTable {
 
 void Run(const Options& opt) {
   const std::string base = ModelBase(opt.model);
+  UseSettings();
   auto record = std::make_unique<SMDF>();
   CDBIO db(CString(base), record.get());
   if (!db.ReadMdf(record.get())) {
@@ -62,8 +63,8 @@ void Run(const Options& opt) {
         Fail(kExitFailed, "cannot copy " + source + " to " + target);
         return;
       }
-      std::fprintf(stderr, "qeldb: warning: no %s in the tables folder\n",
-                   (t.name + "." + t.ext).c_str());
+      // Product tables are optional: a model without them is complete.
+      Note("no " + t.name + "." + t.ext + " in the tables folder");
       continue;
     }
     if (existed && !opt.force)

@@ -86,6 +86,7 @@ void Run(const Options& opt) {
     Fail(kExitUsage, "sections needs either MODEL or --table NAME");
     return;
   }
+  UseSettings();  // the tables folder, and the file-security mode opening a table reads
   auto record = std::make_unique<SMDF>();
   int built = 0;
   if (!opt.table.empty()) {

@@ -8,10 +8,13 @@
 #include "command.h"
 #include "dbio/dbio.h"
 #include "dbio/record_catalogue.h"
+#include "model_name.h"
 #include "platform/cfile.h"
 
 namespace qeldb {
 namespace {
+
+constexpr BYTE kDirectoryAttribute = 0x10;
 
 struct TableRow {
   std::string ext;
@@ -33,7 +36,12 @@ std::vector<TableRow> ListTables(CDBIO& db) {
   for (const auto& info : qel::RecordCatalogue()) {
     if (!*info.ext) continue;  // its name comes from the caller; nothing to look for
     CFileStatus status;
-    if (!CFile::GetStatus(db.GetDBName() + "." + info.ext, status)) continue;
+    const CString path = db.GetDBName() + "." + info.ext;
+    if (!CFile::GetStatus(path, status)) continue;
+    if (status.m_attribute & kDirectoryAttribute) {
+      Warn(path.str() + " is a directory, not a record file");
+      continue;
+    }
     TableRow row;
     row.ext = info.ext;
     row.bytes = status.m_size;
@@ -81,10 +89,11 @@ struct Options {
 };
 
 void Run(const Options& opt) {
-  CDBIO db(CString(opt.model), nullptr);
+  const std::string base = ModelBase(opt.model);
+  CDBIO db(CString(base.c_str()), nullptr);
   const std::vector<TableRow> rows = ListTables(db);
-  if (rows.empty() && !db.DoesFileExist(CString(opt.model), "qel")) {
-    Fail(2, "no model named " + opt.model + " (no master data file and no record file)");
+  if (rows.empty() && ExitCode() == kExitOk && !db.DoesFileExist(CString(base.c_str()), "qel")) {
+    Fail(kExitUsage, "no model named " + base + " (no master data file and no record file)");
     return;
   }
   if (opt.json)
@@ -97,7 +106,7 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   auto opt = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand(
       "tables", "List a model's record files: bytes, records and the stamp of versioned tables");
-  cmd->add_option("MODEL", opt->model, "database name: the model's base path without extension")
+  cmd->add_option("MODEL", opt->model, "the model: its base path, MODEL.qel or any file of it")
       ->required();
   cmd->add_flag("--json", opt->json, "print a JSON array of {ext, bytes, records, stamp}");
   cmd->callback([opt] { Run(*opt); });
