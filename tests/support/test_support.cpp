@@ -48,7 +48,6 @@ MessageCapture::MessageCapture() {
 MessageCapture::~MessageCapture() { qel::SetMessageSink(previous_); }
 
 SettingsSandbox::SettingsSandbox(const std::string& ini) {
-  unsetenv("DEVINI");
   std::filesystem::create_directories(dir_.path() / "windows");
   std::filesystem::create_directories(dir_.path() / "common");
   qel::SetWindowsFolder((dir_.path() / "windows").string());

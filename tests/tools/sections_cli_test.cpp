@@ -1,7 +1,6 @@
 // qeldb sections and qeldb import-tables, run as the built program with their own settings file.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -12,7 +11,6 @@
 namespace {
 
 using qeltest::ReadText;
-using qeltest::RunProcess;
 using qeltest::TempDir;
 using qeltest::WriteText;
 
@@ -29,32 +27,19 @@ const char* const kTable =
 // new models take.
 class QeldbSections : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* old = std::getenv("DEVINI");
-    hadDevini_ = old != nullptr;
-    if (old) oldDevini_ = old;
-    tables_ = dir_.File("tables");
+  QeldbSections() : tables_(dir_.File("tables")) {
     std::filesystem::create_directories(tables_);
     WriteText(ini_.File("quvol.ini"),
               "[MiscDefaults]\nMasterSteelTableName=shop\n[Directories]\n"
               "tables=" +
                   tables_ + "\n");
-    setenv("DEVINI", (ini_.path().string() + "/").c_str(), 1);
   }
-  void TearDown() override {
-    if (hadDevini_)
-      setenv("DEVINI", oldDevini_.c_str(), 1);
-    else
-      unsetenv("DEVINI");
-  }
-  qeltest::ProcessResult Run(std::vector<std::string> args) {
-    args.insert(args.begin(), QELDB_TOOL_PATH);
-    return RunProcess(args);
+  static qeltest::ProcessResult Run(std::vector<std::string> args) {
+    return qeltest::RunQeldb(std::move(args));
   }
   TempDir ini_, dir_;
   std::string tables_;
-  bool hadDevini_ = false;
-  std::string oldDevini_;
+  qeltest::ScopedEnv devini_{"DEVINI", (ini_.path().string() + "/").c_str()};
 };
 
 TEST_F(QeldbSections, PrintsTheTableBuiltFromTheModelsWorkingCopy) {
