@@ -98,3 +98,24 @@ echo "== qeldb deflcrit $work/fresh"
 echo
 echo "== qeldb deflcrit --concrete --json $work/fresh"
 "$qeldb" deflcrit --concrete --json "$work/fresh"
+echo "== steel sections: a model's working copy of the sample section table"
+# The tables folder is an absolute path in the settings file, so the demo writes its own copy.
+samples="$(cd "$(dirname "$0")/../samples" && pwd)"
+mkdir -p "$work/settings" "$work/steel"
+{ cat "$samples/settings/quvol.ini"; printf '\n[Directories]\ntables=%s\n' "$samples/tables"; } \
+  >"$work/settings/quvol.ini"
+export DEVINI="$work/settings/"
+"$qeldb" new "$work/steel/bldg" --units 0 --job "Steel demo"
+"$qeldb" import-tables "$work/steel/bldg"
+echo
+echo "== qeldb sections (the first rows and the last: the closing record)"
+"$qeldb" sections "$work/steel/bldg" >"$work/sections.txt"
+head -n 8 "$work/sections.txt"
+echo "..."
+tail -n 3 "$work/sections.txt"
+echo
+echo "== qeldb sections --name w14x22 (any letter case)"
+"$qeldb" sections "$work/steel/bldg" --name w14x22
+echo
+echo "== a double angle, as JSON"
+"$qeldb" sections "$work/steel/bldg" --name 2l4x4x1/2 --json

@@ -1,6 +1,6 @@
 // A program outside the project: links the installed library, looks up a string-table entry,
 // walks the record catalogue, whose header needs C++20 (std::span), and uses the shared data the
-// suite's programs exchange through the library.
+// suite's programs exchange through the library and the master steel table.
 #include <cstdio>
 
 #include "dbio/deck_records.h"
@@ -8,7 +8,10 @@
 #include "dbio/load_records.h"
 #include "dbio/record_catalogue.h"
 #include "dbio/story_records.h"
+#include "mdf/default_mdf.h"
 #include "platform/resources.h"
+#include "tables/master_table.h"
+#include "tables/steel_design_tables.h"
 
 int main() {
   CString text = qel::LoadResString(26405);
@@ -22,6 +25,8 @@ int main() {
                       NumDeckTable == 0 && SLoadProp_Bgn_ptr == nullptr &&
                       PLoadProp_Bgn_ptr == nullptr && LLoadProp_Bgn_ptr == nullptr &&
                       Opening_ptr == nullptr && g_pSteelDeflCrit == nullptr &&
-                      g_pConcDeflCrit == nullptr;
+                      g_pConcDeflCrit == nullptr && MasterTable_Bgn_Ptr == nullptr &&
+                      NumMasterTable == 0 && mdf.MasterSteelTableName[0] == '\0' &&
+                      DeleteMasterSteelTable() == 1;
   return text == "TRUE" && !qel::RecordCatalogue().empty() && shared ? 0 : 1;
 }

@@ -13,6 +13,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "mdf/file_security.h"
 #include "mdf/settings.h"
 #include "platform/paths.h"
 
@@ -103,6 +104,36 @@ MessageCapture::MessageCapture() {
 }
 
 MessageCapture::~MessageCapture() { qel::SetMessageSink(previous_); }
+
+SettingsSandbox::SettingsSandbox(const std::string& ini) {
+  std::filesystem::create_directories(dir_.path() / "windows");
+  std::filesystem::create_directories(dir_.path() / "common");
+  qel::SetWindowsFolder((dir_.path() / "windows").string());
+  qel::SetCommonAppDataFolder((dir_.path() / "common").string());
+  Write(ini);
+}
+
+SettingsSandbox::~SettingsSandbox() {
+  qel::SetWindowsFolder(std::nullopt);
+  qel::SetCommonAppDataFolder(std::nullopt);
+  qel::ResetSettingsState();
+  qel::ResetFileSecurityMode();
+}
+
+void SettingsSandbox::Write(const std::string& ini) {
+  const std::string file = (dir_.path() / "windows" / "quvol.ini").string();
+  if (ini.empty())
+    std::filesystem::remove(file);
+  else
+    WriteText(file, ini);
+  qel::ResetSettingsState();
+  qel::ResetFileSecurityMode();
+}
+
+std::string SettingsSandbox::Folder(const std::string& name) const {
+  std::filesystem::create_directories(dir_.path() / name);
+  return (dir_.path() / name).string();
+}
 
 ProcessResult RunProcess(const std::vector<std::string>& argv) {
   ProcessResult result;

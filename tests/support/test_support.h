@@ -102,6 +102,27 @@ ProcessResult RunProcess(const std::vector<std::string>& argv);
 std::vector<std::string> WithoutFileOverride(std::vector<std::string> argv);
 
 
+// Points the settings search at a scratch folder for as long as it lives: DEVINI unset (and
+// restored afterwards), the Windows and common folders inside the sandbox, the settings file
+// "quvol.ini" in the Windows folder holding `ini` (none when empty), and the process's settings
+// state and file-security mode forgotten on entry and exit.
+class SettingsSandbox {
+ public:
+  explicit SettingsSandbox(const std::string& ini = "");
+  ~SettingsSandbox();
+  SettingsSandbox(const SettingsSandbox&) = delete;
+  SettingsSandbox& operator=(const SettingsSandbox&) = delete;
+  // Replaces the settings file's text and forgets what was read from it.
+  void Write(const std::string& ini);
+  const std::filesystem::path& root() const { return dir_.path(); }
+  // A folder inside the sandbox for the test's own files (created).
+  std::string Folder(const std::string& name) const;
+
+ private:
+  ScopedEnv devini_{"DEVINI", nullptr};
+  TempDir dir_;
+};
+
 #ifdef QELDB_TOOL_PATH
 // Runs the built qeldb with `args`.
 inline ProcessResult RunQeldb(std::vector<std::string> args) {

@@ -21,9 +21,8 @@ bool Has(const std::string& text, const std::string& part) {
 TEST(QeldbCli, OneSchemeOfExitCodesAndTheCommandsListedForAStranger) {
   auto r = RunQeldb({"bogus"});
   EXPECT_EQ(r.exitCode, 2);
-  EXPECT_TRUE(Has(r.err,
-                  "bogus is not a command; the commands are combos, decks, deflcrit, demo-floors, "
-                  "demo-grids, grids, mdf"))
+  EXPECT_TRUE(Has(r.err, "bogus is not a command; the commands are ") && Has(r.err, " mdf, ") &&
+              Has(r.err, " tables"))
       << r.err;
   for (const std::vector<std::string>& usage : {std::vector<std::string>{},
                                                 {"mdf"},
