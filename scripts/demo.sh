@@ -47,6 +47,10 @@ echo
 echo "== fields taken from the user's settings (samples/settings/quvol.ini)"
 "$qeldb" mdf "$work/fresh" --field SmallestWShape --field DefaultBeamPoisson
 echo
+echo "== qeldb mdf --set: fields changed by archive name, the old file kept as .qel.bak"
+"$qeldb" mdf "$work/fresh" --set NumStories=12 --set JoistCriteria.DefLoad.UniLoad.Type=2
+"$qeldb" mdf "$work/fresh" --field NumStories --field JoistCriteria.DefLoad.UniLoad.Type
+echo
 echo "== a master data file saved with a byte-order mark: read as the older binary form, so warnings"
 echo "== and exit code 3, and --save refuses to make the misreading permanent"
 { printf '\xef\xbb\xbf'; cat "$work/fresh.qel"; } >"$work/bom.qel"

@@ -23,14 +23,13 @@
 #include <string>
 #include <vector>
 
-#include "dbio/member_records.h"
-#include "dbio/story_records.h"
-#include "geom/geom_types.h"
 #include "dbio/deck_records.h"
 #include "dbio/deflection_criteria.h"
 #include "dbio/load_records.h"
-#include "mdf/archive_map.h"
-#include "mdf/mdf_form.h"
+#include "dbio/member_records.h"
+#include "dbio/story_records.h"
+#include "geom/geom_types.h"
+#include "mdf/master_data_file.h"
 #include "platform/carray.h"
 #include "platform/cstring.h"
 #include "platform/win_types.h"
@@ -94,13 +93,8 @@ class CDBIO {
   // (missing, locked, no permission).
   void EmptyFile(CString base, CString ext);
 
-  // The master data file "<database name>.qel" (master_data_file.cpp).
-  //
-  // Two forms are read: the XML archive (one map whose struct item "MDF" holds the record's
-  // fields by name) and the older binary image of a MasterDataV1. Either way the record is first
-  // filled with the defaults of a new model in the file's unit system and then overwritten field
-  // by field, so a field the file lacks keeps its default. Only the XML form (archive version
-  // 17.3) is written.
+  // The master data file "<database name>.qel", read and written by the master data layer
+  // (mdf/master_data_file.h, where the forms are described).
   //
   // True when the file starts with the six bytes "<?xml ". The file is left at its start.
   bool IsXml(CFile& file);
@@ -121,8 +115,8 @@ class CDBIO {
   // with the old file as it was, when the document cannot be built, the file is locked by another
   // reader or writer, or the write fails (disk full, file-size limit).
   bool WriteMdf(SMDF* mdf);
-  // Writes the record as an XML archive at the open file's position; CFileException from the
-  // write passes through. The file is left open for the caller.
+  // Writes the record as an XML archive at the open file's position; false when the write
+  // fails. The file is left open for the caller.
   bool WriteMdf(SMDF* mdf, CFile& file);
   // Stamps "Date" (MM/dd/yy) and "Time" (HH:mm:ss, 24-hour) with the current local time and
   // saves the record with WriteMdf; the save's result is not reported.
@@ -303,11 +297,6 @@ class CDBIO {
                                unsigned index, int metric);
 
  private:
-  // Fills the whole record with the defaults of a new model in unit system `units`.
-  void SetMdfDefaults(SMDF* mdf, int units);
-  // Adds `size` bytes at `data` to `map` under `name` unless the map already holds that name.
-  void SetMdfDefault(ArchiverDataMap& map, const char* name, void* data, size_t size);
-
   static void ParseVersion(unsigned long version, unsigned short& major, unsigned char& minor,
                            unsigned char& patch);
   // Reads the old-size records 0..n-1 one by one into current-size slots of `out`, stamping and
@@ -444,8 +433,6 @@ class CDBIO {
 };
 
 namespace qel {
-// Writes `when` into the record's "Date" and "Time" as UpdateTimeStamp does (local time).
-void StampMdf(SMDF* mdf, const CTime& when);
 
 // ParseVersion is a private member of CDBIO; code that only needs to show a stamp (the CLI, tests)
 // splits it through here.

@@ -14,6 +14,7 @@
 #include <cstddef>
 
 #include "platform/win_types.h"
+#include "res/string_ids.h"
 
 // Dead load, live load and net total deflection limits.
 struct SDEFLCRIT {
@@ -72,25 +73,6 @@ static_assert(sizeof(SCONCDEFLCRIT) == 96 && offsetof(SCONCDEFLCRIT, Ratio) == 8
 extern SSTEELDEFLCRIT* g_pSteelDeflCrit;
 extern SCONCDEFLCRIT* g_pConcDeflCrit;
 
-namespace qel {
-// String-table entries of the settings vocabulary. A half is named by kIdsDeflCritRatio or
-// kIdsDeflCritAbs, or by 0 for the absolute half read from the "Metric" keys.
-constexpr UINT kIdsMiscDefaults = 26230;          // "MiscDefaults", section of steel criteria
-constexpr UINT kIdsConcreteBeamDefaults = 28102;  // "ConcreteBeamDefaults", of concrete criteria
-constexpr UINT kIdsDeflCritSteel = 28550;         // "DeflCrit"
-constexpr UINT kIdsDeflCritConc = 28551;          // "DeflCrit"
-constexpr UINT kIdsDeflCritRatio = 28552;         // "Ratio"
-constexpr UINT kIdsDeflCritAbs = 28553;           // "Abs"
-constexpr UINT kIdsDeflCritCmpShored = 28554;     // "CmpShored"
-constexpr UINT kIdsDeflCritNonCmp = 28555;        // "NonCmp"
-constexpr UINT kIdsDeflCritDeadL = 28556;         // "DeadL"
-constexpr UINT kIdsDeflCritLiveL = 28557;         // "LiveL"
-constexpr UINT kIdsDeflCritNet = 28558;           // "Net"
-constexpr UINT kIdsDeflCritLT = 28559;            // "LT"
-constexpr UINT kIdsDeflCritCmpUnshoredInit = 28560;
-constexpr UINT kIdsDeflCritCmpUnshoredPostLL = 28561;
-constexpr UINT kIdsDeflCritCmpUnshoredPostTotal = 28562;
-constexpr UINT kIdsDeflCritCmpUnshoredTotal = 28563;
-constexpr UINT kIdsDeflCritName = 28564;     // "DeflCritName"
-constexpr UINT kIdsDeflCritDefault = 28565;  // "Default", the name of criterion 0
-}  // namespace qel
+// The settings vocabulary is named in res/string_ids.h (kIdsMiscDefaults, kIdsDeflCrit...). A
+// half is named by kIdsDeflCritRatio or kIdsDeflCritAbs, or by 0 for the absolute half read from
+// the "Metric" keys.

@@ -9,6 +9,7 @@
 #include "mdf/default_mdf.h"
 #include "platform/messages.h"
 #include "platform/resources.h"
+#include "res/string_ids.h"
 #include "tables/brace_tables.h"
 #include "tables/property_table_map.h"
 #include "tables/section_table.h"
@@ -16,12 +17,8 @@
 
 namespace {
 
-constexpr UINT kIdsErrorOpening = 27188;  // "Error Opening Master Table"
-constexpr UINT kIdsFatalError = 27189;    // "Fatal Error"
-constexpr UINT kIdsBadFormat = 27361;     // "Error Opening Master Table - Incorrect File Format"
-
 void ShowFatal(HWND owner, UINT textId) {
-  MessageBoxA(owner, qel::LoadResString(textId), qel::LoadResString(kIdsFatalError),
+  MessageBoxA(owner, qel::LoadResString(textId), qel::LoadResString(qel::kIdsFatalError),
               MB_ICONSTOP | MB_OK);
 }
 
@@ -74,7 +71,7 @@ int BuildSteelDesignTables2(HWND owner, const char* modelPath, SMDF* record) {
     if (remembered && std::strcmp(path, last) == 0) return 0;
     std::snprintf(last, MAX_PATH, "%s", path);
     remembered = true;
-    ShowFatal(owner, kIdsErrorOpening);
+    ShowFatal(owner, qel::kIdsErrorOpeningMasterTable);
     return 0;
   }
   users = 1;
@@ -85,8 +82,9 @@ int BuildSteelDesignTables2(HWND owner, const char* modelPath, SMDF* record) {
       qel::ReadSectionTable(file, table, count, capacity, qel::MasterTableUnitsMetric());
   std::fclose(file);
   if (status != qel::SectionTableStatus::kOk) {
-    ShowFatal(owner,
-              status == qel::SectionTableStatus::kBadFormat ? kIdsBadFormat : kIdsErrorOpening);
+    ShowFatal(owner, status == qel::SectionTableStatus::kBadFormat
+                         ? qel::kIdsErrorOpeningMasterTableIncorrectFileFormat
+                         : qel::kIdsErrorOpeningMasterTable);
     AbandonBuild(table);
     return 0;
   }
@@ -96,7 +94,7 @@ int BuildSteelDesignTables2(HWND owner, const char* modelPath, SMDF* record) {
 
   void* grown = table;
   if (!GrowMasterTableIfNeeded(&grown, count + 1, &capacity)) {
-    ShowFatal(owner, kIdsErrorOpening);
+    ShowFatal(owner, qel::kIdsErrorOpeningMasterTable);
     AbandonBuild(table);
     return 0;
   }

@@ -20,13 +20,12 @@ int main() {
   SSTORY story{};
   Story_Bgn_ptr = &story;
   Story_Ptr = Story_Bgn_ptr + 1;
-  const bool shared = FlrType_Bgn_ptr == nullptr && FlrType_ptr == nullptr && hWndMain == nullptr &&
-                      Story_Ptr - Story_Bgn_ptr == 1 && DeckTable_Bgn_ptr == nullptr &&
-                      NumDeckTable == 0 && SLoadProp_Bgn_ptr == nullptr &&
-                      PLoadProp_Bgn_ptr == nullptr && LLoadProp_Bgn_ptr == nullptr &&
-                      Opening_ptr == nullptr && g_pSteelDeflCrit == nullptr &&
-                      g_pConcDeflCrit == nullptr && MasterTable_Bgn_Ptr == nullptr &&
-                      NumMasterTable == 0 && mdf.MasterSteelTableName[0] == '\0' &&
-                      DeleteMasterSteelTable() == 1;
+  const bool shared =
+      FlrType_Bgn_ptr == nullptr && FlrType_ptr == nullptr && hWndMain == nullptr &&
+      Story_Ptr - Story_Bgn_ptr == 1 && DeckTable_Bgn_ptr == nullptr && NumDeckTable == 0 &&
+      SLoadProp_Bgn_ptr == nullptr && PLoadProp_Bgn_ptr == nullptr &&
+      LLoadProp_Bgn_ptr == nullptr && Opening_ptr == nullptr && g_pSteelDeflCrit == nullptr &&
+      g_pConcDeflCrit == nullptr && MasterTable_Bgn_Ptr == nullptr && NumMasterTable == 0 &&
+      mdf.MasterSteelTableName[0] == '\0' && DeleteMasterSteelTable() == 1;
   return text == "TRUE" && !qel::RecordCatalogue().empty() && shared ? 0 : 1;
 }

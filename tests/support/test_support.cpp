@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -15,6 +17,7 @@
 
 #include "mdf/file_security.h"
 #include "mdf/settings.h"
+#include "platform/cfile.h"
 #include "platform/paths.h"
 
 namespace qeltest {
@@ -135,6 +138,32 @@ std::string SettingsSandbox::Folder(const std::string& name) const {
   return (dir_.path() / name).string();
 }
 
+SettingsFolders::SettingsFolders()
+    : devini_("DEVINI", ((root_.path() / "devini").string() + "/").c_str()) {
+  std::filesystem::create_directories(root_.path() / "devini");
+  std::filesystem::create_directories(windows());
+  std::filesystem::create_directories(common());
+  qel::SetWindowsFolder(windows().string());
+  qel::SetCommonAppDataFolder(common().string());
+  qel::ResetSettingsState();
+}
+
+SettingsFolders::~SettingsFolders() {
+  qel::SetWindowsFolder(std::nullopt);
+  qel::SetCommonAppDataFolder(std::nullopt);
+  qel::ResetSettingsState();
+}
+
+std::string SettingsFolders::Write(const std::string& text, int hoursOld) {
+  const std::string path = (root_.path() / "devini" / "quvol.ini").string();
+  WriteText(path, text);
+  if (hoursOld != 0)
+    std::filesystem::last_write_time(
+        path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(hoursOld));
+  qel::ResetSettingsState();
+  return path;
+}
+
 ProcessResult RunProcess(const std::vector<std::string>& argv) {
   ProcessResult result;
   if (argv.empty()) return result;
@@ -162,6 +191,63 @@ ProcessResult RunProcess(const std::vector<std::string>& argv) {
   result.err = ReadText(errPath);
   return result;
 }
+
+namespace {
+
+int WaitFor(pid_t pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0)
+    if (errno != EINTR) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+int RunInChild(const std::function<int()>& body) {
+  const pid_t pid = fork();
+  if (pid < 0) return -1;
+  if (pid == 0) _exit(body());
+  return WaitFor(pid);
+}
+
+FileHeldByChild::FileHeldByChild(const std::string& path, unsigned flags) {
+  int toChild[2], fromChild[2];
+  if (pipe(toChild) != 0) return;
+  if (pipe(fromChild) != 0) {
+    close(toChild[0]);
+    close(toChild[1]);
+    return;
+  }
+  pid_ = fork();
+  if (pid_ == 0) {
+    CFile file;
+    char c = file.Open(path.c_str(), flags) ? 'L' : 'E';
+    (void)!write(fromChild[1], &c, 1);
+    (void)!read(toChild[0], &c, 1);  // until told to let go
+    file.Close();
+    _exit(0);
+  }
+  close(toChild[0]);
+  close(fromChild[1]);
+  toChild_ = toChild[1];
+  fromChild_ = fromChild[0];
+  char c = 0;
+  holding_ = pid_ > 0 && read(fromChild_, &c, 1) == 1 && c == 'L';
+}
+
+bool FileHeldByChild::Release() {
+  if (pid_ <= 0) return false;
+  const char c = 'G';
+  (void)!write(toChild_, &c, 1);
+  const int code = WaitFor(pid_);
+  pid_ = -1;
+  close(toChild_);
+  close(fromChild_);
+  holding_ = false;
+  return code == 0;
+}
+
+FileHeldByChild::~FileHeldByChild() { Release(); }
 
 std::vector<std::string> WithoutFileOverride(std::vector<std::string> argv) {
   if (::geteuid() != 0) return argv;
@@ -193,29 +279,20 @@ std::string ReadText(const std::string& path) {
   return std::string(b.begin(), b.end());
 }
 
-void PutU16(std::vector<unsigned char>& b, std::size_t off, unsigned v) {
-  b.at(off) = v & 0xFF;
-  b.at(off + 1) = (v >> 8) & 0xFF;
+std::string Hex(const void* bytes, std::size_t count) {
+  static const char* digits = "0123456789ABCDEF";
+  const auto* p = static_cast<const unsigned char*>(bytes);
+  std::string s;
+  for (std::size_t i = 0; i < count; ++i) {
+    s += digits[p[i] >> 4];
+    s += digits[p[i] & 15];
+  }
+  return s;
 }
 
-void PutU32(std::vector<unsigned char>& b, std::size_t off, unsigned long v) {
-  for (int i = 0; i < 4; ++i) b.at(off + i) = (v >> (8 * i)) & 0xFF;
-}
-
-void PutI32(std::vector<unsigned char>& b, std::size_t off, long v) {
-  PutU32(b, off, static_cast<unsigned long>(v) & 0xFFFFFFFFul);
-}
-
-void PutF32(std::vector<unsigned char>& b, std::size_t off, float v) {
-  unsigned int u;
-  std::memcpy(&u, &v, 4);
-  PutU32(b, off, u);
-}
-
-void PutF64(std::vector<unsigned char>& b, std::size_t off, double v) {
-  unsigned long long u;
-  std::memcpy(&u, &v, 8);
-  for (int i = 0; i < 8; ++i) b.at(off + i) = (u >> (8 * i)) & 0xFF;
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
 }
 
 }  // namespace qeltest
