@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "golden_bytes.h"
 #include "dbio/dbio.h"
 #include "test_support.h"
 

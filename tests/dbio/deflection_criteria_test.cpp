@@ -1,5 +1,6 @@
 // Deflection criteria: the record files, and the settings-file form with its key grammar and
 // defaults, read from and written to a scratch settings file.
+#include "golden_bytes.h"
 #include "dbio/deflection_criteria.h"
 
 #include <gtest/gtest.h>

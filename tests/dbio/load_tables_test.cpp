@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "golden_bytes.h"
 #include "archive/spread_footing_file.h"
 #include "dbio/dbio.h"
 #include "test_support.h"

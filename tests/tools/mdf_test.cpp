@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "golden_bytes.h"
 #include "test_support.h"
 
 namespace {
