@@ -80,6 +80,8 @@ mkdir -p "$work/bldg" "$work/old"
 "$qeldb" demo-model "$work/old/old" --stories 3 --beams-per-story 12 --beam-stamp 14.5.0
 echo "== qeldb stories"
 "$qeldb" stories "$work/bldg/bldg"
+echo "== qeldb decks (the generated building's floors)"
+"$qeldb" decks "$work/bldg/bldg"
 echo "== qeldb members columns --story 1"
 "$qeldb" members "$work/bldg/bldg" columns --story 1
 echo "== qeldb members walls --story 1 --json (the first lines)"
