@@ -10,11 +10,11 @@
 #include <memory>
 #include <random>
 
-#include "golden_bytes.h"
 #include "dbio/dbio.h"
 #include "dbio/support_index.h"
 #include "dbio/versioned_table.h"
 #include "geom/primitives.h"
+#include "golden_bytes.h"
 #include "mdf/cqelmdf.h"
 #include "mdf/smdf.h"
 #include "member_golden.h"

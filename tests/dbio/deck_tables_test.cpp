@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "golden_bytes.h"
 #include "dbio/dbio.h"
+#include "golden_bytes.h"
 #include "test_support.h"
 
 namespace {

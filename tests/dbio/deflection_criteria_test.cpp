@@ -1,6 +1,5 @@
 // Deflection criteria: the record files, and the settings-file form with its key grammar and
 // defaults, read from and written to a scratch settings file.
-#include "golden_bytes.h"
 #include "dbio/deflection_criteria.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "dbio/dbio.h"
+#include "golden_bytes.h"
 #include "mdf/smdf.h"
 #include "test_support.h"
 

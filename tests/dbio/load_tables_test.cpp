@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "golden_bytes.h"
 #include "archive/spread_footing_file.h"
 #include "dbio/dbio.h"
+#include "golden_bytes.h"
 #include "test_support.h"
 
 namespace {

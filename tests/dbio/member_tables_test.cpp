@@ -7,9 +7,9 @@
 #include <cstring>
 #include <memory>
 
-#include "golden_bytes.h"
 #include "dbio/dbio.h"
 #include "dbio/versioned_table.h"
+#include "golden_bytes.h"
 #include "mdf/smdf.h"
 #include "member_golden.h"
 #include "test_support.h"

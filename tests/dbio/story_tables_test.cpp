@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "golden_bytes.h"
 #include "dbio/dbio.h"
 #include "geom/grid_file.h"
+#include "golden_bytes.h"
 #include "member_golden.h"
 #include "test_support.h"
 

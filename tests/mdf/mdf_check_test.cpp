@@ -1,5 +1,4 @@
 // qel::CheckMdfFile on master data files built byte by byte: what the form rule lets through.
-#include "golden_bytes.h"
 #include "mdf/mdf_check.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "golden_bytes.h"
 #include "platform/cmemfile.h"
 #include "test_support.h"
 

@@ -1,9 +1,9 @@
-#include "golden_bytes.h"
 #include "member_golden.h"
 
 #include <cmath>
 #include <cstring>
 
+#include "golden_bytes.h"
 #include "test_support.h"
 
 namespace qeltest {
