@@ -12,6 +12,7 @@ namespace qel {
 
 #define QEL_STRING(name, id, text) inline constexpr unsigned name = id;
 #include "res/strings_defaults.def"
+#include "res/strings_deflection.def"
 #include "res/strings_messages.def"
 #include "res/strings_settings.def"
 #include "res/strings_units.def"

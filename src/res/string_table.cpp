@@ -17,6 +17,7 @@ struct Entry {
 #define QEL_STRING(name, id, text) Entry{id, text},
 constexpr Entry kEntries[] = {
 #include "res/strings_defaults.def"
+#include "res/strings_deflection.def"
 #include "res/strings_messages.def"
 #include "res/strings_settings.def"
 #include "res/strings_units.def"

@@ -15,11 +15,30 @@
 #include <random>
 #include <stdexcept>
 
+#include "mdf/file_security.h"
 #include "mdf/settings.h"
 #include "platform/cfile.h"
 #include "platform/paths.h"
 
 namespace qeltest {
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
+  if (const char* old = std::getenv(name)) {
+    had_ = true;
+    old_ = old;
+  }
+  if (value)
+    setenv(name, value, 1);
+  else
+    unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (had_)
+    setenv(name_.c_str(), old_.c_str(), 1);
+  else
+    unsetenv(name_.c_str());
+}
 
 TempDir::TempDir() {
   std::random_device rd;
@@ -40,6 +59,46 @@ TempDir::~TempDir() {
 
 std::string TempDir::File(const std::string& name) const { return (path_ / name).string(); }
 
+ScratchSettings::ScratchSettings() {
+  if (const char* old = std::getenv("DEVINI")) oldDevini_ = old;
+  unsetenv("DEVINI");
+  std::filesystem::create_directories(dir_.path() / "windows");
+  std::filesystem::create_directories(dir_.path() / "common");
+  qel::SetWindowsFolder((dir_.path() / "windows").string());
+  qel::SetCommonAppDataFolder((dir_.path() / "common").string());
+  qel::ResetSettingsState();
+}
+
+ScratchSettings::~ScratchSettings() {
+  if (oldDevini_)
+    setenv("DEVINI", oldDevini_->c_str(), 1);
+  else
+    unsetenv("DEVINI");
+  qel::SetWindowsFolder(std::nullopt);
+  qel::SetCommonAppDataFolder(std::nullopt);
+  qel::ResetSettingsState();
+}
+
+std::string ScratchSettings::IniPath() const { return dir_.File("windows/quvol.ini"); }
+
+void ScratchSettings::Write(const std::string& text) {
+  WriteText(IniPath(), text);
+  qel::ResetSettingsState();
+}
+
+DeviniSettings::DeviniSettings(const std::string& text) {
+  if (const char* old = std::getenv("DEVINI")) oldDevini_ = old;
+  WriteText(dir_.File("quvol.ini"), text);
+  setenv("DEVINI", (dir_.path().string() + "/").c_str(), 1);
+}
+
+DeviniSettings::~DeviniSettings() {
+  if (oldDevini_)
+    setenv("DEVINI", oldDevini_->c_str(), 1);
+  else
+    unsetenv("DEVINI");
+}
+
 MessageCapture::MessageCapture() {
   previous_ = qel::SetMessageSink([this](const char* text, const char* caption, UINT style) {
     boxes_.push_back({text, caption, style});
@@ -48,6 +107,36 @@ MessageCapture::MessageCapture() {
 }
 
 MessageCapture::~MessageCapture() { qel::SetMessageSink(previous_); }
+
+SettingsSandbox::SettingsSandbox(const std::string& ini) {
+  std::filesystem::create_directories(dir_.path() / "windows");
+  std::filesystem::create_directories(dir_.path() / "common");
+  qel::SetWindowsFolder((dir_.path() / "windows").string());
+  qel::SetCommonAppDataFolder((dir_.path() / "common").string());
+  Write(ini);
+}
+
+SettingsSandbox::~SettingsSandbox() {
+  qel::SetWindowsFolder(std::nullopt);
+  qel::SetCommonAppDataFolder(std::nullopt);
+  qel::ResetSettingsState();
+  qel::ResetFileSecurityMode();
+}
+
+void SettingsSandbox::Write(const std::string& ini) {
+  const std::string file = (dir_.path() / "windows" / "quvol.ini").string();
+  if (ini.empty())
+    std::filesystem::remove(file);
+  else
+    WriteText(file, ini);
+  qel::ResetSettingsState();
+  qel::ResetFileSecurityMode();
+}
+
+std::string SettingsSandbox::Folder(const std::string& name) const {
+  std::filesystem::create_directories(dir_.path() / name);
+  return (dir_.path() / name).string();
+}
 
 SettingsFolders::SettingsFolders()
     : devini_("DEVINI", ((root_.path() / "devini").string() + "/").c_str()) {
@@ -168,23 +257,6 @@ std::vector<std::string> WithoutFileOverride(std::vector<std::string> argv) {
   argv.insert(argv.begin(), {kSetpriv, std::string("--inh-caps=") + drop,
                              std::string("--bounding-set=") + drop, "--"});
   return argv;
-}
-
-ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
-  const char* old = std::getenv(name);
-  had_ = old != nullptr;
-  if (had_) old_ = old;
-  if (value)
-    ::setenv(name, value, 1);
-  else
-    ::unsetenv(name);
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (had_)
-    ::setenv(name_.c_str(), old_.c_str(), 1);
-  else
-    ::unsetenv(name_.c_str());
 }
 
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {

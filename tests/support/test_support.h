@@ -28,6 +28,52 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// Sets an environment variable for its lifetime (unset: value null), then restores it.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_, old_;
+  bool had_ = false;
+};
+
+// Points the search for the suite's settings file into a scratch folder while it lives: DEVINI
+// unset, the Windows and common application data folders inside the scratch folder, the settings
+// state fresh. Everything is restored on destruction.
+class ScratchSettings {
+ public:
+  ScratchSettings();
+  ~ScratchSettings();
+  ScratchSettings(const ScratchSettings&) = delete;
+  ScratchSettings& operator=(const ScratchSettings&) = delete;
+  // Where the settings file is found (and created by writes): quvol.ini in the Windows folder.
+  std::string IniPath() const;
+  // Replaces the settings file with `text`.
+  void Write(const std::string& text);
+
+ private:
+  TempDir dir_;
+  std::optional<std::string> oldDevini_;
+};
+
+// For programs run by a test: DEVINI points at a scratch folder holding the settings file
+// quvol.ini with `text` while this lives; the previous DEVINI is restored on destruction.
+class DeviniSettings {
+ public:
+  explicit DeviniSettings(const std::string& text);
+  ~DeviniSettings();
+  DeviniSettings(const DeviniSettings&) = delete;
+  DeviniSettings& operator=(const DeviniSettings&) = delete;
+
+ private:
+  TempDir dir_;
+  std::optional<std::string> oldDevini_;
+};
+
 // Records every message box shown while it lives (answering IDOK) and restores the previous sink.
 class MessageCapture {
  public:
@@ -44,17 +90,25 @@ class MessageCapture {
   qel::MessageSink previous_;
 };
 
-// Sets (or, with nullptr, unsets) an environment variable for its lifetime, then restores it.
-class ScopedEnv {
+// Points the settings search at a scratch folder for as long as it lives: DEVINI unset (and
+// restored afterwards), the Windows and common folders inside the sandbox, the settings file
+// "quvol.ini" in the Windows folder holding `ini` (none when empty), and the process's settings
+// state and file-security mode forgotten on entry and exit.
+class SettingsSandbox {
  public:
-  ScopedEnv(const char* name, const char* value);
-  ~ScopedEnv();
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
+  explicit SettingsSandbox(const std::string& ini = "");
+  ~SettingsSandbox();
+  SettingsSandbox(const SettingsSandbox&) = delete;
+  SettingsSandbox& operator=(const SettingsSandbox&) = delete;
+  // Replaces the settings file's text and forgets what was read from it.
+  void Write(const std::string& ini);
+  const std::filesystem::path& root() const { return dir_.path(); }
+  // A folder inside the sandbox for the test's own files (created).
+  std::string Folder(const std::string& name) const;
 
  private:
-  std::string name_, old_;
-  bool had_;
+  ScopedEnv devini_{"DEVINI", nullptr};
+  TempDir dir_;
 };
 
 // Points the settings search at folders of its own while it lives: DEVINI names root()/devini/

@@ -3,8 +3,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/cfile.h"
 #include "golden_bytes.h"
+#include "platform/cfile.h"
 #include "test_support.h"
 
 namespace {

@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
 
   CLI::App app{
       "qeldb: look into a structural model's files -- its record files, master data file and "
-      "grid systems -- and create or rewrite its master data file"};
+      "grid systems -- draw its plan, and create or rewrite its master data file"};
   app.set_version_flag("--version", "qeldb 0.1.0");
   app.footer(kExitCodes);
   app.require_subcommand(1);

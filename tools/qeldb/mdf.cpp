@@ -24,6 +24,7 @@
 #include "platform/cfile.h"
 #include "platform/file_system.h"
 #include "save_guard.h"
+#include "text_forms.h"
 
 namespace qeldb {
 namespace {
@@ -38,15 +39,6 @@ T Load(const unsigned char* p) {
   std::memcpy(&v, p, sizeof v);
   return v;
 }
-
-// The shortest decimal that reads back as the same float, so 17.3f shows as 17.3, not as the
-// double nearest to it.
-std::string FloatText(float f) {
-  char buf[32];
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, f);
-  return ec == std::errc() ? std::string(buf, end) : std::to_string(f);
-}
-double FloatForHumans(float f) { return std::strtod(FloatText(f).c_str(), nullptr); }
 
 // A stored archive version: 17.3 is stored as the text "17.29999", so six significant digits
 // give back the version that was meant.
