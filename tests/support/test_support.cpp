@@ -15,24 +15,6 @@
 
 namespace qeltest {
 
-ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
-  if (const char* old = std::getenv(name)) {
-    had_ = true;
-    old_ = old;
-  }
-  if (value)
-    setenv(name, value, 1);
-  else
-    unsetenv(name);
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (had_)
-    setenv(name_.c_str(), old_.c_str(), 1);
-  else
-    unsetenv(name_.c_str());
-}
-
 TempDir::TempDir() {
   std::random_device rd;
   for (int attempt = 0; attempt < 100; ++attempt) {

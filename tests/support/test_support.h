@@ -25,19 +25,6 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// Sets an environment variable for its lifetime (unset: value null), then restores it.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value);
-  ~ScopedEnv();
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string name_, old_;
-  bool had_ = false;
-};
-
 // Records every message box shown while it lives (answering IDOK) and restores the previous sink.
 class MessageCapture {
  public:
