@@ -8,6 +8,7 @@
 #include <new>
 
 #include "dbio/versioned_table.h"
+#include "mdf/file_security.h"
 #include "platform/cfile.h"
 
 static_assert(std::endian::native == std::endian::little,
@@ -53,6 +54,9 @@ CDBIO& CDBIO::operator=(const CDBIO& other) {
     m_strDBName = other.m_strDBName;
     m_pMDF = other.m_pMDF;
     m_pMemReadBuffer = other.m_pMemReadBuffer;
+    m_aDeckPropCache = other.m_aDeckPropCache;
+    m_aConcDeckPropCache = other.m_aConcDeckPropCache;
+    m_aNonCompDeckPropCache = other.m_aNonCompDeckPropCache;
   }
   return *this;
 }
@@ -113,9 +117,9 @@ int CDBIO::WriteDB(const char* ext, void* buffer, int recordSize, long start, lo
   } catch (const CFileException&) {
     return 0;
   }
-  // Files written while the file-security mode is on get an open access list. That mode is kept
-  // by the file helper of the table-import code and reads as off until it has been loaded; no
-  // access list is applied here yet.
+  // Files written while the file-security mode is on get an open access list, so every user of
+  // a shared model folder can keep writing them; a failure there does not undo the write.
+  qel::ApplyFileSecurity(path);
   return 1;
 }
 

@@ -10,7 +10,8 @@
 #include <string_view>
 
 #include "mdf/map_xml.h"
-#include "mdf/map_xml_read.h"
+#include "mdf/hex_internal.h"
+#include "mdf/map_xml_read_internal.h"
 #include "mdf/mdf_form.h"
 #include "mdf/mdf_v1.h"
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <random>
 
+#include "golden_bytes.h"
 #include "dbio/dbio.h"
 #include "dbio/support_index.h"
 #include "dbio/versioned_table.h"

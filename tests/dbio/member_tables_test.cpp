@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "golden_bytes.h"
 #include "dbio/dbio.h"
 #include "dbio/versioned_table.h"
 #include "mdf/smdf.h"

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "golden_bytes.h"
 #include "dbio/dbio.h"
 #include "geom/grid_file.h"
 #include "member_golden.h"

@@ -1,4 +1,5 @@
 // qel::CheckMdfFile on master data files built byte by byte: what the form rule lets through.
+#include "golden_bytes.h"
 #include "mdf/mdf_check.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+#include "golden_bytes.h"
 #include "member_golden.h"
 
 #include <cmath>

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "golden_bytes.h"
 #include "member_golden.h"
 #include "test_support.h"
 
@@ -44,8 +45,15 @@ TEST_F(QeldbModel, DemoModelListsItsStoriesAndMembers) {
   for (const auto& e : std::filesystem::directory_iterator(dir_.path()))
     files.push_back(e.path().filename().string());
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(files, (std::vector<std::string>{"tower.b3d", "tower.c3d", "tower.flt", "tower.grs",
-                                             "tower.qel", "tower.r3d", "tower.sty", "tower.w3d"}));
+  EXPECT_EQ(files,
+            (std::vector<std::string>{
+                "tower.b3d", "tower.c3d", "tower.cdc", "tower.cdp", "tower.cmb", "tower.dec",
+                "tower.dpt", "tower.flt", "tower.grs", "tower.lca", "tower.lod", "tower.lpt",
+                "tower.ndp", "tower.qel", "tower.r3d", "tower.sdc", "tower.sty", "tower.w3d"}));
+  // The building's floors and loads come with it: its decks name their properties.
+  const Json decks = RunJson({"decks", base});
+  ASSERT_FALSE(decks.empty());
+  for (const Json& deck : decks) EXPECT_NE(deck["property_name"], "") << deck;
   r = Run({"demo-model", base});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.err.find("already exists"), std::string::npos) << r.err;
@@ -137,7 +145,11 @@ TEST_F(QeldbModel, UpgradeConvertsOldTablesAndKeepsTheirBytes) {
   const Json expected = Json::parse(R"([
     {"ext": "c3d", "from": "17.3.0", "to": "17.3.0", "records": 12},
     {"ext": "w3d", "from": "11.0.0", "to": "17.1.0", "records": 2},
-    {"ext": "b3d", "from": "14.5.0", "to": "17.1.0", "records": 36}])");
+    {"ext": "b3d", "from": "14.5.0", "to": "17.1.0", "records": 36},
+    {"ext": "dec", "from": "13.1.0", "to": "13.1.0", "records": 5},
+    {"ext": "dpt", "from": "15.5.0", "to": "15.5.0", "records": 2},
+    {"ext": "cdp", "from": "15.5.0", "to": "15.5.0", "records": 1},
+    {"ext": "ndp", "from": "15.5.0", "to": "15.5.0", "records": 1}])");
   EXPECT_EQ(RunJson({"upgrade", base, "--dry-run"}), expected);
   EXPECT_EQ(ReadBytes(base + ".b3d"), oldBeams);
   EXPECT_FALSE(std::filesystem::exists(base + ".b3d.bak"));

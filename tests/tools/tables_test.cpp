@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/cfile.h"
+#include "golden_bytes.h"
 #include "test_support.h"
 
 namespace {

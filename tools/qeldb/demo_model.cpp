@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "command.h"
+#include "dbio/dbio.h"
 #include "dbio/record_catalogue.h"
+#include "demo_floors_and_loads.h"
+#include "mdf/smdf.h"
 #include "model_gen.h"
 #include "model_name.h"
 #include "platform/cfile.h"
@@ -44,7 +47,28 @@ std::vector<std::string> ModelFiles() {
   std::vector<std::string> exts = {"qel", "grs"};
   for (const auto& info : qel::RecordCatalogue())
     if (*info.ext) exts.push_back(info.ext);
+  exts.push_back(kDemoComboExt);
   return exts;
+}
+
+// The floors and loads of the building (decks, loads, combinations, deflection criteria), added to
+// the generated model `base` with their counts in its master data file.
+bool AddFloorsAndLoads(const std::string& base, std::vector<std::string>& written,
+                       std::string& error) {
+  auto mdf = std::make_unique<SMDF>();
+  CDBIO db(CString(base.c_str()), mdf.get());
+  if (!db.ReadMdf(mdf.get())) {
+    error = "cannot read " + base + ".qel";
+    return false;
+  }
+  const std::vector<std::string> exts = DemoFloorsAndLoadsExtensions();
+  written.insert(written.end(), exts.begin(), exts.end());
+  if (!WriteDemoFloorsAndLoads(base, *mdf, error)) return false;
+  if (!db.WriteMdf(mdf.get())) {
+    error = "cannot write " + base + ".qel";
+    return false;
+  }
+  return true;
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
@@ -91,8 +115,9 @@ void Run(const Options& opt) {
   gen.progress = [&](int done, int total) { bar.Update(done, total); };
   std::vector<std::string> written;
   std::string error;
-  const bool ok = qelgen::Generate(temp, gen, written, error);
+  bool ok = qelgen::Generate(temp, gen, written, error);
   bar.Done();
+  if (ok) ok = AddFloorsAndLoads(temp, written, error);
   for (const std::string& ext : written) {
     const std::string from = temp + "." + ext, to = base + "." + ext;
     if (ok && !qel::RenameReplacing(from, to)) {

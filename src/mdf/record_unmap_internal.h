@@ -18,21 +18,10 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 
-#include "mdf/record_layout.h"
+#include "mdf/record_desc.h"
 
 namespace qel {
-
-// The archive name of element `index` of a record array: "name[index]". Table names are short
-// identifiers, so the buffer always holds the whole name.
-struct ElementName {
-  char text[96];
-  const char* Format(const char* name, std::uint32_t index) {
-    std::snprintf(text, sizeof text, "%s[%u]", name, static_cast<unsigned>(index));
-    return text;
-  }
-};
 
 template <class Source>
 bool UnMapRecordWalk(const RecordDesc& layout, Source& source, void* record) {
