@@ -38,6 +38,12 @@ bool WriteAll(int fd, const unsigned char* p, std::size_t n) {
 
 namespace qel {
 
+bool RenameReplacing(const std::string& from, const std::string& to, int* err) {
+  if (::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0) return true;
+  SetErr(err, errno);
+  return false;
+}
+
 bool StatFile(const std::string& path, FileIdentity& out) {
   struct stat st {};
   if (::stat(NativePath(path).c_str(), &st) != 0) return false;

@@ -35,6 +35,11 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& out, int
 bool ReplaceFileAtomically(const std::string& path, const void* data, std::size_t size,
                            int* err = nullptr);
 
+// Renames `from` to `to` in one step, replacing an existing `to` (both in the same file system):
+// readers of `to` see the old file or the new one, never none. False (errno-style code in *err)
+// when it cannot.
+bool RenameReplacing(const std::string& from, const std::string& to, int* err = nullptr);
+
 // True when `path` names an existing folder.
 bool IsDirectory(const std::string& path);
 

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "golden_bytes.h"
 #include "platform/cmemfile.h"
+#include "golden_bytes.h"
 #include "test_support.h"
 
 namespace {

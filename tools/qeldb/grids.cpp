@@ -4,9 +4,9 @@
 #include <string>
 
 #include "command.h"
-#include "geom/grid_file.h"
 #include "geom/grid_sys.h"
 #include "model_name.h"
+#include "plan_picture.h"
 
 namespace {
 
@@ -104,27 +104,28 @@ void PrintText(const SystemView& v) {
 struct Options {
   std::string model;
   bool json = false;
+  std::string svg;  // draw the grids into this picture instead of listing them
+  bool force = false;
 };
+
+void DrawGrids(const Options& o, const CArray<CGridSys, CGridSys&>& systems) {
+  qeldb::PlanStyle style;
+  style.title = qeldb::ModelDisplayName(qeldb::ModelBase(o.model)) + ": grid systems";
+  std::string svg, error;
+  if (!qeldb::DrawPlan(systems, qeldb::PlanMembers{}, style, &svg, &error))
+    qeldb::Fail(qeldb::kExitFailed, error);
+  else if (qeldb::WritePicture(o.svg, svg, o.force) == qeldb::kExitOk)
+    std::printf("wrote %s\n", o.svg.c_str());
+}
 
 void Run(const Options& o) {
   const std::string path = qeldb::ModelBase(o.model) + ".grs";
-  if (qeldb::RefuseDirectory(path, "a grid-system file")) return;
   CArray<CGridSys, CGridSys&> systems;
-  CString error;
-  ULONGLONG trailing = 0;
-  switch (qel::ReadGridSysFile(path.c_str(), systems, &error, &trailing)) {
-    case qel::GridFileResult::kMissing:
-      qeldb::Fail(qeldb::kExitUsage, path + ": no grid-system file");
-      return;
-    case qel::GridFileResult::kBad:
-      qeldb::Fail(qeldb::kExitUsage, error.str());
-      return;
-    case qel::GridFileResult::kRead:
-      break;
+  if (!qeldb::ReadModelGrids(qeldb::ModelBase(o.model), systems)) return;
+  if (!o.svg.empty()) {
+    DrawGrids(o, systems);
+    return;
   }
-  if (trailing > 0)
-    qeldb::Warn(path + ": " + std::to_string(trailing) + " bytes after the last of the " +
-                std::to_string(systems.GetSize()) + " grid systems the file announces");
   if (o.json) {
     nlohmann::json out = nlohmann::json::array();
     for (const CGridSys& s : systems) {
@@ -151,6 +152,8 @@ const bool registered = qeldb::RegisterCommand([](CLI::App& app) {
   cmd->add_option("MODEL", opts->model, "the model: its base path, MODEL.grs or any file of it")
       ->required();
   cmd->add_flag("--json", opts->json, "print a JSON array of systems");
+  cmd->add_option("--svg", opts->svg, "draw the grids into FILE.svg (or FILE.png) instead");
+  cmd->add_flag("--force", opts->force, "replace an existing picture");
   cmd->callback([opts] { Run(*opts); });
 });
 

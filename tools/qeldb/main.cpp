@@ -52,8 +52,9 @@ int main(int argc, char** argv) {
   });
 
   CLI::App app{
-      "qeldb: look into a structural model's files -- its record files, master data file and "
-      "grid systems -- and create or rewrite its master data file"};
+      "qeldb: look into a structural model's files -- its record files, master data file, "
+      "grid systems, stories, members and other tables -- draw its plan, create or rewrite its "
+      "master data file, upgrade its tables, and generate a synthetic building"};
   app.set_version_flag("--version", "qeldb 0.1.0");
   app.footer(kExitCodes);
   app.require_subcommand(1);
