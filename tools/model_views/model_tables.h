@@ -1,4 +1,4 @@
-// What the commands over a model's stories and members share: the library's tables read without
+// What the story, member and upgrade views of a model share: the library's tables read without
 // touching the files, and rows printed as a text table or as JSON.
 #pragma once
 

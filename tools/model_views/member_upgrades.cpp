@@ -1,4 +1,4 @@
-// The member tables in `qeldb upgrade`.
+// The member tables in the table-upgrade registry.
 #include "table_upgrades.h"
 
 namespace qeldb {

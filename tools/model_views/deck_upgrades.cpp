@@ -1,0 +1,42 @@
+// The deck and deck property tables in the table-upgrade registry. Decks are read before the
+// members: nothing of theirs depends on the member tables.
+#include "table_upgrades.h"
+
+namespace qeldb {
+namespace {
+
+template <class T>
+T* As(void* p) {
+  return static_cast<T*>(p);
+}
+
+const bool registered = [] {
+  RegisterTableUpgrade(
+      {"dec", 5, [](CDBIO& db, unsigned long s) { return db.GetDeckRecordSize(s); },
+       [](CDBIO& db, void* r, int n) { return db.ReadDeckData(As<SDECKS>(r), n, 0); },
+       [](CDBIO& db, void* r, int n) { return db.WriteDeckData(As<SDECKS>(r), n, 0, 1) == 1; }});
+  RegisterTableUpgrade(
+      {"dpt", 5, [](CDBIO& db, unsigned long s) { return db.GetDeckPropRecordSize(s); },
+       [](CDBIO& db, void* r, int n) { return db.ReadDeckProp(As<SDECKPROP>(r), n, 0) == 1; },
+       [](CDBIO& db, void* r, int n) { return db.WriteDeckProp(As<SDECKPROP>(r), n, 0, 1) == 1; }});
+  RegisterTableUpgrade({"cdp", 5,
+                        [](CDBIO& db, unsigned long s) { return db.GetConcDeckPropRecordSize(s); },
+                        [](CDBIO& db, void* r, int n) {
+                          return db.ReadConcDeckProp(As<SCONCDECKPROP>(r), n, 0) == 1;
+                        },
+                        [](CDBIO& db, void* r, int n) {
+                          return db.WriteConcDeckProp(As<SCONCDECKPROP>(r), n, 0, 1) == 1;
+                        }});
+  RegisterTableUpgrade(
+      {"ndp", 5, [](CDBIO& db, unsigned long s) { return db.GetNonCompDeckPropRecordSize(s); },
+       [](CDBIO& db, void* r, int n) {
+         return db.ReadNonCompDeckProp(As<SNONCOMPDECKPROP>(r), n, 0) == 1;
+       },
+       [](CDBIO& db, void* r, int n) {
+         return db.WriteNonCompDeckProp(As<SNONCOMPDECKPROP>(r), n, 0, 1) == 1;
+       }});
+  return true;
+}();
+
+}  // namespace
+}  // namespace qeldb
