@@ -7,11 +7,16 @@
 
 #include "dbio/table_list.h"
 #include "errors.h"
+#include "field_values.h"
+#include "mdf/record_desc.h"
 #include "mdf/smdf.h"
 #include "model_name.h"
+#include "model_rows.h"
 #include "platform/cfile.h"
+#include "platform/file_system.h"
 #include "platform/paths.h"
 #include "record_dtype.h"
+#include "table_upgrades.h"
 
 namespace py = pybind11;
 
@@ -103,18 +108,6 @@ void Model::RaiseFailure(const char* ext, UINT openFlags, const std::string& wha
 
 int Model::CountRecords(const qel::RecordFileInfo& info) {
   const std::string path = db_.RecordFilePath(info.ext).GetString();
-  // Records of an older layout are shorter: the stamp tells before the length is judged.
-  if (info.versioned) {
-    unsigned long stamp = 0;
-    int got;
-    {
-      py::gil_scoped_release unlocked;
-      got = db_.ReadFirstRecordStamp(info.ext, info.stampOffset, stamp);
-    }
-    if (got && stamp < info.currentStamp)
-      RaiseValue(path + ": the records carry stamp " + qel::StampText(stamp) + ", older than " +
-                 qel::StampText(info.currentStamp) + "; converting them needs the table's reader");
-  }
   int n;
   {
     py::gil_scoped_release unlocked;
@@ -127,10 +120,11 @@ int Model::CountRecords(const qel::RecordFileInfo& info) {
   return n;
 }
 
-py::array Model::Read(const std::string& ext, long start, std::optional<long> count) {
-  const qel::RecordFileInfo& info = Table(ext);
-  py::dtype dtype = TableDtype(info);
-  const long n = CountRecords(info);
+namespace {
+
+// Checks [start, start + count) against a table of n records; the count asked for (count: to the
+// end).
+long CheckRange(long n, long start, std::optional<long> count) {
   if (start < 0 || start > n)
     throw py::index_error("start " + std::to_string(start) + " is outside the table's " +
                           std::to_string(n) + " records");
@@ -139,6 +133,26 @@ py::array Model::Read(const std::string& ext, long start, std::optional<long> co
     throw py::index_error("count " + std::to_string(want) + " from record " +
                           std::to_string(start) + " runs past the table's " + std::to_string(n) +
                           " records");
+  return want;
+}
+
+}  // namespace
+
+py::array Model::Read(const std::string& ext, long start, std::optional<long> count) {
+  const qel::RecordFileInfo& info = Table(ext);
+  py::dtype dtype = TableDtype(info);
+  // Records of an older layout are shorter: the stamp tells before the length is judged.
+  if (info.versioned) {
+    unsigned long stamp = 0;
+    int got;
+    {
+      py::gil_scoped_release unlocked;
+      got = db_.ReadFirstRecordStamp(info.ext, info.stampOffset, stamp);
+    }
+    if (got && stamp < info.currentStamp) return ReadConverted(info, stamp, start, count);
+  }
+  const long n = CountRecords(info);
+  const long want = CheckRange(n, start, count);
   py::array out(dtype, std::vector<py::ssize_t>{static_cast<py::ssize_t>(want)});
   auto* bytes = static_cast<unsigned char*>(out.mutable_data());
   bool ok = true;
@@ -152,6 +166,46 @@ py::array Model::Read(const std::string& ext, long start, std::optional<long> co
     }
   }
   if (!ok) RaiseFailure(info.ext, kReadFlags, "the records could not be read");
+  return out;
+}
+
+py::array Model::ReadConverted(const qel::RecordFileInfo& info, unsigned long stamp, long start,
+                               std::optional<long> count) {
+  const std::string path = db_.RecordFilePath(info.ext).GetString();
+  const qeldb::TableUpgrade* up = qeldb::FindTableUpgrade(info.ext);
+  if (!up)
+    RaiseValue(path + ": the records carry stamp " + qel::StampText(stamp) + ", older than " +
+               qel::StampText(info.currentStamp) + ", and this version cannot convert them");
+  std::vector<unsigned char> image;
+  int size = 0;
+  bool read, aligned = false, converted = false;
+  const unsigned long fileStamp = stamp;
+  MessageCapture messages;
+  {
+    py::gil_scoped_release unlocked;
+    read = qel::ReadWholeFile(path, image);
+    size = read ? up->recordSize(db_, stamp) : 0;
+    aligned = read && size > 0 && image.size() % static_cast<std::size_t>(size) == 0 &&
+              image.size() / static_cast<std::size_t>(size) <= INT_MAX;
+    if (aligned)
+      converted = qeldb::ConvertInMemory(db_, info, *up, static_cast<int>(image.size() / size),
+                                         image, stamp);
+  }
+  if (!read) RaiseFailure(info.ext, kReadFlags, "the records could not be read");
+  if (!aligned)
+    RaiseValue(path + ": the length is no whole number of " + std::to_string(size) +
+               "-byte records of " + qel::StampText(fileStamp));
+  if (!converted) {
+    const std::string why = messages.Text();
+    RaiseValue(path + ": the records of " + qel::StampText(fileStamp) + " could not be converted" +
+               (why.empty() ? "" : ": " + why));
+  }
+  const long n = static_cast<long>(image.size() / static_cast<std::size_t>(info.recordSize));
+  const long want = CheckRange(n, start, count);
+  py::array out(TableDtype(info), std::vector<py::ssize_t>{static_cast<py::ssize_t>(want)});
+  if (want > 0)
+    std::memcpy(out.mutable_data(), image.data() + start * static_cast<long>(info.recordSize),
+                static_cast<std::size_t>(want) * info.recordSize);
   return out;
 }
 
@@ -211,6 +265,142 @@ void Model::SaveMdf() {
     RaiseFailure("qel", kWriteFlags,
                  "the master data file could not be saved" + (why.empty() ? "" : ": " + why));
   }
+}
+
+namespace {
+
+// A JSON value as the Python object json.loads makes of it: the command-line tool's rows, as it
+// prints them.
+py::object FromJson(const qeldb::Json& value) {
+  static py::object* loads = new py::object(py::module_::import("json").attr("loads"));
+  return (*loads)(value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+}
+
+void Warn(const std::vector<std::string>& warnings) {
+  for (const std::string& w : warnings)
+    if (PyErr_WarnEx(PyExc_UserWarning, w.c_str(), 1) != 0) throw py::error_already_set();
+}
+
+[[noreturn]] void RaiseReport(const qeldb::RowReport& report) {
+  if (report.missing) RaiseNotFound(report.error);
+  RaiseValue(report.error);
+}
+
+// A Python value as the text SetFieldText reads: numbers in their shortest exact decimal, flags
+// as 1 or 0, a sequence as its elements joined by commas, text as it is.
+std::string FieldText(const py::handle& value, bool inArray = false) {
+  if (py::isinstance<py::str>(value) && !inArray) return value.cast<std::string>();
+  if (py::isinstance<py::bool_>(value)) return value.cast<bool>() ? "1" : "0";
+  if (py::isinstance<py::int_>(value) || py::isinstance<py::float_>(value))
+    return py::repr(value).cast<std::string>();
+  if (py::isinstance<py::sequence>(value) && !py::isinstance<py::str>(value) && !inArray) {
+    std::string text;
+    for (const py::handle item : value) {
+      if (!text.empty()) text += ",";
+      text += FieldText(item, true);
+    }
+    return text;
+  }
+  // A numpy scalar: its Python value.
+  if (py::hasattr(value, "item") && py::hasattr(value, "dtype")) {
+    py::object plain = value.attr("item")();
+    if (py::isinstance<py::bool_>(plain) || py::isinstance<py::int_>(plain) ||
+        py::isinstance<py::float_>(plain))
+      return FieldText(plain, inArray);
+  }
+  RaiseValue(inArray ? "an array field takes a sequence of numbers"
+                     : "cannot set a field from a " +
+                           py::str(value.get_type().attr("__name__")).cast<std::string>());
+}
+
+qel::FieldRef FindMdfField(const std::string& name) {
+  const qel::FieldRef ref = qel::FindField(qel::SmdfLayout(), name);
+  if (!ref) throw py::key_error("no master data field named " + name);
+  return ref;
+}
+
+}  // namespace
+
+py::object Model::MdfField(const std::string& name) {
+  const qel::FieldRef ref = FindMdfField(name);
+  const auto* base = reinterpret_cast<const unsigned char*>(&Mdf()) + ref.offset;
+  if (ref.element >= 0) return FromJson(qeldb::RecordValue(*ref.Record(), base));
+  return FromJson(qeldb::FieldValue(*ref.field, base));
+}
+
+void Model::SetMdfField(const std::string& name, const py::handle& value) {
+  const qel::FieldRef ref = FindMdfField(name);
+  SMDF& mdf = Mdf();
+  std::string error;
+  if (!qel::SetFieldText(ref, &mdf, FieldText(value), error))
+    RaiseValue("cannot set " + name + ": " + error);
+}
+
+py::list Model::MdfNames() {
+  py::list names;
+  const qel::RecordDesc& layout = qel::SmdfLayout();
+  for (std::uint32_t k = 0; k < layout.field_count; ++k) {
+    const qel::FieldDesc& f = layout.fields[layout.by_name[k]];
+    if (f.record && f.count > 0) {
+      for (std::uint32_t i = 0; i < f.count; ++i)
+        names.append(std::string(f.name) + "[" + std::to_string(i) + "]");
+    } else {
+      names.append(f.name);
+    }
+  }
+  return names;
+}
+
+py::object Model::Stories() {
+  qeldb::Json rows;
+  qeldb::RowReport report;
+  bool ok;
+  MessageCapture messages;
+  {
+    py::gil_scoped_release unlocked;
+    ok = qeldb::StoryRows(name_, rows, report);
+  }
+  if (!ok) RaiseReport(report);
+  Warn(report.warnings);
+  return FromJson(rows);
+}
+
+py::object Model::Members(const std::string& kind, std::optional<int> story) {
+  if (story && *story < 0) throw py::index_error("a story index counts from 0");
+  qeldb::Json rows;
+  qeldb::RowReport report;
+  bool ok;
+  MessageCapture messages;
+  {
+    py::gil_scoped_release unlocked;
+    ok = qeldb::MemberRows(name_, kind, story.value_or(-1), rows, report);
+  }
+  Warn(report.warnings);
+  if (!ok) RaiseReport(report);
+  return FromJson(rows);
+}
+
+py::object Model::Upgrade(bool dryRun) {
+  if (!hasMdf_) RaiseNotFound(name_ + ".qel: the model has no master data file");
+  std::vector<qeldb::UpgradeRow> rows;
+  MessageCapture messages;
+  {
+    py::gil_scoped_release unlocked;
+    rows = qeldb::UpgradeModel(db_, dryRun);
+  }
+  std::string failed;
+  bool readOnly = false;
+  for (const qeldb::UpgradeRow& r : rows) {
+    if (r.error.empty()) continue;
+    if (!failed.empty()) failed += "\n";
+    failed += qeldb::TablePath(db_, r.ext.c_str()) + ": " + r.error + "; left as it was";
+    readOnly = readOnly || r.error == "is read-only";
+  }
+  if (!failed.empty()) {
+    PyErr_SetString(readOnly ? PyExc_PermissionError : PyExc_ValueError, failed.c_str());
+    throw py::error_already_set();
+  }
+  return FromJson(qeldb::UpgradeJson(rows));
 }
 
 }  // namespace qelpy

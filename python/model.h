@@ -14,18 +14,19 @@
 
 #include "dbio/dbio.h"
 #include "dbio/record_catalogue.h"
+#include "model_tables.h"
 
 struct SMDF;
 
 namespace qelpy {
 
 // CDBIO with its record primitives opened to the bindings.
-class Database : public CDBIO {
+class Database : public qeldb::ModelDB {
  public:
-  using CDBIO::CDBIO;
   using CDBIO::ReadDB;
   using CDBIO::RecordFilePath;
   using CDBIO::WriteDB;
+  using qeldb::ModelDB::ModelDB;
 };
 
 class Model {
@@ -51,6 +52,18 @@ class Model {
   SMDF& Mdf();
   // Saves the master data record through WriteMdf.
   void SaveMdf();
+  // A field of the master data record by archive name (KeyError for no such field), as
+  // `qeldb mdf --field` shows it; and set from a Python value (ValueError when it does not fit).
+  pybind11::object MdfField(const std::string& name);
+  void SetMdfField(const std::string& name, const pybind11::handle& value);
+  // The archive names of the record's top-level fields, in the archive's order.
+  pybind11::list MdfNames();
+
+  // The rows of `qeldb stories --json` / `qeldb members --json`; warnings become Python warnings.
+  pybind11::object Stories();
+  pybind11::object Members(const std::string& kind, std::optional<int> story);
+  // The rows of `qeldb upgrade --json`; raises when a table could not be upgraded.
+  pybind11::object Upgrade(bool dryRun);
 
  private:
   const qel::RecordFileInfo& Table(const std::string& ext) const;
@@ -60,6 +73,11 @@ class Model {
   // `what` as ValueError (`badData`: its content is at fault) or OSError.
   [[noreturn]] void RaiseFailure(const char* ext, UINT openFlags, const std::string& what,
                                  bool badData = false);
+
+  // Converts a versioned table of an older layout in memory as its reader does and returns
+  // records [start, start + count) of the result.
+  pybind11::array ReadConverted(const qel::RecordFileInfo& info, unsigned long stamp, long start,
+                                std::optional<long> count);
 
   std::string name_;
   std::unique_ptr<SMDF> mdf_;

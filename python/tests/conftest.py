@@ -36,3 +36,22 @@ def model(tmp_path):
     r = run_tool("new", base)
     assert r.returncode == 0, r.stderr
     return base
+
+
+def file_bytes(*paths):
+    """The bytes of each file, to show that a call left them as they were."""
+    out = []
+    for p in paths:
+        with open(p, "rb") as f:
+            out.append(f.read())
+    return out
+
+
+@pytest.fixture
+def old_demo(tmp_path):
+    """A complete synthetic model whose beams are in the 14.5.0 layout, from `qeldb demo-model`."""
+    base = str(tmp_path / "old")
+    r = run_tool("demo-model", "--stories", "3", "--beams-per-story", "4", "--beam-stamp", "14.5.0",
+                 base)
+    assert r.returncode == 0, r.stderr
+    return base
