@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "dbio/record_fields.h"
+
 namespace py = pybind11;
 
 namespace qelpy {
@@ -17,11 +19,42 @@ struct Field {
   std::uint32_t size;
 };
 
-// The named fields of `info`, in offset order.
+// The numpy type of a listed field: text as fixed-width bytes, arrays as sub-arrays.
+py::object Format(const qel::RecordField& f) {
+  const char* base = "";
+  switch (f.type) {
+    case qel::RecordFieldType::text:
+      return py::str("S" + std::to_string(f.count));
+    case qel::RecordFieldType::u8:
+      base = "u1";
+      break;
+    case qel::RecordFieldType::i32:
+      base = "<i4";
+      break;
+    case qel::RecordFieldType::u32:
+      base = "<u4";
+      break;
+    case qel::RecordFieldType::f32:
+      base = "<f4";
+      break;
+    case qel::RecordFieldType::f64:
+      base = "<f8";
+      break;
+  }
+  if (f.count == 1) return py::str(base);
+  return py::make_tuple(base, f.count);
+}
+
+// The named fields of `info`, in offset order: the stamp under the name "stamp", then every field
+// the record's field table lists.
 std::vector<Field> NamedFields(const qel::RecordFileInfo& info) {
   std::vector<Field> fields;
   if (info.stampOffset >= 0 && info.stampOffset + 4 <= info.recordSize)
     fields.push_back({"stamp", py::str("<u4"), static_cast<std::uint32_t>(info.stampOffset), 4});
+  for (const qel::RecordField& f : qel::RecordFields(info.recordType)) {
+    if (static_cast<int>(f.offset) == info.stampOffset) continue;
+    fields.push_back({f.name, Format(f), f.offset, qel::RecordFieldTypeSize(f.type) * f.count});
+  }
   std::sort(fields.begin(), fields.end(),
             [](const Field& a, const Field& b) { return a.offset < b.offset; });
   return fields;

@@ -1,9 +1,10 @@
 // numpy dtypes of the record files, generated from the record catalogue and the record layouts.
 //
 // A table's dtype has the table's current record size as itemsize. Every field the library
-// interprets is named and typed at its offset (the version stamp of a stamped table, and every
-// field of a record type that has a layout); the bytes between them are opaque fields named
-// "_bytes_<offset>" of numpy type V<n>, so a record read and written back keeps every byte.
+// interprets is named and typed at its offset -- the version stamp of a stamped table as "stamp",
+// and every field dbio/record_fields.def lists for the table's record under its member name --
+// and the bytes between them are opaque fields named "_bytes_<offset>" of numpy type V<n>, so a
+// record read and written back keeps every byte.
 #pragma once
 
 #include <pybind11/numpy.h>

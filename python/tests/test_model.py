@@ -1,5 +1,6 @@
 import fcntl
 import json
+import struct
 
 import numpy as np
 import pytest
@@ -45,8 +46,9 @@ def test_read_gives_the_file_bytes(model):
     assert a.shape == (5,) and a.dtype == m.dtype(ext)
     assert a.tobytes() == data
     assert (a["stamp"] == current).all()
-    # The opaque bytes before the stamp are the file's, record by record.
-    assert a["_bytes_0"][3].tobytes() == data[3 * size:3 * size + off]
+    # The opaque bytes between the plan point (16 bytes at 0) and the top offset (at 480) are
+    # the file's, record by record.
+    assert a["_bytes_16"][3].tobytes() == data[3 * size + 16:3 * size + 480]
     part = m.read(ext, start=2, count=2)
     assert part.tobytes() == data[2 * size:4 * size]
     assert m.read(ext, start=5).shape == (0,)
@@ -132,3 +134,29 @@ def test_write_round_trip_and_refusals(model):
         m.write("gri", np.zeros(1, dtype=m.dtype("gri")))
     with open(f"{model}.b3d", "rb") as f:
         assert f.read() == before  # nothing refused touched the file
+
+
+def test_typed_fields_sit_at_their_offsets(model):
+    m = qeldbio.Model(model)
+    # A beam built from its layout: stamp at 0, I end (two doubles) at 8, support span (float)
+    # at 232, J link (three doubles) at 1104, J link flag (int) at 1132, I end elevation at 1136.
+    beam = bytearray(golden_records(1, BEAMS[1], BEAMS[2], BEAMS[3]))
+    struct.pack_into("<2d", beam, 8, 1.5, -2.25)
+    struct.pack_into("<f", beam, 232, 290.5)
+    struct.pack_into("<3d", beam, 1104, 4.0, 5.0, 6.0)
+    struct.pack_into("<i", beam, 1132, -7)
+    struct.pack_into("<d", beam, 1136, 157.25)
+    put(model, BEAMS, bytes(beam))
+    b = m.read("b3d")[0]
+    assert list(b["ptIEnd"]) == [1.5, -2.25] and b["fSupportSpan"] == np.float32(290.5)
+    assert list(b["ptJLink"]) == [4.0, 5.0, 6.0] and b["bJLink"] == -7
+    assert b["dIEndElevation"] == 157.25 and b["stamp"] == BEAMS[3]
+    assert "dwVersion" not in m.dtype("b3d").names  # the stamp has one name
+    # A composite deck property: name text at 68, stamp at 108, factors (six doubles) at 256.
+    prop = bytearray(368)
+    prop[68:68 + 10] = b"Deck 3-20\0"
+    struct.pack_into("<I", prop, 108, stamp(15, 5, 0))
+    struct.pack_into("<6d", prop, 256, *range(6))
+    p = np.frombuffer(bytes(prop), dtype=m.dtype("dpt"))[0]
+    assert p["szName"] == b"Deck 3-20" and list(p["adFactor"]) == list(range(6))
+    assert m.dtype("w3d").fields["nWallType"] == (np.dtype("<i4"), 460)

@@ -18,3 +18,4 @@ def test_readme_example(tmp_path, monkeypatch, capsys):
     out = capsys.readouterr().out
     assert "'ext': 'b3d', 'bytes': 3936, 'records': 3, 'stamp': '17.1.0'" in out
     assert "[1 0]" in out
+    assert "\nTower B\n" in out

@@ -135,3 +135,12 @@ def test_upgrade_failures_raise(model, tmp_path):
         f.write(struct.pack("<I", stamp(14, 5, 0)) + b"\1" * 99)  # no whole record
     with pytest.raises(ValueError, match=r"tower\.b3d: .*no whole number"):
         qeldbio.Model(model).upgrade()
+
+
+def test_typed_members_agree_with_the_rows(old_demo):
+    m = qeldbio.Model(old_demo)
+    beams, rows = m.read("b3d"), m.members("beams")
+    assert [list(p) for p in beams["ptJEnd"]] == [r["j_end"] for r in rows]
+    assert [list(p) for p in beams["ptJLink"]] == [r["j_link"] for r in rows]
+    walls = m.read("w3d")
+    assert list(walls["nWallType"]) == [r["wall_type"] for r in m.members("walls")]

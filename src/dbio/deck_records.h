@@ -63,19 +63,10 @@ struct SNONCOMPDECKPROP {
   BYTE abData2[64];
 };
 
-static_assert(sizeof(SDECKS) == 40 && offsetof(SDECKS, nDeckPropIndex) == 12 &&
-              offsetof(SDECKS, nDeckKind) == 20 && offsetof(SDECKS, dwVersion) == 32);
-static_assert(sizeof(SDECKPROP) == 368 && offsetof(SDECKPROP, szName) == 68 &&
-              offsetof(SDECKPROP, dwVersion) == 108 && offsetof(SDECKPROP, nOption) == 140 &&
-              offsetof(SDECKPROP, szDisplayName) == 156 && offsetof(SDECKPROP, adFactor) == 256);
-static_assert(sizeof(SCONCDECKPROP) == 224 && offsetof(SCONCDECKPROP, dwVersion) == 0 &&
-              offsetof(SCONCDECKPROP, szName) == 84 && offsetof(SCONCDECKPROP, nOption) == 104 &&
-              offsetof(SCONCDECKPROP, dOption) == 128 && offsetof(SCONCDECKPROP, adFactor) == 136);
-static_assert(sizeof(SNONCOMPDECKPROP) == 208 && offsetof(SNONCOMPDECKPROP, dwVersion) == 0 &&
-              offsetof(SNONCOMPDECKPROP, szName) == 44 &&
-              offsetof(SNONCOMPDECKPROP, nOption) == 64 &&
-              offsetof(SNONCOMPDECKPROP, dOption) == 88 &&
-              offsetof(SNONCOMPDECKPROP, adFactor) == 96);
+// Sizes here; the offset and width of every named field are checked against record_fields.def
+// (record_fields.h).
+static_assert(sizeof(SDECKS) == 40 && sizeof(SDECKPROP) == 368 && sizeof(SCONCDECKPROP) == 224 &&
+              sizeof(SNONCOMPDECKPROP) == 208);
 
 // The deck table the suite's programs share among themselves in one process. This library
 // defines them (null and zero) and never reads them.

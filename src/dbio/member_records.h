@@ -3,7 +3,8 @@
 //
 // Each struct is the exact image of one record of its file (little-endian, no padding of the
 // compiler's own): the fields this library reads or writes are named, every other byte is carried
-// unchanged in the `data*` blocks. The static_asserts below pin the size and every named offset.
+// unchanged in the `data*` blocks. The static_asserts below pin the sizes; record_fields.def lists
+// every named field with its offset, checked in record_fields.h.
 //
 // Versioned records (beams, columns, walls, beam finite elements, column-line index) keep a
 // 32-bit stamp, major << 16 | minor << 8 | patch; records of older layouts are shorter prefixes
@@ -133,72 +134,13 @@ struct COLLINEINDEXSTRUCT {
   BYTE data1[952 - 292];
 };
 
-#define QEL_AT(rec, field, off) \
-  static_assert(offsetof(rec, field) == (off), #rec "::" #field " is not at offset " #off)
+// Sizes here; the offset and width of every named field are checked against record_fields.def
+// (record_fields.h).
 static_assert(sizeof(_BEAM3D) == 1312);
-QEL_AT(_BEAM3D, dwVersion, 0);
-QEL_AT(_BEAM3D, ptIEnd, 8);
-QEL_AT(_BEAM3D, ptJEnd, 24);
-QEL_AT(_BEAM3D, ptSupport1, 40);
-QEL_AT(_BEAM3D, ptSupport2, 56);
-QEL_AT(_BEAM3D, fIEndDistance, 224);
-QEL_AT(_BEAM3D, fJEndDistance, 228);
-QEL_AT(_BEAM3D, fSupportSpan, 232);
-QEL_AT(_BEAM3D, dSupport1Elevation, 384);
-QEL_AT(_BEAM3D, dSupport2Elevation, 392);
-QEL_AT(_BEAM3D, dSlopeAngle, 808);
-QEL_AT(_BEAM3D, dwEndElevationMode, 960);
-QEL_AT(_BEAM3D, ptILink, 1080);
-QEL_AT(_BEAM3D, ptJLink, 1104);
-QEL_AT(_BEAM3D, bILink, 1128);
-QEL_AT(_BEAM3D, bJLink, 1132);
-QEL_AT(_BEAM3D, dIEndElevation, 1136);
-QEL_AT(_BEAM3D, dJEndElevation, 1144);
-
 static_assert(sizeof(_COL3D) == 1072);
-QEL_AT(_COL3D, ptPlan, 0);
-QEL_AT(_COL3D, dTopOffset, 480);
-QEL_AT(_COL3D, dwVersion, 596);
-QEL_AT(_COL3D, dLinkSourceX, 712);
-QEL_AT(_COL3D, dLinkSourceY, 720);
-QEL_AT(_COL3D, dLinkSourceZ, 752);
-QEL_AT(_COL3D, adLinkBlock, 888);
-QEL_AT(_COL3D, ptLink, 912);
-QEL_AT(_COL3D, dLinkBlock4, 936);
-QEL_AT(_COL3D, added1730a, 996);
-QEL_AT(_COL3D, added1730b, 1008);
-
 static_assert(sizeof(_WALL3D) == 584);
-QEL_AT(_WALL3D, ptIEnd, 0);
-QEL_AT(_WALL3D, ptJEnd, 16);
-QEL_AT(_WALL3D, bIOnFoundation, 72);
-QEL_AT(_WALL3D, bJOnFoundation, 76);
-QEL_AT(_WALL3D, nKind, 80);
-QEL_AT(_WALL3D, nLegacy84, 84);
-QEL_AT(_WALL3D, dwVersion, 188);
-QEL_AT(_WALL3D, bLightweightConcrete, 192);
-QEL_AT(_WALL3D, bUseElasticModulus, 196);
-QEL_AT(_WALL3D, dITopOffset, 200);
-QEL_AT(_WALL3D, dJTopOffset, 208);
-QEL_AT(_WALL3D, fElasticModulus, 296);
-QEL_AT(_WALL3D, fLegacy300, 300);
-QEL_AT(_WALL3D, nLegacy304, 304);
-QEL_AT(_WALL3D, dFct, 352);
-QEL_AT(_WALL3D, dElasticModulusSource, 360);
-QEL_AT(_WALL3D, dFyDistributed, 368);
-QEL_AT(_WALL3D, dFyBoundary, 376);
-QEL_AT(_WALL3D, dFyTiesLinks, 384);
-QEL_AT(_WALL3D, nLegacy444, 444);
-QEL_AT(_WALL3D, nWallType, 460);
-QEL_AT(_WALL3D, nLegacy464, 464);
-QEL_AT(_WALL3D, bIEndGap, 496);
-QEL_AT(_WALL3D, bJEndGap, 500);
-
 static_assert(sizeof(_BRACE3D) == 736);
 static_assert(sizeof(_BEAMFE) == 160);
-QEL_AT(_BEAMFE, dwVersion, 0);
 static_assert(sizeof(_COLUMNFE) == 96);
 static_assert(sizeof(COLLINESTRUCT) == 8);
 static_assert(sizeof(COLLINEINDEXSTRUCT) == 952);
-QEL_AT(COLLINEINDEXSTRUCT, dwVersion, 288);
-#undef QEL_AT
