@@ -48,6 +48,8 @@ struct ProcessResult {
   std::string out, err;
 };
 ProcessResult RunProcess(const std::vector<std::string>& argv);
+// The full path of a program found on PATH, or "" when there is none.
+std::string FindProgram(const std::string& name);
 
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 void WriteText(const std::string& path, const std::string& text);

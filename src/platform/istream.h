@@ -1,0 +1,51 @@
+// IStream: the part of COM's byte stream that an archive reader needs -- reference counting,
+// Read and Seek -- so a zip archive can be read from memory or from any source a caller wraps.
+//
+// Contract (as COM's):
+// - AddRef/Release count references and return the new count; the object is destroyed when the
+//   count reaches zero. A creator hands out the first reference.
+// - Read copies up to `cb` bytes to `pv` and stores how many in *pcbRead (when not null): S_OK
+//   when all `cb` came, S_FALSE when the end came first, a failure code on an error.
+// - Seek moves to `move` from STREAM_SEEK_SET / STREAM_SEEK_CUR / STREAM_SEEK_END and stores the
+//   new position (when not null); moving before the start fails (E_INVALIDARG) and leaves the
+//   position alone, moving past the end is allowed (reads there return nothing).
+// Write and the rest of COM's stream are not part of this interface.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win_types.h"
+
+union LARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    LONG HighPart;
+  } u;
+  LONGLONG QuadPart;
+};
+union ULARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    DWORD HighPart;
+  } u;
+  ULONGLONG QuadPart;
+};
+
+constexpr DWORD STREAM_SEEK_SET = 0;
+constexpr DWORD STREAM_SEEK_CUR = 1;
+constexpr DWORD STREAM_SEEK_END = 2;
+
+struct IStream {
+  virtual ULONG AddRef() = 0;
+  virtual ULONG Release() = 0;
+  virtual HRESULT Read(void* pv, ULONG cb, ULONG* pcbRead) = 0;
+  virtual HRESULT Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition) = 0;
+
+ protected:
+  // Only Release destroys a stream.
+  virtual ~IStream() = default;
+};
+
+// A stream over a copy of `size` bytes at `data` (null data with size 0: an empty stream), with
+// one reference held by the caller; null when the copy cannot be made.
+IStream* SHCreateMemStream(const BYTE* data, UINT size);
