@@ -34,6 +34,10 @@ GridFileResult ReadGridSysFile(const char* path, CArray<CGridSys, CGridSys&>& ou
     SetError(error, fe.GetErrorMessage());
     return GridFileResult::kBad;
   }
+  return ReadGridSysFile(file, out, error);
+}
+
+GridFileResult ReadGridSysFile(CFile& file, CArray<CGridSys, CGridSys&>& out, CString* error) {
   CArray<CGridSys, CGridSys&> loaded;
   try {
     CArchive ar(&file, CArchive::load);

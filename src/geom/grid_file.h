@@ -29,6 +29,10 @@ enum class GridFileResult { kRead, kMissing, kBad };
 // *error when it cannot be opened or is not a valid grid-system file.
 GridFileResult ReadGridSysFile(const char* path, CArray<CGridSys, CGridSys&>& out,
                                CString* error = nullptr);
+// The same over a file already open (a CMemFile over bytes read from an archive, say): kRead or
+// kBad, read from the file's current position.
+GridFileResult ReadGridSysFile(CFile& file, CArray<CGridSys, CGridSys&>& out,
+                               CString* error = nullptr);
 // true when written; otherwise false with a description in *error.
 bool WriteGridSysFile(const char* path, CArray<CGridSys, CGridSys&>& systems,
                       CString* error = nullptr);

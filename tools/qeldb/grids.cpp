@@ -6,6 +6,8 @@
 #include "command.h"
 #include "geom/grid_file.h"
 #include "geom/grid_sys.h"
+#include "model_source.h"
+#include "platform/cmemfile.h"
 
 namespace {
 
@@ -103,13 +105,30 @@ void PrintText(const SystemView& v) {
 struct Options {
   std::string model;
   bool json = false;
+  qeldb::ModelSource source;
 };
 
-void Run(const Options& o) {
-  std::string path = o.model + ".grs";
+// The grid-system file from the model's folder or archive.
+qel::GridFileResult ReadSystems(qeldb::ModelSource& source, CArray<CGridSys, CGridSys&>& systems,
+                                CString& error) {
+  if (!source.FromArchive())
+    return qel::ReadGridSysFile(source.Describe("grs").c_str(), systems, &error);
+  if (!source.Exists("grs")) return qel::GridFileResult::kMissing;
+  std::vector<unsigned char> bytes;
+  if (!source.Read("grs", bytes)) {
+    error = (source.Describe("grs") + ": the entry cannot be read (damaged or too large)").c_str();
+    return qel::GridFileResult::kBad;
+  }
+  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+  return qel::ReadGridSysFile(file, systems, &error);
+}
+
+void Run(Options& o) {
+  if (!o.source.Open(o.model)) return;
+  const std::string path = o.source.Describe("grs");
   CArray<CGridSys, CGridSys&> systems;
   CString error;
-  switch (qel::ReadGridSysFile(path.c_str(), systems, &error)) {
+  switch (ReadSystems(o.source, systems, error)) {
     case qel::GridFileResult::kMissing:
       qeldb::Fail(2, path + ": no grid-system file");
       return;
@@ -145,6 +164,7 @@ const bool registered = qeldb::RegisterCommand([](CLI::App& app) {
   cmd->add_option("MODEL", opts->model, "database name (the model's path without extension)")
       ->required();
   cmd->add_flag("--json", opts->json, "print a JSON array of systems");
+  opts->source.AddOption(cmd);
   cmd->callback([opts] { Run(*opts); });
 });
 

@@ -4,6 +4,7 @@
 
 #include "command.h"
 #include "platform/messages.h"
+#include "progress_bar.h"
 
 namespace qeldb {
 namespace {
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
   CLI::App app{"qeldb: inspect, upgrade, pack and restore structural models"};
   app.set_version_flag("--version", "qeldb 0.1.0");
   app.require_subcommand(1);
+  qeldb::InstallProgressBar();
   for (auto& setup : qeldb::Registry()) setup(app);
 
   try {

@@ -17,7 +17,9 @@
 #include "dbio/dbio.h"
 #include "mdf/smdf.h"
 #include "model_name.h"
+#include "model_source.h"
 #include "platform/cfile.h"
+#include "platform/cmemfile.h"
 #include "platform/file_system.h"
 
 namespace qeldb {
@@ -233,6 +235,7 @@ struct Options {
   std::vector<std::string> fields;
   bool json = false;
   bool save = false;
+  ModelSource source;
 };
 
 struct Loaded {
@@ -240,16 +243,8 @@ struct Loaded {
   float version = 0.0f;
 };
 
-// Reads the model's master data file; false (after reporting) when it cannot.
-bool ReadModel(CDBIO& db, SMDF& mdf, Loaded& info) {
-  const std::string path = std::string(db.GetDBName()) + ".qel";
-  CFile file;
-  CFileException error;
-  if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary,
-                 &error)) {
-    Fail(2, "cannot open " + path + ": " + std::string(error.GetErrorMessage()));
-    return false;
-  }
+// Reads an open master data file; false (after reporting) when it cannot.
+bool ReadOpenFile(CDBIO& db, CFile& file, const std::string& path, SMDF& mdf, Loaded& info) {
   try {
     info.xml = db.IsXml(file);
     info.version = db.ReadMdfVersion(file);
@@ -262,6 +257,29 @@ bool ReadModel(CDBIO& db, SMDF& mdf, Loaded& info) {
     return false;
   }
   return true;
+}
+
+// Reads the model's master data file from its folder or its archive; false (after reporting)
+// when it cannot.
+bool ReadModel(CDBIO& db, ModelSource& source, SMDF& mdf, Loaded& info) {
+  const std::string path = source.Describe("qel");
+  if (source.FromArchive()) {
+    std::vector<unsigned char> bytes;
+    if (!source.Read("qel", bytes)) {
+      Fail(2, "cannot read " + path + " (missing or damaged)");
+      return false;
+    }
+    CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+    return ReadOpenFile(db, file, path, mdf, info);
+  }
+  CFile file;
+  CFileException error;
+  if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary,
+                 &error)) {
+    Fail(2, "cannot open " + path + ": " + std::string(error.GetErrorMessage()));
+    return false;
+  }
+  return ReadOpenFile(db, file, path, mdf, info);
 }
 
 void PrintSummary(const SMDF& mdf, const Loaded& info) {
@@ -283,11 +301,12 @@ void PrintSummary(const SMDF& mdf, const Loaded& info) {
   }
 }
 
-void Run(const Options& opt) {
-  CDBIO db(CString(ModelBase(opt.model).c_str()), nullptr);
+void Run(Options& opt) {
+  if (!opt.source.Open(opt.model)) return;
+  CDBIO db(CString(opt.source.Model().c_str()), nullptr);
   auto mdf = std::make_unique<SMDF>();
   Loaded info;
-  if (!ReadModel(db, *mdf, info)) return;
+  if (!ReadModel(db, opt.source, *mdf, info)) return;
   const auto* base = reinterpret_cast<const unsigned char*>(mdf.get());
 
   if (opt.save) {
@@ -352,6 +371,8 @@ const bool registered = RegisterCommand([](CLI::App& app) {
                 "rewrite the file in the current XML form, keeping the old one as MODEL.qel.bak")
       ->excludes("--field")
       ->excludes("--json");
+  opt->source.AddOption(cmd);
+  cmd->get_option("--save")->excludes("--archive");
   cmd->callback([opt] { Run(*opt); });
 });
 

@@ -8,6 +8,7 @@
 #include "command.h"
 #include "dbio/dbio.h"
 #include "dbio/record_catalogue.h"
+#include "model_source.h"
 #include "platform/cfile.h"
 
 namespace qeldb {
@@ -28,15 +29,18 @@ std::string StampText(unsigned long stamp) {
   return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patch);
 }
 
-std::vector<TableRow> ListTables(CDBIO& db) {
+std::vector<TableRow> ListTables(CDBIO& db, ModelSource& source) {
   std::vector<TableRow> rows;
   for (const auto& info : qel::RecordCatalogue()) {
     if (!*info.ext) continue;  // its name comes from the caller; nothing to look for
-    CFileStatus status;
-    if (!CFile::GetStatus(db.GetDBName() + "." + info.ext, status)) continue;
     TableRow row;
+    if (!source.Exists(info.ext, &row.bytes)) continue;
     row.ext = info.ext;
-    row.bytes = status.m_size;
+    if (!source.Serve(db, info.ext)) {
+      row.unreadable = true;
+      rows.push_back(std::move(row));
+      continue;
+    }
     try {
       const int n = db.GetRecordCount(info.ext, info.recordSize);
       if (n >= 0) row.records = n;
@@ -48,6 +52,7 @@ std::vector<TableRow> ListTables(CDBIO& db) {
       row.stamp = stamp;
     rows.push_back(std::move(row));
   }
+  db.SetMemoryReadBuffer(nullptr);
   return rows;
 }
 
@@ -78,13 +83,16 @@ void PrintJson(const std::vector<TableRow>& rows) {
 struct Options {
   std::string model;
   bool json = false;
+  ModelSource source;
 };
 
-void Run(const Options& opt) {
-  CDBIO db(CString(opt.model), nullptr);
-  const std::vector<TableRow> rows = ListTables(db);
-  if (rows.empty() && !db.DoesFileExist(CString(opt.model), "qel")) {
-    Fail(2, "no model named " + opt.model + " (no master data file and no record file)");
+void Run(Options& opt) {
+  if (!opt.source.Open(opt.model)) return;
+  CDBIO db(CString(opt.source.Model().c_str()), nullptr);
+  const std::vector<TableRow> rows = ListTables(db, opt.source);
+  if (rows.empty() && !opt.source.Exists("qel")) {
+    Fail(2, "no model named " + opt.model + (opt.source.FromArchive() ? " in the archive" : "") +
+                " (no master data file and no record file)");
     return;
   }
   if (opt.json)
@@ -100,6 +108,7 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   cmd->add_option("MODEL", opt->model, "database name: the model's base path without extension")
       ->required();
   cmd->add_flag("--json", opt->json, "print a JSON array of {ext, bytes, records, stamp}");
+  opt->source.AddOption(cmd);
   cmd->callback([opt] { Run(*opt); });
 });
 

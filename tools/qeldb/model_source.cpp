@@ -1,0 +1,82 @@
+#include "model_source.h"
+
+#include "archive/string_utils.h"
+#include "command.h"
+#include "model_name.h"
+#include "platform/cfile.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
+
+namespace qeldb {
+
+void ModelSource::AddOption(CLI::App* cmd) {
+  cmd->add_option("--archive", archive_,
+                  "read the model from this zip archive (MODEL: its path inside, no extension)");
+}
+
+bool ModelSource::Open(const std::string& model) {
+  model_ = ModelBase(model);
+  if (!FromArchive()) return true;
+  model_ = qel::NativePath(model_);
+  while (model_.compare(0, 2, "./") == 0) model_.erase(0, 2);
+  unzip_ = std::make_unique<CQelUnzip>();
+  if (!unzip_->Open(archive_.c_str())) {
+    Fail(kExitUsage, archive_ + " is not a readable zip archive");
+    return false;
+  }
+  if (unzip_->IsDamaged()) {
+    Fail(kExitUsage, archive_ + ": the archive's directory is damaged");
+    return false;
+  }
+  return true;
+}
+
+std::string ModelSource::Describe(const char* ext) const {
+  if (!FromArchive()) return model_ + "." + ext;
+  return archive_ + ":" + model_ + "." + ext;
+}
+
+const QelUnzipEntry* ModelSource::Entry(const char* ext) {
+  const QelUnzipEntry* caseOnly = nullptr;
+  const std::string wanted = lowerCaseString(model_ + "." + ext);
+  for (const std::string& name : unzip_->GetPathsForExtension(ext)) {
+    std::string candidate = qel::NativePath(name);
+    if (candidate == model_ + "." + ext) return &unzip_->GetEntries().at(name);
+    if (!caseOnly && lowerCaseString(candidate) == wanted)
+      caseOnly = &unzip_->GetEntries().at(name);
+  }
+  return caseOnly;
+}
+
+bool ModelSource::Exists(const char* ext, unsigned long long* bytes) {
+  if (!FromArchive()) {
+    CFileStatus status;
+    if (!CFile::GetStatus((model_ + "." + ext).c_str(), status)) return false;
+    if (bytes) *bytes = status.m_size;
+    return true;
+  }
+  const QelUnzipEntry* e = Entry(ext);
+  if (e && bytes) *bytes = e->info.uncompressed_size;
+  return e != nullptr;
+}
+
+bool ModelSource::Serve(CDBIO& db, const char* ext) {
+  if (!FromArchive()) {
+    db.SetMemoryReadBuffer(nullptr);
+    return true;
+  }
+  db.SetMemoryReadBuffer(nullptr);
+  const QelUnzipEntry* e = Entry(ext);
+  if (!e || !unzip_->ReadFileData(e->name, served_)) return false;
+  db.SetMemoryReadBuffer(&served_);
+  return true;
+}
+
+bool ModelSource::Read(const char* ext, std::vector<unsigned char>& out) {
+  out.clear();
+  if (!FromArchive()) return qel::ReadWholeFile(model_ + "." + ext, out);
+  const QelUnzipEntry* e = Entry(ext);
+  return e && unzip_->ReadFileData(e->name, out);
+}
+
+}  // namespace qeldb
