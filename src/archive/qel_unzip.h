@@ -168,7 +168,7 @@ class CQelUnzip {
   bool m_bEmptyArchive = false;
   std::string m_strEmptyComment;
   Cache m_cache;
-  const std::set<std::string> m_emptySet;
+  const std::set<std::string> m_emptySet{};
   CWnd* m_pProgressParent = nullptr;
   CString m_strProgressTitle;
   bool m_bShowProgress = false;

@@ -17,6 +17,13 @@ constexpr UINT kBlock = 4096;
 // Entries this large need the zip64 form of sizes.
 constexpr ULONGLONG kZip64Threshold = 0xFFFFFFFFull;
 
+// folder + '/' + name, built by appending (GCC 12 misreads operator+ chains, -Wrestrict).
+std::string Joined(const std::string& folder, const std::string& name) {
+  std::string out;
+  out.reserve(folder.size() + 1 + name.size());
+  return out.append(folder).append(1, '/').append(name);
+}
+
 std::string Normalised(const char* name) {
   std::string s = lowerCaseString(std::string(name ? name : ""));
   replaceStringCharacter(s, '\\', '/', true);
@@ -132,20 +139,20 @@ bool CQelZip::HasGlobbing(const std::string& text) {
 }
 
 std::string CQelZip::RelativePathWithPrefix(const std::string& prefix, const char* name) {
-  return prefix.empty() ? std::string(name) : prefix + "/" + name;
+  return prefix.empty() ? std::string(name) : Joined(prefix, name);
 }
 
 void CQelZip::ScanFolder(const std::string& folderPath, const std::string& prefix, FileMap& files,
                          const std::string& pattern, FolderIds& visiting) {
   CFileFind find;
-  BOOL more = find.FindFile((folderPath + "/" + pattern).c_str());
+  BOOL more = find.FindFile(Joined(folderPath, pattern).c_str());
   while (more) {
     more = find.FindNextFile();
     if (find.IsDots()) continue;
     const CString name = find.GetFileName();
     const std::string rel = RelativePathWithPrefix(prefix, name);
     if (IsIgnoredFile(rel.c_str())) continue;
-    const std::string full = folderPath + "/" + name.str();
+    const std::string full = Joined(folderPath, name.str());
     if (!find.IsDirectory()) {
       // The archive being written is never stored in itself.
       qel::FileIdentity id;
@@ -170,8 +177,7 @@ bool CQelZip::Zip(const char* folder, const char* pattern) {
   m_failed.clear();
   m_archiveId.reset();
   if (!IsOpen()) return false;
-  std::string top = qel::NativePath(folder ? folder : "");
-  if (top.empty()) top = ".";
+  std::string top = folder && *folder ? qel::NativePath(folder) : std::string(".");
   while (top.size() > 1 && top.back() == '/') top.pop_back();
   qel::FileIdentity topId;
   if (!qel::IsDirectory(top) || !qel::StatFile(top, topId)) return false;

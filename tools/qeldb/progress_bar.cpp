@@ -43,9 +43,10 @@ class TerminalBar : public CZipProgress {
     const int columns = qel::TerminalColumns(qel::StdStream::kErr);
     const int width = std::clamp(columns / 4, 10, 40);
     const double files = count_ > 0 ? (number_ - 1 + Fraction()) / count_ : 0.0;
-    const int filled = static_cast<int>(files * width + 0.5);
-    std::string line = "[" + std::string(filled, '#') + std::string(width - filled, '-') + "] ";
-    line += std::to_string(number_) + "/" + std::to_string(count_) + "  ";
+    const int filled = std::clamp(static_cast<int>(files * width + 0.5), 0, width);
+    std::string line(1, '[');
+    line.append(filled, '#').append(width - filled, '-').append("] ");
+    line.append(std::to_string(number_)).append(1, '/').append(std::to_string(count_)).append("  ");
     const std::string percent = "  " + std::to_string(static_cast<int>(Fraction() * 100)) + "%";
     // The name gets what is left of the line, shortened from the front.
     const int room = columns - 1 - static_cast<int>(line.size() + percent.size());
@@ -60,7 +61,7 @@ class TerminalBar : public CZipProgress {
     drawn_ = true;
   }
   double Fraction() const {
-    return total_ ? static_cast<double>(bytes_) / static_cast<double>(total_) : 1.0;
+    return total_ ? static_cast<double>(bytes_) / static_cast<double>(total_) : 0.0;
   }
 
   int count_ = 0, number_ = 0;
