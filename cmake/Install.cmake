@@ -2,7 +2,7 @@
 # (find_package(qeldbio) -> qeldbio::qeldbio) and qeldbio.pc.
 include(CMakePackageConfigHelpers)
 
-install(TARGETS qeldbio qeldbio_static qeldb
+install(TARGETS qeldbio qeldbio_static qeldb qeldb-loader
   EXPORT qeldbioTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}

@@ -47,6 +47,16 @@ echo
 echo "== fields taken from the user's settings (samples/settings/quvol.ini)"
 "$qeldb" mdf "$work/fresh" --field SmallestWShape --field DefaultBeamPoisson
 echo
+echo "== a master data file saved with a byte-order mark: read as the older binary form, so warnings"
+echo "== and exit code 3, and --save refuses to make the misreading permanent"
+{ printf '\xef\xbb\xbf'; cat "$work/fresh.qel"; } >"$work/bom.qel"
+set +e
+"$qeldb" mdf "$work/bom" >/dev/null
+echo "exit code: $?"
+"$qeldb" mdf "$work/bom" --save
+echo "exit code: $?"
+set -e
+echo
 echo "== grid systems: an orthogonal and a radial system"
 "$qeldb" demo-grids "$work/demo"
 "$qeldb" grids "$work/demo"

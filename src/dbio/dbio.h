@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "mdf/archive_map.h"
+#include "mdf/mdf_form.h"
 #include "platform/cstring.h"
 #include "platform/win_types.h"
 
@@ -167,10 +168,6 @@ class CDBIO {
 namespace qel {
 // Writes `when` into the record's "Date" and "Time" as UpdateTimeStamp does (local time).
 void StampMdf(SMDF* mdf, const CTime& when);
-// The archive version written into every master data file.
-constexpr float kMdfArchiveVersion = 17.3f;
-// Length of the image of a binary master data file (a MasterDataV1).
-constexpr std::size_t kMdfBinaryImageBytes = 6152;
 
 // ParseVersion is a private member of CDBIO; code that only needs to show a stamp (the CLI, tests)
 // splits it through here.

@@ -12,6 +12,7 @@
 #include "dbio/dbio.h"
 #include "mdf/cqelmdf.h"
 #include "mdf/map_xml.h"
+#include "mdf/mdf_form.h"
 #include "mdf/mdf_v1.h"
 #include "mdf/smdf.h"
 #include "mdf/smdf_xml.h"
@@ -24,11 +25,7 @@ namespace {
 
 constexpr char kMdfExt[] = "qel";
 constexpr char kMdfItem[] = "MDF";
-constexpr char kXmlOpening[] = "<?xml ";  // the declaration's opening and a blank
 constexpr std::size_t kVersionProbeBytes = 1024;
-// Binary files at least this long carry their version in bytes 0..3, shorter ones at 36..39.
-constexpr ULONGLONG kLongBinaryBytes = 1500;
-constexpr LONGLONG kShortBinaryVersionOffset = 36;
 
 static_assert(sizeof(MasterDataV1) == qel::kMdfBinaryImageBytes);
 
@@ -74,11 +71,11 @@ void StampMdf(SMDF* mdf, const CTime& when) {
 }  // namespace qel
 
 bool CDBIO::IsXml(CFile& file) {
-  char head[sizeof kXmlOpening] = {};
+  char head[qel::kMdfXmlOpeningBytes] = {};
   file.SeekToBegin();
-  const UINT n = ReadFully(file, head, 6);
+  const UINT n = ReadFully(file, head, sizeof head);
   file.SeekToBegin();
-  return n == 6 && std::memcmp(head, kXmlOpening, 6) == 0;
+  return n == sizeof head && std::memcmp(head, qel::kMdfXmlOpening, sizeof head) == 0;
 }
 
 float CDBIO::ReadMdfVersion(CFile& file) {
@@ -101,12 +98,12 @@ float CDBIO::ReadMdfVersion(CFile& file) {
         }
       }
     }
-  } else if (file.GetLength() >= kLongBinaryBytes) {
+  } else if (file.GetLength() >= qel::kMdfLongBinaryBytes) {
     float v = 0.0f;
     if (ReadFully(file, &v, sizeof v) == sizeof v) version = v;
   } else {
     float v = 0.0f;
-    file.Seek(kShortBinaryVersionOffset, CFile::begin);
+    file.Seek(qel::kMdfShortBinaryVersionOffset, CFile::begin);
     if (ReadFully(file, &v, sizeof v) == sizeof v) version = v;
   }
   file.SeekToBegin();

@@ -1,6 +1,8 @@
 #include "geom/grid_file.h"
 
 #include "platform/cfile.h"
+#include "platform/cmemfile.h"
+#include "platform/file_system.h"
 
 namespace qel {
 
@@ -26,7 +28,8 @@ void SetError(CString* error, const CString& text) {
 
 }  // namespace
 
-GridFileResult ReadGridSysFile(const char* path, CArray<CGridSys, CGridSys&>& out, CString* error) {
+GridFileResult ReadGridSysFile(const char* path, CArray<CGridSys, CGridSys&>& out, CString* error,
+                               ULONGLONG* trailing) {
   CFile file;
   CFileException fe;
   if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary, &fe)) {
@@ -34,14 +37,16 @@ GridFileResult ReadGridSysFile(const char* path, CArray<CGridSys, CGridSys&>& ou
     SetError(error, fe.GetErrorMessage());
     return GridFileResult::kBad;
   }
-  return ReadGridSysFile(file, out, error);
+  return ReadGridSysFile(file, out, error, trailing);
 }
 
-GridFileResult ReadGridSysFile(CFile& file, CArray<CGridSys, CGridSys&>& out, CString* error) {
+GridFileResult ReadGridSysFile(CFile& file, CArray<CGridSys, CGridSys&>& out, CString* error,
+                               ULONGLONG* trailing) {
   CArray<CGridSys, CGridSys&> loaded;
   try {
     CArchive ar(&file, CArchive::load);
     LoadGridSystems(ar, loaded);
+    if (trailing != nullptr) *trailing = ar.GetBytesLeft();
   } catch (const CArchiveException& e) {
     SetError(error, e.GetErrorMessage());
     return GridFileResult::kBad;
@@ -54,27 +59,19 @@ GridFileResult ReadGridSysFile(CFile& file, CArray<CGridSys, CGridSys&>& out, CS
 }
 
 bool WriteGridSysFile(const char* path, CArray<CGridSys, CGridSys&>& systems, CString* error) {
-  CString temp = CString(path) + ".tmp";
+  CMemFile image;
   try {
-    CFile file(temp,
-               CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive | CFile::typeBinary);
-    CArchive ar(&file, CArchive::store);
+    CArchive ar(&image, CArchive::store);
     SaveGridSystems(ar, systems);
     ar.Close();
-    file.FlushToDisk();
-    file.Close();
-    CFile::Rename(temp, path);
-    return true;
   } catch (const CArchiveException& e) {
-    SetError(error, e.GetErrorMessage());
-  } catch (const CFileException& e) {
-    SetError(error, e.GetErrorMessage());
+    SetError(error, CArchiveException(e.m_cause, path).GetErrorMessage());
+    return false;
   }
-  try {
-    CFile::Remove(temp);
-  } catch (const CFileException&) {
-    // Nothing was created, or it cannot be removed; the original file is untouched either way.
-  }
+  int err = 0;
+  if (qel::ReplaceFileAtomically(path, image.Data().data(), image.Data().size(), &err)) return true;
+  SetError(error,
+           CFileException(CFileException::OsErrorToException(err), err, path).GetErrorMessage());
   return false;
 }
 

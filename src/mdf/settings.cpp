@@ -6,6 +6,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/environment.h"
 #include "platform/file_system.h"
@@ -53,40 +54,45 @@ std::string WindowsCandidate(const char* name) {
   return qel::NativePath(folder + "\\" + name);
 }
 
+// Where the settings file is looked for, in search order; a place the platform lacks is empty.
+struct Candidates {
+  std::string devini;   // $DEVINI followed by the file name
+  std::string common;   // the suite's folder under the common application data folder
+  std::string windows;  // the Windows folder
+};
+
+Candidates SearchCandidates(int sibling) {
+  const char* name = FileName(sibling);
+  Candidates c;
+  if (std::string dev = qel::GetEnv("DEVINI"); !dev.empty()) c.devini = qel::NativePath(dev + name);
+  char common[MAX_PATH];
+  if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common)))
+    c.common = qel::NativePath(
+        std::string(common) +
+        (sibling ? "\\Quarnel\\Engineering\\QELPlank\\" : "\\Quarnel\\Engineering\\Kestavo\\") +
+        name);
+  c.windows = WindowsCandidate(name);
+  return c;
+}
+
 // Runs the search with the state locked. Returns the text of the missing-file message to show
 // (after unlocking, since a message sink may call back into the settings), or "" for none.
 std::string SearchLocked(SettingsState& st) {
   if (st.found) return std::string();
-  const char* name = FileName(st.sibling);
-  if (std::string dev = qel::GetEnv("DEVINI"); !dev.empty()) {
-    std::string candidate = qel::NativePath(dev + name);
-    if (PathFileExistsA(candidate.c_str())) {
-      st.path = candidate;
-      st.found = 1;
-      return std::string();
-    }
-  }
-  std::string commonCandidate;
-  std::string candidate;
-  char common[MAX_PATH];
-  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common))) {
-    candidate = WindowsCandidate(name);
-  } else {
-    commonCandidate = qel::NativePath(
-        std::string(common) +
-        (st.sibling ? "\\Quarnel\\Engineering\\QELPlank\\" : "\\Quarnel\\Engineering\\Kestavo\\") +
-        name);
-    candidate = PathFileExistsA(commonCandidate.c_str()) ? commonCandidate : WindowsCandidate(name);
-  }
-  st.path = candidate;
-  if (PathFileExistsA(candidate.c_str())) {
+  const Candidates c = SearchCandidates(st.sibling);
+  if (!c.devini.empty() && PathFileExistsA(c.devini.c_str())) {
+    st.path = c.devini;
     st.found = 1;
     return std::string();
   }
-  if (!st.reported.insert(commonCandidate).second) return std::string();
+  st.path = !c.common.empty() && PathFileExistsA(c.common.c_str()) ? c.common : c.windows;
+  if (PathFileExistsA(st.path.c_str())) {
+    st.found = 1;
+    return std::string();
+  }
+  if (!st.reported.insert(c.common).second) return std::string();
   CString text;
-  text.Format("Could not find file: \n %s \n Please contact Technical Support",
-              commonCandidate.c_str());
+  text.Format("Could not find file: \n %s \n Please contact Technical Support", c.common.c_str());
   return text.str();
 }
 
@@ -178,6 +184,20 @@ bool FormatFloat(const char* format, double value, CString& out) {
 }  // namespace
 
 namespace qel {
+
+std::vector<std::string> SettingsSearchPaths() {
+  int sibling;
+  {
+    SettingsState& st = State();
+    std::lock_guard<std::mutex> guard(st.lock);
+    sibling = st.sibling;
+  }
+  const Candidates c = SearchCandidates(sibling);
+  std::vector<std::string> paths;
+  for (const std::string* p : {&c.devini, &c.common, &c.windows})
+    if (!p->empty()) paths.push_back(*p);
+  return paths;
+}
 
 void ResetSettingsState() {
   SettingsState& st = State();

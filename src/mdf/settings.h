@@ -19,6 +19,9 @@
 // guarded by one lock; the functions may be called from any thread.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/cstring.h"
 #include "platform/win_types.h"
 
@@ -89,6 +92,10 @@ BOOL QelWriteProfileBool(const char* section, const char* key, int value);  // "
 BOOL QelWriteProfileBool(const char* section, UINT keyId, int value);
 
 namespace qel {
+
+// The settings file's candidate paths in search order ($DEVINI's when set, the common folder's
+// when the platform has one, the Windows folder's), for telling a user where it was looked for.
+std::vector<std::string> SettingsSearchPaths();
 
 // Returns the settings state to that of a fresh process: not found, no path, the suite's own file,
 // common folder not computed, no path reported missing. Also empties the profile cache. For tests

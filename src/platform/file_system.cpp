@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <random>
 
@@ -138,6 +139,17 @@ bool IsDirectory(const std::string& path) {
   struct stat st {};
   return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+int WriteAccessError(const std::string& path) {
+  const std::string p = NativePath(path);
+  struct stat st {};
+  if (::stat(p.c_str(), &st) != 0) return errno;
+  // Creating a file in a folder needs the right to search it as well as to write it.
+  const int mode = S_ISDIR(st.st_mode) ? W_OK | X_OK : W_OK;
+  return ::access(p.c_str(), mode) == 0 ? 0 : errno;
+}
+
+std::string ErrorText(int err) { return std::strerror(err); }
 
 bool CreateDirectories(const std::string& path) {
   std::string p = NativePath(path);

@@ -38,6 +38,15 @@ bool ReplaceFileAtomically(const std::string& path, const void* data, std::size_
 // True when `path` names an existing folder.
 bool IsDirectory(const std::string& path);
 
+// Why this process may not write `path` -- an existing file, or a folder to create files in --
+// as far as permissions tell (checked with the process's real identity, as access(2) does): 0
+// when it may; otherwise an errno-style code: ENOENT or ENOTDIR when there is no such file or
+// folder, EACCES or EROFS when permission is lacking.
+int WriteAccessError(const std::string& path);
+
+// The C library's description of an errno-style code, e.g. "Permission denied".
+std::string ErrorText(int err);
+
 // Creates `path` and every missing parent folder. True when the folder exists afterwards.
 bool CreateDirectories(const std::string& path);
 

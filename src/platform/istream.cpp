@@ -11,6 +11,16 @@ class MemStream final : public IStream {
  public:
   explicit MemStream(std::vector<BYTE> bytes) : bytes_(std::move(bytes)) {}
 
+  HRESULT QueryInterface(REFIID iid, void** object) override {
+    if (!object) return E_POINTER;
+    if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IStream)) {
+      *object = static_cast<IStream*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
   ULONG AddRef() override { return ++refs_; }
   ULONG Release() override {
     const ULONG left = --refs_;
@@ -55,7 +65,7 @@ class MemStream final : public IStream {
   }
 
  private:
-  ~MemStream() override = default;
+  ~MemStream() = default;
   std::vector<BYTE> bytes_;
   std::uint64_t pos_ = 0;
   std::atomic<ULONG> refs_{1};

@@ -150,8 +150,12 @@ TEST(QelUnzip, ReplacesAReadOnlyFileOnlyWhenAllowed) {
 }
 
 // A stream that counts its references around a memory stream.
-class CountingStream : public IStream {
+class CountingStream final : public IStream {
  public:
+  HRESULT QueryInterface(REFIID, void** object) override {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
   CountingStream(const std::vector<unsigned char>& bytes, int& refs)
       : inner_(SHCreateMemStream(bytes.data(), static_cast<UINT>(bytes.size()))), refs_(refs) {
     refs_ = 1;
@@ -168,7 +172,7 @@ class CountingStream : public IStream {
   }
 
  private:
-  ~CountingStream() override { inner_->Release(); }
+  ~CountingStream() { inner_->Release(); }
   IStream* inner_;
   int& refs_;
 };

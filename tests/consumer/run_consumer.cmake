@@ -1,5 +1,6 @@
 # Installs the built tree into a scratch prefix, then configures, builds and runs a tiny program
-# that finds the library with find_package(qeldbio) and another that uses qeldbio.pc.
+# that finds the library with find_package(qeldbio) and another that uses qeldbio.pc. Neither
+# build names a language standard: the package must bring the one its headers need.
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BINARY_DIR} --prefix ${prefix}
@@ -37,7 +38,7 @@ if(rc)
 endif()
 separate_arguments(pc UNIX_COMMAND "${pc}")
 separate_arguments(sflags UNIX_COMMAND "${flags}")
-execute_process(COMMAND c++ -std=c++20 ${sflags} ${SOURCE_DIR}/tests/consumer/consumer.cpp ${pc}
+execute_process(COMMAND c++ ${sflags} ${SOURCE_DIR}/tests/consumer/consumer.cpp ${pc}
     -Wl,-rpath,${prefix}/lib -o ${WORK_DIR}/consumer_pc RESULT_VARIABLE rc)
 if(rc)
   message(FATAL_ERROR "pkg-config build of the consumer failed")

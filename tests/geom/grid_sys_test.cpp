@@ -307,7 +307,9 @@ TEST(GridSysFile, ReadsCountAndSystemsAndRefusesBadFiles) {
   ASSERT_TRUE(qel::WriteGridSysFile(written.c_str(), again, &error)) << error.GetString();
   EXPECT_EQ(qeltest::ReadBytes(written), two.bytes());
   EXPECT_FALSE(qel::WriteGridSysFile(dir.File("no/such/dir/w.grs").c_str(), again, &error));
-  EXPECT_FALSE(error.IsEmpty());
+  // The message names the file asked for, never the temporary one it was written through.
+  EXPECT_EQ(error.str().rfind(dir.File("no/such/dir/w.grs") + ": ", 0), 0u) << error.GetString();
+  EXPECT_EQ(error.Find(".tmp"), -1) << error.GetString();
 }
 
 }  // namespace

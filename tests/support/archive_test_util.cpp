@@ -3,8 +3,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "test_support.h"
-
 namespace qeltest {
 
 void SetFileTime(const std::string& path, std::time_t utc) {
@@ -29,19 +27,12 @@ std::time_t Utc(int year, int month, int day, int hour, int minute, int second) 
 }
 
 TimeZone::TimeZone(const char* tz) {
-  if (const char* old = std::getenv("TZ")) {
-    previous_ = old;
-    had_ = true;
-  }
-  ::setenv("TZ", tz, 1);
+  tz_.emplace("TZ", tz);
   ::tzset();
 }
 
 TimeZone::~TimeZone() {
-  if (had_)
-    ::setenv("TZ", previous_.c_str(), 1);
-  else
-    ::unsetenv("TZ");
+  tz_.reset();
   ::tzset();
 }
 

@@ -2,9 +2,11 @@
 // independent reader (Python's zipfile).
 #pragma once
 
-#include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <string>
+
+#include "test_support.h"
 
 namespace qeltest {
 
@@ -26,8 +28,7 @@ class TimeZone {
   TimeZone& operator=(const TimeZone&) = delete;
 
  private:
-  std::string previous_;
-  bool had_ = false;
+  std::optional<ScopedEnv> tz_;
 };
 
 // Lower-case hex digits of the bytes.

@@ -85,6 +85,33 @@ std::string FindProgram(const std::string& name) {
   return "";
 }
 
+std::vector<std::string> WithoutFileOverride(std::vector<std::string> argv) {
+  if (::geteuid() != 0) return argv;
+  static const char* const kSetpriv = "/usr/bin/setpriv";
+  if (::access(kSetpriv, X_OK) != 0) return {};
+  const char* drop = "-dac_override,-dac_read_search";
+  argv.insert(argv.begin(), {kSetpriv, std::string("--inh-caps=") + drop,
+                             std::string("--bounding-set=") + drop, "--"});
+  return argv;
+}
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
+  const char* old = std::getenv(name);
+  had_ = old != nullptr;
+  if (had_) old_ = old;
+  if (value)
+    ::setenv(name, value, 1);
+  else
+    ::unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (had_)
+    ::setenv(name_.c_str(), old_.c_str(), 1);
+  else
+    ::unsetenv(name_.c_str());
+}
+
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
   f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

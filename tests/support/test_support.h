@@ -51,6 +51,32 @@ ProcessResult RunProcess(const std::vector<std::string>& argv);
 // The full path of a program found on PATH, or "" when there is none.
 std::string FindProgram(const std::string& name);
 
+// `argv` run so that file permissions hold even for root (the file-access override capabilities
+// dropped with setpriv); argv itself when the tests do not run as root, empty when they do and
+// setpriv is not available.
+std::vector<std::string> WithoutFileOverride(std::vector<std::string> argv);
+
+// Sets (or, with nullptr, unsets) an environment variable for its lifetime, then restores it.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_, old_;
+  bool had_;
+};
+
+#ifdef QELDB_TOOL_PATH
+// Runs the built qeldb with `args`.
+inline ProcessResult RunQeldb(std::vector<std::string> args) {
+  args.insert(args.begin(), QELDB_TOOL_PATH);
+  return RunProcess(args);
+}
+#endif
+
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 void WriteText(const std::string& path, const std::string& text);
 std::vector<unsigned char> ReadBytes(const std::string& path);

@@ -122,4 +122,27 @@ TEST(GridsCommand, BadFilesFailCleanly) {
   EXPECT_EQ(Qeldb("grids " + dir.File("huge")).code, 2);
 }
 
+TEST(GridsCommand, TrailingBytesWarnAndDemoGridsKeepsWhatExists) {
+  qeltest::TempDir dir;
+  Bytes f;
+  f.I32(1);
+  Header(f, 1, "X", 0, 0, 0, 0, 0, 0);
+  f.Raw("abc");
+  qeltest::WriteBytes(dir.File("t.grs"), f.bytes());
+  ToolRun r = Qeldb("grids " + dir.File("t.grs"));
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.out.find("qeldb: warning: " + dir.File("t.grs") +
+                       ": 3 bytes after the last of the 1 grid systems"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(Qeldb("--quiet grids " + dir.File("t")).out.find("warning"), std::string::npos);
+
+  ASSERT_EQ(Qeldb("demo-grids " + dir.File("d.qel")).code, 0);
+  ToolRun again = Qeldb("demo-grids " + dir.File("d"));
+  EXPECT_EQ(again.code, 2);
+  EXPECT_NE(again.out.find("--force"), std::string::npos) << again.out;
+  EXPECT_EQ(Qeldb("demo-grids --force " + dir.File("d")).code, 0);
+  EXPECT_EQ(Qeldb("grids " + dir.File("d.grs")).code, 0);
+}
+
 }  // namespace

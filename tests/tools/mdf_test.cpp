@@ -1,8 +1,8 @@
 // qeldb new and qeldb mdf, run as the built program in a scratch folder with its own settings.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -11,34 +11,21 @@
 
 namespace {
 
-using qeltest::RunProcess;
 using qeltest::TempDir;
 
 // The settings file that `new` finds through DEVINI: two values that differ from the built-in
 // defaults, so the test sees they were read.
 class QeldbMdf : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* old = std::getenv("DEVINI");
-    hadDevini_ = old != nullptr;
-    if (old) oldDevini_ = old;
+  QeldbMdf() : devini_("DEVINI", (ini_.path().string() + "/").c_str()) {
     qeltest::WriteText(ini_.File("quvol.ini"),
                        "[MiscDefaults]\nBeamFy=36\nColTableName = mycols \n");
-    setenv("DEVINI", (ini_.path().string() + "/").c_str(), 1);
-  }
-  void TearDown() override {
-    if (hadDevini_)
-      setenv("DEVINI", oldDevini_.c_str(), 1);
-    else
-      unsetenv("DEVINI");
   }
   qeltest::ProcessResult Run(std::vector<std::string> args) {
-    args.insert(args.begin(), QELDB_TOOL_PATH);
-    return RunProcess(args);
+    return qeltest::RunQeldb(std::move(args));
   }
   TempDir ini_, dir_;
-  bool hadDevini_ = false;
-  std::string oldDevini_;
+  qeltest::ScopedEnv devini_;
 };
 
 TEST_F(QeldbMdf, NewModelWithTheUsersDefaultsAndNoAccidentalOverwrite) {
@@ -149,6 +136,69 @@ TEST_F(QeldbMdf, SaveConvertsABinaryModelAndKeepsTheOldFile) {
   r = Run({"mdf", base, "--save"});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_EQ(qeltest::ReadText(base + ".qel"), "<?xml version=\"1.0\"?><QELArchive/>");
+}
+
+TEST_F(QeldbMdf, DamagedFilesWarnExitThreeAndAreNotSavedWithoutForce) {
+  const std::string good = dir_.File("good"), base = dir_.File("bom");
+  ASSERT_EQ(Run({"new", good}).exitCode, 0);
+  const std::string bom = "\xEF\xBB\xBF" + qeltest::ReadText(good + ".qel");
+  qeltest::WriteText(base + ".qel", bom);
+
+  auto r = Run({"mdf", base});
+  EXPECT_EQ(r.exitCode, 3);
+  EXPECT_EQ(r.err.rfind("qeldb: warning: " + base + ".qel: the file is XML text", 0), 0u) << r.err;
+  EXPECT_NE(r.err.find("byte-order mark"), std::string::npos) << r.err;
+  r = Run({"mdf", base, "--json"});
+  EXPECT_EQ(r.exitCode, 3);
+  EXPECT_GE(nlohmann::json::parse(r.out).at("warnings").size(), 2u);
+  r = Run({"--quiet", "mdf", base});
+  EXPECT_EQ(r.exitCode, 3);
+  EXPECT_EQ(r.err, "");
+
+  r = Run({"mdf", base, "--save"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("--force"), std::string::npos) << r.err;
+  EXPECT_EQ(qeltest::ReadText(base + ".qel"), bom);
+  EXPECT_FALSE(std::filesystem::exists(base + ".qel.bak"));
+  r = Run({"mdf", base, "--save", "--force"});
+  EXPECT_EQ(r.exitCode, 3) << r.err;
+  EXPECT_EQ(qeltest::ReadText(base + ".qel.bak"), bom);
+}
+
+TEST_F(QeldbMdf, SaveRespectsReadOnlyFilesAndKeepsPermissionBits) {
+  namespace fs = std::filesystem;
+  const std::string base = dir_.File("ro"), path = base + ".qel";
+  ASSERT_EQ(Run({"new", base}).exitCode, 0);
+  const std::string before = qeltest::ReadText(path);
+  fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  auto r = Run({"mdf", base, "--save"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("read-only"), std::string::npos) << r.err;
+  EXPECT_EQ(qeltest::ReadText(path), before);
+  r = Run({"mdf", base, "--save", "--force"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(fs::status(path).permissions(), fs::perms(0444));
+
+  fs::permissions(path, fs::perms(0640));
+  ASSERT_EQ(Run({"mdf", base, "--save"}).exitCode, 0);
+  EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
+}
+
+TEST_F(QeldbMdf, MissingSettingsIsOneNoteThatQuietHides) {
+  const std::string base = dir_.File("plain");
+  ASSERT_EQ(Run({"new", base}).exitCode, 0);
+  TempDir empty;
+  qeltest::ScopedEnv devini("DEVINI", (empty.path().string() + "/").c_str());
+  qeltest::ScopedEnv common("QELDB_COMMON_APPDATA", empty.File("common").c_str());
+  qeltest::ScopedEnv windows("QELDB_WINDOWS_DIR", empty.File("win").c_str());
+  auto r = Run({"mdf", base, "--json"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err, "qeldb: note: no settings file quvol.ini in " + empty.path().string() + ", " +
+                       empty.File("common") + "/Quarnel/Engineering/Kestavo or " +
+                       empty.File("win") + "; using built-in defaults\n");
+  r = Run({"mdf", base, "--quiet"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err, "");
 }
 
 }  // namespace

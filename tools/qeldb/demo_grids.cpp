@@ -6,6 +6,8 @@
 #include "command.h"
 #include "geom/grid_file.h"
 #include "geom/grid_sys.h"
+#include "model_name.h"
+#include "platform/cfile.h"
 
 namespace {
 
@@ -14,7 +16,20 @@ CGrid Line(int id, const char* label, double location) {
   return CGrid(id, label, location, 0, 0, 0, 0, 1, 1, 0);
 }
 
-void Run(const std::string& model) {
+struct Options {
+  std::string model;
+  bool force = false;
+};
+
+void Run(const Options& opt) {
+  const std::string path = qeldb::ModelBase(opt.model) + ".grs";
+  if (qeldb::RefuseDirectory(path, "a grid-system file") || !qeldb::CheckFolderWritable(path))
+    return;
+  CFileStatus status;
+  if (!opt.force && CFile::GetStatus(path.c_str(), status)) {
+    qeldb::Fail(qeldb::kExitUsage, path + " already exists (use --force to replace it)");
+    return;
+  }
   CArray<CGridSys, CGridSys&> systems;
 
   // Bays of 20 ft by 25 ft (model units are inches); grid D stops short of grid 3.
@@ -52,22 +67,22 @@ void Run(const std::string& model) {
   }
   systems.Add(rotunda);
 
-  std::string path = model + ".grs";
   CString error;
   if (!qel::WriteGridSysFile(path.c_str(), systems, &error)) {
-    qeldb::Fail(1, error.str());
+    qeldb::Fail(qeldb::kExitFailed, error.str());
     return;
   }
   std::printf("wrote %s: %d grid systems\n", path.c_str(), systems.GetSize());
 }
 
 const bool registered = qeldb::RegisterCommand([](CLI::App& app) {
-  auto model = std::make_shared<std::string>();
+  auto opt = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand("demo-grids",
                                      "Write MODEL.grs with a sample orthogonal and radial system");
-  cmd->add_option("MODEL", *model, "database name (the model's path without extension)")
+  cmd->add_option("MODEL", opt->model, "the model: its base path, MODEL.grs or any file of it")
       ->required();
-  cmd->callback([model] { Run(*model); });
+  cmd->add_flag("--force", opt->force, "replace an existing grid-system file");
+  cmd->callback([opt] { Run(*opt); });
 });
 
 }  // namespace

@@ -110,9 +110,9 @@ struct Options {
 
 // The grid-system file from the model's folder or archive.
 qel::GridFileResult ReadSystems(qeldb::ModelSource& source, CArray<CGridSys, CGridSys&>& systems,
-                                CString& error) {
+                                CString& error, ULONGLONG& trailing) {
   if (!source.FromArchive())
-    return qel::ReadGridSysFile(source.Describe("grs").c_str(), systems, &error);
+    return qel::ReadGridSysFile(source.Describe("grs").c_str(), systems, &error, &trailing);
   if (!source.Exists("grs")) return qel::GridFileResult::kMissing;
   std::vector<unsigned char> bytes;
   if (!source.Read("grs", bytes)) {
@@ -120,24 +120,29 @@ qel::GridFileResult ReadSystems(qeldb::ModelSource& source, CArray<CGridSys, CGr
     return qel::GridFileResult::kBad;
   }
   CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
-  return qel::ReadGridSysFile(file, systems, &error);
+  return qel::ReadGridSysFile(file, systems, &error, &trailing);
 }
 
 void Run(Options& o) {
   if (!o.source.Open(o.model)) return;
   const std::string path = o.source.Describe("grs");
+  if (!o.source.FromArchive() && qeldb::RefuseDirectory(path, "a grid-system file")) return;
   CArray<CGridSys, CGridSys&> systems;
   CString error;
-  switch (ReadSystems(o.source, systems, error)) {
+  ULONGLONG trailing = 0;
+  switch (ReadSystems(o.source, systems, error, trailing)) {
     case qel::GridFileResult::kMissing:
-      qeldb::Fail(2, path + ": no grid-system file");
+      qeldb::Fail(qeldb::kExitUsage, path + ": no grid-system file");
       return;
     case qel::GridFileResult::kBad:
-      qeldb::Fail(2, error.str());
+      qeldb::Fail(qeldb::kExitUsage, error.str());
       return;
     case qel::GridFileResult::kRead:
       break;
   }
+  if (trailing > 0)
+    qeldb::Warn(path + ": " + std::to_string(trailing) + " bytes after the last of the " +
+                std::to_string(systems.GetSize()) + " grid systems the file announces");
   if (o.json) {
     nlohmann::json out = nlohmann::json::array();
     for (const CGridSys& s : systems) {
@@ -161,7 +166,7 @@ void Run(Options& o) {
 const bool registered = qeldb::RegisterCommand([](CLI::App& app) {
   auto opts = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand("grids", "Show the grid systems of MODEL.grs");
-  cmd->add_option("MODEL", opts->model, "database name (the model's path without extension)")
+  cmd->add_option("MODEL", opts->model, "the model: its base path, MODEL.grs or any file of it")
       ->required();
   cmd->add_flag("--json", opts->json, "print a JSON array of systems");
   opts->source.AddOption(cmd);

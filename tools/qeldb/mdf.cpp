@@ -1,6 +1,7 @@
 // qeldb mdf MODEL: what a model's master data file holds -- its form, stored version, identity
 // and table counts, single fields by archive name, or every field as JSON -- and, with --save,
-// the file rewritten in the current XML form.
+// the file rewritten in the current XML form. What a careful reader notices about the file
+// (qel::CheckMdfFile) is printed as warnings, and keeps --save from making a misreading permanent.
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -15,12 +16,14 @@
 
 #include "command.h"
 #include "dbio/dbio.h"
+#include "mdf/mdf_check.h"
 #include "mdf/smdf.h"
 #include "model_name.h"
 #include "model_source.h"
 #include "platform/cfile.h"
 #include "platform/cmemfile.h"
 #include "platform/file_system.h"
+#include "save_guard.h"
 
 namespace qeldb {
 namespace {
@@ -235,25 +238,34 @@ struct Options {
   std::vector<std::string> fields;
   bool json = false;
   bool save = false;
+  bool force = false;
   ModelSource source;
 };
 
 struct Loaded {
   bool xml = false;
   float version = 0.0f;
+  std::vector<std::string> warnings;  // what CheckMdfFile noticed
 };
 
-// Reads an open master data file; false (after reporting) when it cannot.
+// Reads an open master data file, printing a warning for each finding of the careful look;
+// false (after reporting) when it cannot be read.
 bool ReadOpenFile(CDBIO& db, CFile& file, const std::string& path, SMDF& mdf, Loaded& info) {
   try {
+    for (const qel::MdfFinding& finding : qel::CheckMdfFile(file)) {
+      info.warnings.push_back(finding.text);
+      Warn(path + ": " + finding.text);
+    }
     info.xml = db.IsXml(file);
     info.version = db.ReadMdfVersion(file);
   } catch (const CFileException& e) {
-    Fail(2, "cannot read " + path + ": " + std::string(e.GetErrorMessage()));
+    Fail(kExitUsage, "cannot read " + path + ": " +
+                         CFileException(e.m_cause, e.m_lOsError).GetErrorMessage().str());
     return false;
   }
+  UseSettings();  // the fields the file lacks take the user's defaults
   if (!db.ReadMdf(&mdf, file)) {
-    Fail(2, path + " is not a readable master data file");
+    Fail(kExitUsage, path + " is not a readable master data file");
     return false;
   }
   return true;
@@ -266,7 +278,7 @@ bool ReadModel(CDBIO& db, ModelSource& source, SMDF& mdf, Loaded& info) {
   if (source.FromArchive()) {
     std::vector<unsigned char> bytes;
     if (!source.Read("qel", bytes)) {
-      Fail(2, "cannot read " + path + " (missing or damaged)");
+      Fail(kExitUsage, "cannot read " + path + " (missing, damaged or too large)");
       return false;
     }
     CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
@@ -276,10 +288,29 @@ bool ReadModel(CDBIO& db, ModelSource& source, SMDF& mdf, Loaded& info) {
   CFileException error;
   if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary,
                  &error)) {
-    Fail(2, "cannot open " + path + ": " + std::string(error.GetErrorMessage()));
+    Fail(kExitUsage, CannotOpen(path, error));
     return false;
   }
   return ReadOpenFile(db, file, path, mdf, info);
+}
+
+// Saves the record over the model's master data file, keeping the previous file as .qel.bak:
+// refused while the file looks damaged or is read-only, unless forced (save_guard.h). Every
+// command that rewrites the file goes through here.
+void SaveMdf(CDBIO& db, SMDF& mdf, const Loaded& info, bool force) {
+  const std::string path = std::string(db.GetDBName()) + ".qel";
+  if (!MayReplace(path, info.warnings.size(), force)) return;
+  const std::string backup = path + ".bak";
+  if (!CopyFileA(path.c_str(), backup.c_str(), FALSE)) {
+    Fail(kExitFailed, "cannot keep a copy of " + path + " as " + backup + "; nothing was changed");
+    return;
+  }
+  if (!db.WriteMdf(&mdf)) {
+    Fail(kExitFailed, "cannot save " + path + "; the file is as it was (copy in " + backup + ")");
+    return;
+  }
+  std::printf("saved %s as XML %s (previous file kept as %s)\n", path.c_str(),
+              FloatText(qel::kMdfArchiveVersion).c_str(), backup.c_str());
 }
 
 void PrintSummary(const SMDF& mdf, const Loaded& info) {
@@ -310,18 +341,7 @@ void Run(Options& opt) {
   const auto* base = reinterpret_cast<const unsigned char*>(mdf.get());
 
   if (opt.save) {
-    const std::string path = std::string(db.GetDBName()) + ".qel";
-    const std::string backup = path + ".bak";
-    if (!CopyFileA(path.c_str(), backup.c_str(), FALSE)) {
-      Fail(1, "cannot keep a copy of " + path + " as " + backup + "; nothing was changed");
-      return;
-    }
-    if (!db.WriteMdf(mdf.get())) {
-      Fail(1, "cannot save " + path + "; the file is as it was (copy in " + backup + ")");
-      return;
-    }
-    std::printf("saved %s as XML %s (previous file kept as %s)\n", path.c_str(),
-                FloatText(qel::kMdfArchiveVersion).c_str(), backup.c_str());
+    SaveMdf(db, *mdf, info, opt.force);
     return;
   }
 
@@ -330,7 +350,7 @@ void Run(Options& opt) {
     for (const std::string& name : opt.fields) {
       Json v;
       if (!FieldAtPath(*mdf, name, v)) {
-        Fail(2, "no field named " + name);
+        Fail(kExitUsage, "no field named " + name);
         return;
       }
       values.emplace_back(name, std::move(v));
@@ -350,6 +370,7 @@ void Run(Options& opt) {
     Json out;
     out["form"] = info.xml ? "xml" : "binary";
     out["version"] = std::strtod(VersionText(info.version).c_str(), nullptr);
+    out["warnings"] = info.warnings;
     out["fields"] = RecordValue(qel::SmdfLayout(), base);
     std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
     return;
@@ -361,18 +382,21 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   auto opt = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand(
       "mdf", "Show a model's master data file (form, version, identity, table counts, fields)");
-  cmd->add_option("MODEL", opt->model, "database name: the model's base path (or its .qel file)")
+  cmd->add_option("MODEL", opt->model, "the model: its base path, MODEL.qel or any file of it")
       ->required();
   cmd->add_option("--field", opt->fields,
                   "print one field by archive name (nested: JoistCriteria.DefLoad.UniLoad.Type); "
                   "repeatable");
-  cmd->add_flag("--json", opt->json, "print form, version and every field as JSON");
-  cmd->add_flag("--save", opt->save,
-                "rewrite the file in the current XML form, keeping the old one as MODEL.qel.bak")
-      ->excludes("--field")
-      ->excludes("--json");
-  opt->source.AddOption(cmd);
-  cmd->get_option("--save")->excludes("--archive");
+  cmd->add_flag("--json", opt->json, "print form, version, warnings and every field as JSON");
+  CLI::Option* save =
+      cmd->add_flag("--save", opt->save,
+                    "rewrite the file in the current XML form, keeping the old one as "
+                    "MODEL.qel.bak; refused while the file looks damaged or is read-only")
+          ->excludes("--field")
+          ->excludes("--json");
+  cmd->add_flag("--force", opt->force, "with --save: save even a damaged or read-only file")
+      ->needs(save);
+  opt->source.AddOption(cmd)->excludes(save);
   cmd->callback([opt] { Run(*opt); });
 });
 

@@ -8,10 +8,14 @@
 #include "platform/paths.h"
 
 namespace qeldb {
+namespace {
+constexpr BYTE kDirectoryAttribute = 0x10;  // CFileStatus::m_attribute of a folder
+}  // namespace
 
-void ModelSource::AddOption(CLI::App* cmd) {
-  cmd->add_option("--archive", archive_,
-                  "read the model from this zip archive (MODEL: its path inside, no extension)");
+CLI::Option* ModelSource::AddOption(CLI::App* cmd) {
+  return cmd->add_option(
+      "--archive", archive_,
+      "read the model from this zip archive (MODEL: its path inside, no extension)");
 }
 
 bool ModelSource::Open(const std::string& model) {
@@ -48,10 +52,15 @@ const QelUnzipEntry* ModelSource::Entry(const char* ext) {
   return caseOnly;
 }
 
-bool ModelSource::Exists(const char* ext, unsigned long long* bytes) {
+bool ModelSource::Exists(const char* ext, unsigned long long* bytes, bool* directory) {
+  if (directory) *directory = false;
   if (!FromArchive()) {
     CFileStatus status;
     if (!CFile::GetStatus((model_ + "." + ext).c_str(), status)) return false;
+    if (status.m_attribute & kDirectoryAttribute) {
+      if (directory) *directory = true;
+      return false;
+    }
     if (bytes) *bytes = status.m_size;
     return true;
   }

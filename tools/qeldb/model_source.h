@@ -28,7 +28,7 @@ namespace qeldb {
 class ModelSource {
  public:
   // Adds "--archive ZIP" to the command.
-  void AddOption(CLI::App* cmd);
+  CLI::Option* AddOption(CLI::App* cmd);
   // Opens MODEL (the command's argument): the archive when one was given. False, after
   // reporting (exit code 2), when the archive cannot be read.
   bool Open(const std::string& model);
@@ -38,7 +38,8 @@ class ModelSource {
   // How MODEL.ext is named in messages: its path, or "ARCHIVE:entry".
   std::string Describe(const char* ext) const;
 
-  bool Exists(const char* ext, unsigned long long* bytes = nullptr);
+  // A folder where MODEL.ext should be is no file: false, with *directory set when given.
+  bool Exists(const char* ext, unsigned long long* bytes = nullptr, bool* directory = nullptr);
   // False when MODEL.ext is missing or cannot be read (too large, damaged).
   bool Serve(CDBIO& db, const char* ext);
   bool Read(const char* ext, std::vector<unsigned char>& out);

@@ -34,7 +34,11 @@ std::vector<TableRow> ListTables(CDBIO& db, ModelSource& source) {
   for (const auto& info : qel::RecordCatalogue()) {
     if (!*info.ext) continue;  // its name comes from the caller; nothing to look for
     TableRow row;
-    if (!source.Exists(info.ext, &row.bytes)) continue;
+    bool directory = false;
+    if (!source.Exists(info.ext, &row.bytes, &directory)) {
+      if (directory) Warn(source.Describe(info.ext) + " is a directory, not a record file");
+      continue;
+    }
     row.ext = info.ext;
     if (!source.Serve(db, info.ext)) {
       row.unreadable = true;
@@ -90,9 +94,10 @@ void Run(Options& opt) {
   if (!opt.source.Open(opt.model)) return;
   CDBIO db(CString(opt.source.Model().c_str()), nullptr);
   const std::vector<TableRow> rows = ListTables(db, opt.source);
-  if (rows.empty() && !opt.source.Exists("qel")) {
-    Fail(2, "no model named " + opt.model + (opt.source.FromArchive() ? " in the archive" : "") +
-                " (no master data file and no record file)");
+  if (rows.empty() && ExitCode() == kExitOk && !opt.source.Exists("qel")) {
+    Fail(kExitUsage, "no model named " + opt.source.Model() +
+                         (opt.source.FromArchive() ? " in the archive" : "") +
+                         " (no master data file and no record file)");
     return;
   }
   if (opt.json)
@@ -105,7 +110,7 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   auto opt = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand(
       "tables", "List a model's record files: bytes, records and the stamp of versioned tables");
-  cmd->add_option("MODEL", opt->model, "database name: the model's base path without extension")
+  cmd->add_option("MODEL", opt->model, "the model: its base path, MODEL.qel or any file of it")
       ->required();
   cmd->add_flag("--json", opt->json, "print a JSON array of {ext, bytes, records, stamp}");
   opt->source.AddOption(cmd);
