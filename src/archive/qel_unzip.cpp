@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <new>
 #include <string_view>
 
 #include "archive/string_utils.h"
@@ -70,8 +71,9 @@ bool HasSeparator(const std::string& name) {
   return name.find_first_of("/\\") != std::string::npos;
 }
 
-// Whether extracting `name` under a destination folder stays inside it.
-bool IsSafeEntryName(const std::string& name) {
+}  // namespace
+
+bool CQelUnzip::IsSafeEntryName(const std::string& name) {
   if (name.empty() || isPathSeparator(name[0])) return false;
   if (name.find('\0') != std::string::npos) return false;
   if (name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0])))
@@ -91,6 +93,8 @@ bool IsSafeEntryName(const std::string& name) {
   }
   return true;
 }
+
+namespace {
 
 QelUnzipFileInfo FromMinizip(const unz_file_info64& fi) {
   QelUnzipFileInfo out;
@@ -358,24 +362,31 @@ bool CQelUnzip::ReadFileData(const std::string& name, std::vector<unsigned char>
   auto it = m_cache.entries.find(name);
   if (it == m_cache.entries.end()) return false;
   const unsigned long long declared = it->second.info.uncompressed_size;
-  if (declared > m_readLimit || extra > m_readLimit - declared) return false;
+  if (declared > m_readLimit || extra > m_readLimit - declared ||
+      declared + extra > data.max_size())
+    return false;
   if (!OpenEntry(it->second)) return false;
-  // The buffer grows with what the data yields, never ahead of it on the declared size alone.
-  bool unused = false;
-  const bool ok = ReadOpenedEntry(
-      it->second, 1 << 16,
-      [&data](const unsigned char* p, std::size_t n) {
-        data.insert(data.end(), p, p + n);
-        return true;
-      },
-      &unused);
+  // The buffer grows with what the data yields, never ahead of it on the declared size alone;
+  // running out of memory on the way is a failed read like any other.
+  bool unused = false, ok = false;
+  try {
+    ok = ReadOpenedEntry(
+        it->second, 1 << 16,
+        [&data](const unsigned char* p, std::size_t n) {
+          data.insert(data.end(), p, p + n);
+          return true;
+        },
+        &unused);
+    if (ok) data.resize(static_cast<std::size_t>(declared + extra));
+  } catch (const std::bad_alloc&) {
+    unzCloseCurrentFile(Handle(m_hUnzip));
+    ok = false;
+  }
   if (!ok) {
     data.clear();
     data.shrink_to_fit();
-    return false;
   }
-  data.resize(static_cast<std::size_t>(declared + extra));
-  return true;
+  return ok;
 }
 
 std::set<std::string> CQelUnzip::OverlappingEntries() {

@@ -123,6 +123,10 @@ class CQelUnzip {
   void SetReadLimit(unsigned long long bytes) { m_readLimit = bytes; }
   unsigned long long GetReadLimit() const { return m_readLimit; }
 
+  // Whether extracting an entry of this name under a folder stays inside it: not empty, not
+  // absolute, no drive, no NUL, and no ".." that climbs above the folder.
+  static bool IsSafeEntryName(const std::string& name);
+
   // Of the last Unzip: the entries that failed, with why.
   const std::vector<QelZipFailure>& GetFailedEntries() const { return m_failed; }
 

@@ -34,6 +34,7 @@ void Run(const Options& opt) {
   if (!opt.force && !opt.overwriteReadOnly) {
     std::size_t inTheWay = 0;
     for (const auto& [name, entry] : unzip.GetEntries()) {
+      if (!CQelUnzip::IsSafeEntryName(name)) continue;  // refused when unpacking
       const std::string target = buildPathString(opt.dest, name);
       CFileStatus status;
       if (!isPathSeparator(target.back()) && CFile::GetStatus(target.c_str(), status) &&
