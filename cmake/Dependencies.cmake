@@ -12,3 +12,9 @@ set(QELDB_DEP_TARGETS
   PkgConfig::MINIZIP PkgConfig::POLYCLIPPING PkgConfig::PUGIXML PkgConfig::GLU ZLIB::ZLIB
   ${CMAKE_DL_LIBS})
 set(QELDB_PC_REQUIRES "minizip polyclipping pugixml glu zlib")
+
+# Only the command-line tool (and the tests that look at its pictures) link these: librsvg renders
+# the SVG plans it draws and cairo writes them as PNG. The library itself draws SVG on its own, so
+# its consumers never inherit them.
+pkg_check_modules(RSVG REQUIRED IMPORTED_TARGET librsvg-2.0 cairo-png)
+set(QELDB_PICTURE_TARGETS PkgConfig::RSVG)

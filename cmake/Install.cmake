@@ -7,9 +7,12 @@ install(TARGETS qeldbio qeldbio_static qeldb qeldb-loader
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Public headers only: every header of a subsystem and the .def tables they expand, except files
+# named *_internal.h / *_internal.def (the library's own: they may expose third-party headers or
+# layout macros).
 foreach(sub ${QELDB_SUBSYSTEMS})
   install(DIRECTORY src/${sub}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/qeldbio/${sub}
-    FILES_MATCHING PATTERN "*.h" PATTERN "*.def")
+    FILES_MATCHING PATTERN "*.h" PATTERN "*.def" PATTERN "*_internal.*" EXCLUDE)
 endforeach()
 
 install(EXPORT qeldbioTargets NAMESPACE qeldbio:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/qeldbio)

@@ -8,6 +8,7 @@ packages=(
   zlib1g-dev libminizip-dev libpolyclipping-dev libglu1-mesa-dev libpugixml-dev
   libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
+  librsvg2-dev fonts-dejavu-core
   zip unzip python3
 )
 

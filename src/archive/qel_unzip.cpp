@@ -9,9 +9,10 @@
 #include <string_view>
 
 #include "archive/string_utils.h"
-#include "archive/zip_progress.h"
+#include "archive/zip_progress_internal.h"
 #include "platform/cfile.h"
 #include "platform/file_system.h"
+#include "platform/win_file.h"
 #include "platform/file_time.h"
 #include "platform/paths.h"
 

@@ -3,7 +3,7 @@
 #include <minizip/zip.h>
 
 #include "archive/string_utils.h"
-#include "archive/zip_progress.h"
+#include "archive/zip_progress_internal.h"
 #include "platform/cfile.h"
 #include "platform/cfilefind.h"
 #include "platform/file_system.h"

@@ -1,12 +1,12 @@
-#include "archive/zip_progress.h"
+#include "archive/zip_progress_internal.h"
 
 #include "platform/resources.h"
+#include "res/string_ids.h"
 
 namespace {
 
 // The dialog's line under the name, as its template has it.
 constexpr const char* kItemLine = "File %1 of %2.";
-constexpr UINT kDefaultCaption = 27358;  // "Unzipping..."
 
 void ReplaceFirst(std::string& text, const std::string& what, const std::string& with) {
   const std::size_t at = text.find(what);
@@ -24,7 +24,7 @@ ZipProgressSession::ZipProgressSession(bool show, HWND parent, const CString& ti
   template_ = kItemLine;
   total_ = std::to_string(count);
   dialog_->SetItemRange(count);
-  dialog_->SetCaption(title.IsEmpty() ? LoadResString(kDefaultCaption).str() : title.str());
+  dialog_->SetCaption(title.IsEmpty() ? LoadResString(kIdsUnzipping).str() : title.str());
 }
 
 ZipProgressSession::~ZipProgressSession() = default;

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "dbio/versioned_table.h"
+#include "mdf/file_security.h"
 #include "platform/cfile.h"
 
 static_assert(std::endian::native == std::endian::little,
@@ -53,6 +54,9 @@ CDBIO& CDBIO::operator=(const CDBIO& other) {
     m_strDBName = other.m_strDBName;
     m_pMDF = other.m_pMDF;
     m_pMemReadBuffer = other.m_pMemReadBuffer;
+    m_aDeckPropCache = other.m_aDeckPropCache;
+    m_aConcDeckPropCache = other.m_aConcDeckPropCache;
+    m_aNonCompDeckPropCache = other.m_aNonCompDeckPropCache;
   }
   return *this;
 }
@@ -113,9 +117,9 @@ int CDBIO::WriteDB(const char* ext, void* buffer, int recordSize, long start, lo
   } catch (const CFileException&) {
     return 0;
   }
-  // Files written while the file-security mode is on get an open access list. That mode is kept
-  // by the file helper of the table-import code and reads as off until it has been loaded; no
-  // access list is applied here yet.
+  // Files written while the file-security mode is on get an open access list, so every user of
+  // a shared model folder can keep writing them; a failure there does not undo the write.
+  qel::ApplyFileSecurity(path);
   return 1;
 }
 
@@ -219,16 +223,24 @@ int CDBIO::ReadVersionedTable(const qel::VersionedTable& table, void* buffer, lo
   }
 
   auto* out = static_cast<unsigned char*>(buffer);
+  if (table.convertInPlaceOnly) {
+    std::memset(out, 0, static_cast<std::size_t>(count) * table.currentSize);
+    return ConvertRecords(table, out, start, count, stamp, oldSize, context);
+  }
   if (n == count && start == 0) {
     std::memset(out, 0, static_cast<std::size_t>(count) * table.currentSize);
-    return ConvertRecords(table, out, 0, n, stamp, oldSize, context);
+    const int result = ConvertRecords(table, out, 0, n, stamp, oldSize, context);
+    if (table.converted) table.converted(*this, out, n, context);
+    return result;
   }
   if (n >= count && n >= 1) {
     // The size of the temporary array is bounded by the file: n old records of at least one byte.
     const std::size_t bytes = static_cast<std::size_t>(n) * table.currentSize;
     std::unique_ptr<unsigned char[]> all(new (std::nothrow) unsigned char[bytes]());
     if (!all) return 0;
-    if (ConvertRecords(table, all.get(), 0, n, stamp, oldSize, context)) {
+    const int converted = ConvertRecords(table, all.get(), 0, n, stamp, oldSize, context);
+    if (table.converted) table.converted(*this, all.get(), n, context);
+    if (converted) {
       if (table.restampOnWriteBack)
         for (int i = 0; i < n; ++i)
           StoreStamp(all.get() + static_cast<std::size_t>(i) * table.currentSize, table.stampOffset,

@@ -20,10 +20,17 @@
 // - Not meant for use by several threads at once.
 #pragma once
 
+#include <string>
 #include <vector>
 
-#include "mdf/archive_map.h"
-#include "mdf/mdf_form.h"
+#include "dbio/deck_records.h"
+#include "dbio/deflection_criteria.h"
+#include "dbio/load_records.h"
+#include "dbio/member_records.h"
+#include "dbio/story_records.h"
+#include "geom/geom_types.h"
+#include "mdf/master_data_file.h"
+#include "platform/carray.h"
 #include "platform/cstring.h"
 #include "platform/win_types.h"
 
@@ -31,10 +38,14 @@ struct SMDF;
 class CUnits;
 class CFile;
 class CTime;
+class CGridSys;
+struct _POINT2D;
+struct SPREAD_FOOT_RESULT;
 
 namespace qel {
 struct VersionedTable;
 struct VersionAccess;
+struct MemberTableHooks;
 }  // namespace qel
 
 class CDBIO {
@@ -42,10 +53,11 @@ class CDBIO {
   CDBIO(CUnits* units, CString dbName, SMDF* mdf);
   CDBIO(CString dbName, SMDF* mdf);
   explicit CDBIO(SMDF* mdf);
-  // Copies units, name and master data record; the memory read buffer is not carried over, so a
-  // copy reads from the files.
+  // Copies units, name and master data record; the memory read buffer and the deck property
+  // caches are not carried over, so a copy reads from the files.
   CDBIO(const CDBIO& other);
-  // Copies units, name, master data record and the memory read buffer pointer.
+  // Copies units, name, master data record, the memory read buffer pointer and the contents of
+  // the deck property caches.
   CDBIO& operator=(const CDBIO& other);
   ~CDBIO();
 
@@ -81,13 +93,8 @@ class CDBIO {
   // (missing, locked, no permission).
   void EmptyFile(CString base, CString ext);
 
-  // The master data file "<database name>.qel" (master_data_file.cpp).
-  //
-  // Two forms are read: the XML archive (one map whose struct item "MDF" holds the record's
-  // fields by name) and the older binary image of a MasterDataV1. Either way the record is first
-  // filled with the defaults of a new model in the file's unit system and then overwritten field
-  // by field, so a field the file lacks keeps its default. Only the XML form (archive version
-  // 17.3) is written.
+  // The master data file "<database name>.qel", read and written by the master data layer
+  // (mdf/master_data_file.h, where the forms are described).
   //
   // True when the file starts with the six bytes "<?xml ". The file is left at its start.
   bool IsXml(CFile& file);
@@ -108,8 +115,8 @@ class CDBIO {
   // with the old file as it was, when the document cannot be built, the file is locked by another
   // reader or writer, or the write fails (disk full, file-size limit).
   bool WriteMdf(SMDF* mdf);
-  // Writes the record as an XML archive at the open file's position; CFileException from the
-  // write passes through. The file is left open for the caller.
+  // Writes the record as an XML archive at the open file's position; false when the write
+  // fails. The file is left open for the caller.
   bool WriteMdf(SMDF* mdf, CFile& file);
   // Stamps "Date" (MM/dd/yy) and "Time" (HH:mm:ss, 24-hour) with the current local time and
   // saves the record with WriteMdf; the save's result is not reported.
@@ -146,15 +153,150 @@ class CDBIO {
   CString m_strDBName;
   SMDF* m_pMDF = nullptr;
   std::vector<unsigned char>* m_pMemReadBuffer = nullptr;
-  // The deck property caches (owned, filled lazily by the deck property names) join here with the
-  // deck record types.
+
+  // -----------------------------------------------------------------------------------------------
+  // Decks and deck properties (deck_tables.cpp; the records are in deck_records.h).
+  //
+  // All four tables are versioned. A deck table older than 13.1.0 (36-byte records) and the
+  // concrete and non-composite property tables older than 15.5.0 are converted record by record
+  // into the caller's array, whatever the file holds beyond the records asked for, and the file is
+  // never rewritten. The composite property table follows the shared versioned-table pattern
+  // (versioned_table.h): a partial read of an old table converts its file on disk.
+ public:
+  // `count` records from record `start`; true when all were read (false for a missing file).
+  bool ReadDeckData(SDECKS* buffer, int count, int start);
+  // Stamps every record 13.1.0 and writes them; WriteDB's result.
+  int WriteDeckData(SDECKS* buffer, int count, int start, int truncate);
+  // 1 when all were read, else 0. Records older than 14.5.0 get a display name made from their
+  // property name, numbered per name across the records converted by this read ("Deck",
+  // "Deck 2", ...; "1", "2", ... for records without a name).
+  int ReadDeckProp(SDECKPROP* buffer, int count, int start);
+  // Stamps every record 15.5.0 and writes them; WriteDB's result.
+  int WriteDeckProp(SDECKPROP* buffer, int count, int start, int truncate);
+  int ReadConcDeckProp(SCONCDECKPROP* buffer, int count, int start);
+  int ReadNonCompDeckProp(SNONCOMPDECKPROP* buffer, int count, int start);
+  // Stamp 15.5.0 only the records whose stamp is 0, then write; WriteDB's result.
+  int WriteConcDeckProp(SCONCDECKPROP* buffer, int count, int start, int truncate);
+  int WriteNonCompDeckProp(SNONCOMPDECKPROP* buffer, int count, int start, int truncate);
+
+  // The name of the deck's property: the display name of a composite property, the name of a
+  // non-composite or concrete one; "" for an unknown kind, an index outside the table, or a
+  // table that is missing, empty, locked or unreadable. Each property table is read once, the
+  // first time it is needed, and kept for the object's life: later changes on disk are not seen.
+  std::string GetDeckPropName(const SDECKS& deck);
+
+  // Record size of a table whose records carry stamp `version`; 0xFFFFFFFF reads the stamp of
+  // record 0 first and gives -1 when it cannot be read.
+  int GetDeckRecordSize(unsigned long version);
+  int GetDeckPropRecordSize(unsigned long version);
+  int GetConcDeckPropRecordSize(unsigned long version);
+  int GetNonCompDeckPropRecordSize(unsigned long version);
+
+ protected:
+  // The property tables as GetDeckPropName read them (owned). Assignment copies them; a
+  // copy-constructed object starts with empty caches.
+  std::vector<SDECKPROP> m_aDeckPropCache;
+  std::vector<SCONCDECKPROP> m_aConcDeckPropCache;
+  std::vector<SNONCOMPDECKPROP> m_aNonCompDeckPropCache;
+
+  // -----------------------------------------------------------------------------------------------
+  // Loads, reactions, load cases and the other plain tables (load_tables.cpp; the records are in
+  // load_records.h).
+  //
+  // Each operation reads (or writes) `count` records from record `start` of its table. Most give
+  // no result: a missing or short file leaves the caller's records as far as they were filled.
+ public:
+  void ReadConcSections(_SECTIONS* buffer, int count, int start);   // "sec"
+  void ReadOtherSections(_SECTIONS* buffer, int count, int start);  // "sec" as well
+  void ReadFoundations(_FOUNDATION3D* buffer, int count, int start);
+  void WriteFoundations(_FOUNDATION3D* buffer, int count, int start);  // not truncating
+  void ReadEdgeListData(SEDGELIST* buffer, int count, int start);      // slab edges
+  void ReadOpeningData(SEDGELIST* buffer, int count, int start);
+  void ReadPolygonData(_POINT2D* buffer, int count, int start);
+  void ReadLateralLoadCases(_LOADCASE* buffer, int count, int start);
+  // `count` load cases from record 0; nothing when count < 1 or the buffer is null.
+  void ReadLatLoadCases(_LOADCASE* buffer, int count);
+  void WriteLoadCases(_LOADCASE* buffer, int count, int start);  // not truncating
+  // Record `index` alone: 0 when read, -1 otherwise.
+  long ReadGravColReactions(CECTREACTSTRUCT* buffer, int index);
+  // 0 when read, -1 otherwise.
+  long ReadGravBeamReactions(SBECTREACT* buffer, int count, int start);
+  void ReadBect(SBECT* buffer, int count, int start);
+  void ReadPointLoads(SPOINTLOADS* buffer, int count, int start);
+  void ReadLineLoads(SLINELOADS* buffer, int count, int start);
+  void ReadLoads(SLOADS* buffer, int count, int start);
+  void ReadWallPointLoads(SPOINTLOADS* buffer, int count, int start);
+  void ReadWallLineLoads(SLINELOADS* buffer, int count, int start);
+  // 1 when read, 0 otherwise.
+  int ReadWallReact(WALLREACTSTRUCT* buffer, long count, int start);
+  // `count` surface load properties from record 0.
+  void ReadSurfaceLoadProps(SLOADPROP* buffer, int count);
+  void ReadMemberForces(_MEMBERFORCES* buffer, int count, int start);
+  // Load combinations live in a file whose extension the caller chooses. 1 when the records were
+  // read and every one is valid: between 1 and 25 load cases, none of the first n indexes
+  // negative. The records stay in the buffer whatever the check finds.
+  int ReadLoadCombos(CString ext, _LOADCOMBO* buffer, int count, int start);
+  // `count` combinations from record 0, not truncating.
+  void WriteLoadCombos(CString ext, _LOADCOMBO* buffer, int count);
+  // The spread-footing results file ("<database name>.sfr"), through CSpreadFootingFileHelper
+  // (archive/spread_footing_file.h), whose rules they follow.
+  void ReadSpreadFtgResults(CArray<SPREAD_FOOT_RESULT, SPREAD_FOOT_RESULT>* results, int count);
+  void WriteSpreadFtgResults(CArray<SPREAD_FOOT_RESULT, SPREAD_FOOT_RESULT>* results);
+
+  // -----------------------------------------------------------------------------------------------
+  // Deflection criteria (deflection_criteria.cpp; records and settings keys in
+  // deflection_criteria.h).
+ public:
+  // `count` criteria from record 0 of "sdc" ("cdc"). When the file cannot supply them all, every
+  // criterion comes from the settings file instead (section "MiscDefaults",
+  // "ConcreteBeamDefaults"), the absolute half from the "Metric" keys when the master data record's
+  // unit system is not 0 (a missing record counts as unit system 0). 1, or 0 when the file failed
+  // and `buffer` is null.
+  int ReadSteelDeflCrit(SSTEELDEFLCRIT* buffer, int count);
+  int ReadConcDeflCrit(SCONCDEFLCRIT* buffer, int count);
+  // Stamp 14.2.0 into every record whose stamp is 0, then write from record 0 without truncating;
+  // WriteDB's result.
+  int WriteSteelDeflCrit(SSTEELDEFLCRIT* buffer, int count);
+  int WriteConcDeflCrit(SCONCDEFLCRIT* buffer, int count);
+
+  // `text` followed by `index` in decimal.
+  static CString AppendIndex(const CString& text, int index);
+  // Halves in the settings file, criterion `index`; `halfId` is qel::kIdsDeflCritRatio,
+  // qel::kIdsDeflCritAbs, or 0 for the absolute half under the "Metric" keys. Missing keys read
+  // as their defaults: for criterion 0's ratio half live 360 and total (steel) or long-term
+  // (concrete) 240, otherwise 0.
+  static void IniReadSteelDeflCritHalf(const CString& section, SSTEELDEFLCRITHALF& half,
+                                       unsigned halfId, unsigned index);
+  static void IniWriteSteelDeflCritHalf(const CString& section, SSTEELDEFLCRITHALF& half,
+                                        unsigned halfId, unsigned index);
+  static void IniReadConcDeflCritHalf(const CString& section, SCONCDEFLCRITHALF& half,
+                                      unsigned halfId, unsigned index);
+  static void IniWriteConcDeflCritHalf(const CString& section, SCONCDEFLCRITHALF& half,
+                                       unsigned halfId, unsigned index);
+  // "DeflCritName" + index; "Default" when missing for criterion 0, else "". Cut to the field.
+  static void IniReadSteelDeflCritName(const CString& section, SSTEELDEFLCRIT& criterion,
+                                       unsigned index);
+  static void IniReadConcDeflCritName(const CString& section, SCONCDEFLCRIT& criterion,
+                                      unsigned index);
+
+ protected:
+  // Text of `baseId` followed by the half's name; `metric` set as the half id says.
+  static CString IniGetDeflCritPrefix(unsigned baseId, unsigned halfId, int& metric);
+  static CString IniGetSteelDeflCritPrefix(unsigned halfId, int& metric);
+  static CString IniGetConcDeflCritPrefix(unsigned halfId, int& metric);
+  // Key: prefix + text of `itemId` + index + ("Metric" when `metric`); values as "%g".
+  static double IniGetDeflCritItem(const CString& section, const CString& prefix, unsigned itemId,
+                                   double defaultValue, unsigned index, int metric);
+  static void IniWriteDeflCritItem(const CString& section, const CString& prefix, unsigned itemId,
+                                   double value, unsigned index, int metric);
+  // DeadL, LiveL and Net under `prefix`.
+  static void IniReadDeflCrit(const CString& section, const CString& prefix, SDEFLCRIT& limits,
+                              unsigned index, int metric, double deadDefault, double liveDefault,
+                              double netDefault);
+  static void IniWriteDeflCrit(const CString& section, const CString& prefix, SDEFLCRIT& limits,
+                               unsigned index, int metric);
 
  private:
-  // Fills the whole record with the defaults of a new model in unit system `units`.
-  void SetMdfDefaults(SMDF* mdf, int units);
-  // Adds `size` bytes at `data` to `map` under `name` unless the map already holds that name.
-  void SetMdfDefault(ArchiverDataMap& map, const char* name, void* data, size_t size);
-
   static void ParseVersion(unsigned long version, unsigned short& major, unsigned char& minor,
                            unsigned char& patch);
   // Reads the old-size records 0..n-1 one by one into current-size slots of `out`, stamping and
@@ -162,12 +304,135 @@ class CDBIO {
   int ConvertRecords(const qel::VersionedTable& table, unsigned char* out, long first, long n,
                      unsigned long fileStamp, int oldSize, void* context);
 
+  // ===== Stories and floor types (story_tables.cpp) ==============================================
+  // The story file "sty" (336-byte records) and the floor-type file "flt" (472-byte records) hold
+  // the in-memory records without their pointer blocks (story_records.h). Counts and indexes are
+  // ints; a count of 0 or less makes every loop here do nothing.
+ public:
+  // Reads `count` story records from record `start`: the pointer blocks come out null. 1 when read;
+  // 0 leaves the caller's records untouched.
+  int ReadStoryData(SSTORY* stories, int count, int start);
+  // Writes the file form of the records (the 48 empty bytes are written as zeros).
+  int WriteStoryData(SSTORY* stories, int count, int start, int truncate);
+  // ReadStoryData, then each story's columns, beams, braces and walls (in this order) into arrays
+  // allocated with new[] and hung on the story. A kind whose count is 0 keeps a null array, and so
+  // does a range the member file does not hold (bad first index or count): nothing is allocated
+  // for it. The records are walked even when the plain read failed, so a caller must check that
+  // read first when its records were not initialised.
+  void ReadStoryDataWith3DGeom(SSTORY* stories, int count, int start);
+  // Releases each story's four member arrays (delete[]); the pointers are not reset.
+  void CleanStory(SSTORY* stories, int count);
+  int ReadFloorTypeData(SFLRTYPE* floors, int count, int start);
+  int WriteFloorData(SFLRTYPE* floors, int count, int start, int truncate);
+  // As ReadStoryDataWith3DGeom: columns, beams, walls and foundations ("ftg", 440-byte records).
+  void ReadFloorDataWith3DGeom(SFLRTYPE* floors, int count, int start);
+  // Releases each floor type's beam, column, wall and foundation arrays.
+  void CleanFloor(SFLRTYPE* floors, int count);
+  // The grid index file "gri": `count` 32-bit integers from `start`.
+  void ReadGridIndex(int* buffer, int count, int start);
+  // Appends the grid systems of "<database name>.grs". A missing file, or one that cannot be read
+  // whole (locked, truncated, a count it does not hold), leaves the array as it was.
+  void ReadGridSysData(CArray<CGridSys, CGridSys&>* grids);
+  // Sets both foundation flags of every wall of every story: 1 on the lowest story; above it, an
+  // end is on the foundation when nothing of the story below supports it (IsPointOnFoundation).
+  // The stories must hold their walls (and the story below its columns, beams and walls), e.g.
+  // from ReadStoryDataWith3DGeom; a null array counts as no members.
+  void FindFoundationGravityWalls(SSTORY* stories, int count);
+
+ protected:
+  // 1 when no column (within 1.0 in x and in y), beam or wall (line within 1.0 and the point
+  // within the member's extent, tolerance 0.01) of the story below supports `point`, else 0.
+  int IsPointOnFoundation(SSTORY* storyBelow, _POINT2D point);
+
+ private:
+  void ReadStoryColumnData(SSTORY* stories, int count);
+  void ReadStoryBeamData(SSTORY* stories, int count);
+  void ReadStoryBraceData(SSTORY* stories, int count);
+  void ReadStoryWallData(SSTORY* stories, int count);
+  void ReadFloorColumnData(SFLRTYPE* floors, int count);
+  void ReadFloorBeamData(SFLRTYPE* floors, int count);
+  void ReadFloorWallData(SFLRTYPE* floors, int count);
+  void ReadFloorFoundationData(SFLRTYPE* floors, int count);
+
+  // ===== Member tables (member_tables.cpp, beam_elevations.cpp) ==================================
+  // Beams "b3d", columns "c3d" and walls "w3d", beam finite elements "bfe" and the column-line
+  // index "cli" are versioned: a table of an older stamp is converted while it is read (see
+  // versioned_table.h for when the file itself is rewritten). Braces "r3d", column finite
+  // elements "cfe" and column lines "cln" are plain blocks.
+ public:
+  // Beams. Records older than 14.5.1 get their link points initialised; when a whole-table read
+  // met any such record, the table is rewritten at the current size and every beam's elevations
+  // are recomputed (InitBeamZs, which needs the master data record) before the records are read
+  // again. That rewrite needs the model's files: while a memory read buffer is installed the
+  // records are converted in memory only.
+  int ReadBeam3DData(_BEAM3D* buffer, int count, int start);
+  // Stamps every record 17.1.0, then writes.
+  int WriteBeam3DData(_BEAM3D* buffer, int count, int start, int truncate);
+  int ReadCol3DData(_COL3D* buffer, int count, int start);
+  // Stamps every record 17.3.0, then writes.
+  int WriteCol3DData(_COL3D* buffer, int count, int start, int truncate);
+  // Walls older than 16.0.0 take the master data record's defaults where the upgrade asks for
+  // them (left as zeros when no record is set); they come out stamped 16.0.0, and the next read
+  // of a table written from them finishes the upgrade to 17.1.0.
+  bool ReadWall3DData(_WALL3D* buffer, int count, int start);
+  // Writes as given (no stamping).
+  int WriteWall3DData(_WALL3D* buffer, int count, int start, int truncate);
+  void ReadBrace3DData(_BRACE3D* buffer, int count, int start);
+  // Writes from record 0 without truncating.
+  int WriteBrace3DData(_BRACE3D* buffer, int count);
+  int ReadBeamFEs(_BEAMFE* buffer, int count, int start);
+  // Stamps every record 14.4.0, then writes.
+  int WriteBeamFEs(_BEAMFE* buffer, int count, int start, int truncate);
+  // Column finite elements from record 0.
+  void ReadColFEs(_COLUMNFE* buffer, int count);
+  // Block `index` of `count` lines, i.e. records count * index onwards.
+  void ReadColLine(COLLINESTRUCT* buffer, int count, int index);
+  // `count` records from record 0. An older table is converted record by record into the
+  // caller's slots (never written back); a 14.4.0 record loses bytes 448 to 951.
+  int ReadColLineIndex(COLLINEINDEXSTRUCT* buffer, int count);
+  // Stamps every record 14.4.1, then writes from record 0 without truncating.
+  int WriteColLineIndex(COLLINEINDEXSTRUCT* buffer, int count);
+
+  // Record size of a table whose file carries `version`; 0xFFFFFFFF reads the stamp of the file's
+  // first record (-1 when that fails).
+  int GetBeamRecordSize(unsigned long version);
+  int GetColRecordSize(unsigned long version);
+  int GetWallRecordSize(unsigned long version);
+  int GetBeamFERecordSize(unsigned long version);
+  int GetColLineIndexRecordSize(unsigned long version);
+
+  // Link point x, y, z from the doubles at 712, 720 and 752; the link block's other doubles to 0.
+  static void InitColLinkInfo(_COL3D& column);
+  // Puts the chosen ends' link points (x, y) on the ends and clears their link flags.
+  static void InitBeamLinkInfo(_BEAM3D& beam, bool iEnd, bool jEnd);
+
+ protected:
+  // Recomputes the support elevations, end elevations and lengths of every beam of the model from
+  // the members each beam frames into, and writes the beams back (stamped 17.1.0). Needs the
+  // master data record ("NumStories", "NumFlrTypes"); does nothing without it or when the story
+  // table cannot be read. A story's floor type gives the members it looks for supports among:
+  // those of the last story of that floor type. A member range the files do not hold, or whose
+  // read fails, is left out (its beams are neither computed nor written, its members support
+  // nothing), and a story whose floor-type index is out of range finds no supports.
+  void InitBeamZs();
+
+  // Bytes of the record file "<database name>.<ext>" (of the memory read buffer while one is
+  // installed); 0 when it is missing or cannot be read.
+  unsigned long long TableBytes(const char* ext);
+  // True when first >= 0, count >= 0 and records [first, first + count) of `recordSize` bytes all
+  // lie within TableBytes(ext). Readers check counts and indexes taken from files with it before
+  // they allocate anything.
+  bool TableHoldsRange(const char* ext, int recordSize, long first, long count);
+
+ private:
+  // The member tables' upgrades and their follow-up work (member_tables.cpp).
+  friend struct qel::MemberTableHooks;
+  // ===== end of the member tables ================================================================
+
   friend struct qel::VersionAccess;
 };
 
 namespace qel {
-// Writes `when` into the record's "Date" and "Time" as UpdateTimeStamp does (local time).
-void StampMdf(SMDF* mdf, const CTime& when);
 
 // ParseVersion is a private member of CDBIO; code that only needs to show a stamp (the CLI, tests)
 // splits it through here.

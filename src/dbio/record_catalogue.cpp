@@ -1,20 +1,11 @@
 #include "dbio/record_catalogue.h"
 
-#include <array>
+#include "dbio/record_catalogue_table.h"
 
 namespace qel {
 namespace {
 
-constexpr unsigned long Stamp(unsigned major, unsigned minor, unsigned patch) {
-  return (static_cast<unsigned long>(major) << 16) | (minor << 8) | patch;
-}
-
-constexpr RecordFileInfo kCatalogue[] = {
-#define QEL_RECORD_FILE(ext, type, size, versioned, offset, major, minor, patch, reader, writer) \
-  {ext, type, size, versioned, offset, Stamp(major, minor, patch), reader, writer},
-#include "dbio/record_catalogue.def"
-#undef QEL_RECORD_FILE
-};
+constexpr const auto& kCatalogue = kRecordCatalogue;
 
 // A stamp must fit inside the record it belongs to, and a versioned table needs one.
 constexpr bool CatalogueIsConsistent() {

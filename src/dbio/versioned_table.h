@@ -11,6 +11,8 @@
 //     so a partial read converts the file on disk;
 //   - otherwise (missing file, misaligned length, fewer old records than asked): a plain read at
 //     the current size.
+// A table may instead convert only the records asked for, in place (convertInPlaceOnly), and may
+// act on a whole converted file (converted).
 // A table describes itself once with a VersionedTable and calls CDBIO::ReadVersionedTable.
 #pragma once
 
@@ -19,6 +21,9 @@
 class CDBIO;
 
 namespace qel {
+
+// The argument that asks a size function for the size of the file's own stamp (that of record 0).
+inline constexpr unsigned long kStampOfFile = 0xFFFFFFFFul;
 
 struct VersionedTable {
   const char* ext;             // record file extension
@@ -37,6 +42,15 @@ struct VersionedTable {
   // recreated rather than overwritten from record 0.
   bool restampOnWriteBack = true;
   bool truncateOnWriteBack = false;
+  // Optional, called once a record-by-record conversion of the whole file is done -- into the
+  // caller's records, or into the temporary copy that a partial read converts before writing it
+  // back -- with those `n` records, whatever the last read gave. A table whose conversion has
+  // consequences beyond single records (rewriting the file, recomputing values) does them here.
+  void (*converted)(CDBIO& db, unsigned char* records, long n, void* context) = nullptr;
+  // Some tables convert just the records asked for: an old table is then always read record by
+  // record from `start` into the caller's slots (cleared first), stopping at the first failed
+  // read, whatever the file holds, and the file is never written.
+  bool convertInPlaceOnly = false;
 };
 
 }  // namespace qel

@@ -13,14 +13,20 @@
 // - The geometric queries (grid_sys_geom.cpp) never throw for bad indices except
 //   IsRadialGridBetweenMinMax(int const&, int const&), whose index check is the array's own; they
 //   answer 0 or nothing for a system of type 1.
-// - Working values (drawIndex, marked, the result arrays) are never stored, copied or compared.
+// - Working values (drawIndex, marked, the result arrays, the drawing state) are never stored,
+//   copied or compared.
+// - DrawGridLines (grid_draw.cpp) draws on any CDC; it reports nothing, skips grids that give no
+//   line, and leaves the context's alignment, brush, font and pen as it found them.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "geom/geom_types.h"
 #include "platform/carchive.h"
 #include "platform/carray.h"
+#include "platform/cdc.h"
 #include "platform/crect.h"
 #include "platform/cstring.h"
 
@@ -29,6 +35,11 @@ enum GRID_SYS_TYPE_ : std::int32_t {
   GRID_SYS_RESERVED = 1,  // accepted, but gives no lines or points
   GRID_SYS_RADIAL = 2,
 };
+
+// Sizes of grid labels, in device units, for the suite's programs (the drawing here does not use
+// them).
+extern const int nGridLabelSize;
+extern const int nGridLabelSizeC;
 
 class CGrid {
  public:
@@ -135,6 +146,16 @@ class CGridSys {
   static double NormalizedAngle(double angle, double from);
   static int IsAngleBetweenMinMax(double const& angle, double const& min, double const& max);
 
+  // ---- Drawing ----------------------------------------------------------------------------
+  // Draws every X grid, then every Y grid, on dc: each line 10 device units longer than the grid
+  // at both ends, radial circles as arcs, and a bubble with the grid's label 30 units beyond each
+  // end that asks for one. Plan (x, y) maps to device (trunc((x - origin.x) * scale),
+  // trunc((y - origin.y) * scale)); the caller's mapping mode orients it. textScale (when
+  // |textScale| >= 0.001) scales the label font (16) and the bubble radius (20). With
+  // drawBubbles set and a context that belongs to a window, a bubble outside the window's
+  // client area less 20 units is moved to where its grid crosses that margin, nearest to it.
+  void DrawGridLines(CDC* dc, CPoint& origin, double scale, int drawBubbles, double textScale);
+
   // Stored fields, in stored order.
   std::int32_t m_nId = 0;
   CString m_strName;
@@ -161,6 +182,15 @@ class CGridSys {
   CUIntArray m_aXIndexEx;     // grid index of each X line
   CUIntArray m_aYIndexEx;     // grid index of each Y line, then of each arc
 
+  // Drawing state, held for the length of one DrawGridLines call.
+  CDC* m_pDC = nullptr;
+  CPoint m_ptDrawOrigin;  // plan point drawn at device (0, 0)
+  double m_dDrawScale = 1;
+  double m_dTextScale = 0;
+  int m_bDrawBubbles = 0;
+  CPen m_penBubble;
+  CFont m_fontLabel;
+
   // The smallest stored record: an empty name and no grids.
   static constexpr unsigned kMinStoredBytes = 4 + 1 + 4 + 3 * 8 + 5 * 4;
 
@@ -176,4 +206,26 @@ class CGridSys {
   int PairPoint(CGrid const& x, CGrid const& y, double margin, _POINT2D* pt) const;
   int IsSamePoint(_POINT2D* P, _POINT2D* Q, double tol) const;
   static _RECT2D Rect2dFromCRect(CRect const& rect);
+
+  void DrawXGridLines();
+  void DrawYGridLines();
+  // Draws a straight grid from `from` to `to` along its own direction, overshoot and bubbles
+  // included; at(t) is the plan point t along it.
+  void DrawStraightGrid(CGrid* grid, double from, double to,
+                        const std::function<_POINT2D(double)>& at);
+  // Draws the bubbles the grid asks for at bubbleStart and bubbleEnd (plan points).
+  void DrawGridLabels(CGrid* grid, _POINT2D lineStart, _POINT2D lineEnd, _POINT2D bubbleStart,
+                      _POINT2D bubbleEnd);
+  void DrawGridBubble(CPoint const& centre, CString const& label);    // device point
+  void DrawGridBubble(_POINT2D const& centre, CString const& label);  // plan point
+  // Keeps in *best the candidate nearest to reference (the first when *found is 0).
+  void SetAltPointForBubble(_POINT2D& candidate, _POINT2D& reference, int* found, CPoint* best);
+  // Where the grid crosses one edge of the visible margin (device units).
+  using MarginCrossings = std::function<void(const _LINE2D& edge, std::vector<_POINT2D>& out)>;
+  void DrawBubbles(CGrid* grid, _POINT2D bubbleStart, _POINT2D bubbleEnd,
+                   const MarginCrossings& crossings);
+  // The window's client area less the margin, in logical units; false without a window.
+  bool VisibleMargin(CRect* rect) const;
+  CPoint ToDevice(_POINT2D const& p) const;
+  void DrawLine(_POINT2D const& from, _POINT2D const& to);
 };

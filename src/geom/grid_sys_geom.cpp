@@ -3,59 +3,19 @@
 // in plan by the system transform (translate to the origin, rotate about it by the angle).
 #include <cmath>
 
+#include "geom/grid_placement.h"
 #include "geom/grid_sys.h"
 #include "geom/primitives.h"
-#include "geom/transforms.h"
 
 namespace {
 
-using qel::geom::kRadiansPerDegree;
+using qel::grid::HasGeometry;
+using qel::grid::LineSpan;
+using qel::grid::Placement;
 
 // A grid point just outside a grid's own extent still counts, so points on lines that were
 // entered a hair short are not lost.
 constexpr double kPointMargin = 0.005;
-
-bool HasGeometry(GRID_SYS_TYPE_ t) { return t == GRID_SYS_ORTHOGONAL || t == GRID_SYS_RADIAL; }
-
-// The system transform. An angle of exactly 0 skips the rotation; a negative one is taken as
-// the same direction plus a whole turn.
-class Placement {
- public:
-  explicit Placement(const CGridSys& s) : origin_{s.m_dOriginX, s.m_dOriginY} {
-    double a = s.m_dAngle;
-    rotate_ = a != 0;
-    if (rotate_) {
-      if (a < 0) a += 360;
-      SetRotateMtx4D(m_, a * kRadiansPerDegree, &origin_);
-    }
-  }
-  _POINT2D operator()(double u, double v) const {
-    double in[4] = {origin_.x + u, origin_.y + v, 0, 1};
-    if (!rotate_) return {in[0], in[1]};
-    double out[4];
-    MltyVctMtx4D(m_, in, out);
-    return {out[0], out[1]};
-  }
-  // A point at radius r in direction theta (degrees) about the origin.
-  _POINT2D Polar(double r, double thetaDeg) const {
-    double t = thetaDeg * kRadiansPerDegree;
-    return (*this)(r * std::cos(t), r * std::sin(t));
-  }
-
- private:
-  _POINT2D origin_;
-  bool rotate_ = false;
-  double m_[16] = {};
-};
-
-// Where a grid starts and ends along its own direction: its own extents, or else the first and
-// last grid of the other family (array order). False when neither is available.
-bool LineSpan(const CGrid& g, const CArray<CGrid, CGrid&>& other, double* from, double* to) {
-  if (other.IsEmpty() && !(g.m_bHasMinExtent && g.m_bHasMaxExtent)) return false;
-  *from = g.m_bHasMinExtent ? g.m_dMinExtent : other.GetAt(0).m_dLocation;
-  *to = g.m_bHasMaxExtent ? g.m_dMaxExtent : other.GetAt(other.GetUpperBound()).m_dLocation;
-  return true;
-}
 
 // Whether g's own extents let it reach the other family's grid at `location`.
 bool ExtentsAdmit(const CGrid& g, double location, double margin) {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "geom/polygon_booleans.h"
+#include "platform/messages.h"
 
 namespace {
 
@@ -89,9 +90,13 @@ void CPolyGeom::TessEndData() {
     case GL_TRIANGLE_FAN:
       AddTessTriangleFan();
       break;
-    default:
-      std::fprintf(stderr, "Unsupported tesselation geometry type: 0x%X\n", m_primitiveType);
+    default: {
+      char text[64];
+      std::snprintf(text, sizeof text, "Unsupported tesselation geometry type: 0x%X\n",
+                    m_primitiveType);
+      OutputDebugStringA(text);
       break;
+    }
   }
   m_primitive.clear();
   m_primitiveFlags.clear();

@@ -155,7 +155,12 @@ const PolygonVertex* PoolRecords(int* count);
 bool ResetPool(int capacity, int resultCapacity = 0);
 void ReleasePool();
 
-// The intersection method from the settings ("TESTING", "PolygonIntMethod"), read once.
+// The intersection method PolygonsIntersect uses: the one set by SetPolygonIntMethod, else the
+// settings file's ("TESTING", "PolygonIntMethod", default 0), read once per process through the
+// platform's setting source (platform/setting_source.h). ResetPolygonIntMethod forgets both, so
+// the next call reads the setting again.
 int PolygonIntMethod();
+void SetPolygonIntMethod(int method);
+void ResetPolygonIntMethod();
 
 }  // namespace qel::geom

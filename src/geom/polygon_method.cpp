@@ -1,15 +1,35 @@
-// The intersection method chosen in the settings file: 1 runs the vertex-linking engine first,
-// anything else the clipping engine first.
+// The intersection method: 1 runs the vertex-linking engine first, anything else the clipping
+// engine first. By default it is the settings file's choice, read once per process through the
+// platform's setting source (the settings layer installs it); a host or a test may set it.
+#include <mutex>
+#include <optional>
+
 #include "geom/polygon_lib.h"
-#include "mdf/settings.h"
+#include "platform/setting_source.h"
 
 namespace qel::geom {
 
+namespace {
+
+std::mutex g_lock;
+std::optional<int> g_method;  // empty until read or set
+
+}  // namespace
+
 int PolygonIntMethod() {
-  // Read once per process; a function-local static is initialised exactly once even when two
-  // threads arrive together.
-  static const int method = static_cast<int>(QelGetProfileInt("TESTING", "PolygonIntMethod", 0));
-  return method;
+  std::lock_guard<std::mutex> guard(g_lock);
+  if (!g_method) g_method = ReadSettingInt("TESTING", "PolygonIntMethod", 0);
+  return *g_method;
+}
+
+void SetPolygonIntMethod(int method) {
+  std::lock_guard<std::mutex> guard(g_lock);
+  g_method = method;
+}
+
+void ResetPolygonIntMethod() {
+  std::lock_guard<std::mutex> guard(g_lock);
+  g_method.reset();
 }
 
 }  // namespace qel::geom

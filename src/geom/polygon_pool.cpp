@@ -176,18 +176,146 @@ int AddPoint_Warn(int vertex, _POINT2D* out, int* count, int mode) {
   return r;
 }
 
+}  // extern "C"
+
+namespace {
+
+// What CutSharpTip answers besides the index of the spike vertex it removed.
+enum CutCode : int {
+  kCutNeighbour = -1,  // the two vertices were neighbours: the later one was removed
+  kCutFailed = -98,    // no spike between them: the polygon is degenerate
+};
+
+// How the walk of MarkSide_ over ring B goes on after one crossing.
+enum class Next { kGoOn, kEdgeDone, kFail };
+
+// The A edge under test: its start, its current end and the line through them. A crossing
+// inserted into the edge shortens it to a->x.
+struct AEdge {
+  int a, an;
+  _POINT2D pa, pan;
+  double eq[3];
+  void EndAt(int v, const _POINT2D& p) {
+    an = v;
+    pan = p;
+    SetLineEq(eq, &pa, &pan);
+  }
+};
+
+// The vertex standing for the crossing x on the edge from -> to: one of its ends when x lies
+// within the tolerance of it, else a new vertex after `from` (*inserted set); negative when the
+// pool is full.
+int VertexAt(const _POINT2D& x, int from, int to, double tol, bool* inserted) {
+  *inserted = false;
+  if (Dist(x, Pt(from)) <= tol) return from;
+  if (Dist(x, Pt(to)) <= tol) return to;
+  *inserted = true;
+  return InsertVertex(&x, from);
+}
+
+// Links the A vertex av to the B vertex *bv. When av already stands for another B vertex, the two
+// B vertices are one point of A and ring B loses the spike between them (CutSharpTip's answer
+// goes to *cutB); *bv then becomes the old partner and *bStart moves on if it was cut away.
+Next LinkAToB(int av, int* bv, bool newB, int* bStart, int* cutB) {
+  if (V(av).match < 0 || V(av).match == *bv) {
+    V(av).match = *bv;
+    return Next::kGoOn;
+  }
+  const int old = V(av).match;
+  const int cut = CutSharpTip(old, *bv);
+  *cutB = cut;
+  if (cut == kCutFailed) return Next::kFail;
+  if (newB || cut == kCutNeighbour) {
+    if (newB && Linked(*bv)) DeleteVertex(*bv);
+  } else if (V(*bv).match < 0) {
+    DeleteVertex(*bv);  // the spike is gone; bv now sits beside old on the same point
+  } else {
+    Fail("Clipping a degenerate polygon.");
+    return Next::kFail;
+  }
+  if (!Linked(*bStart)) *bStart = LinkedFrom(*bStart);
+  if (*bStart < 0) {
+    t_mode = kWarnClose;
+    return Next::kFail;
+  }
+  if (cut == kCutNeighbour && V(old).prev == V(old).next && V(old).next == old) {
+    Fail("Clipping a degenerate polygon.");
+    return Next::kFail;
+  }
+  *bv = old;
+  return Next::kGoOn;
+}
+
+// The same from the B side: links bv to the A vertex av, cutting a spike in ring A (answer in
+// *cutA) when bv already stands for another A vertex. A newly inserted av is unlinked again and
+// the edge gets back its old end `oldEnd`. kEdgeDone when the edge under test was cut away or has
+// shrunk to nothing: the caller moves on to the next A edge.
+Next LinkBToA(int bv, int av, bool newA, int oldEnd, double tol, AEdge& e, int* cutA) {
+  if (V(bv).match < 0 || V(bv).match == av) {
+    V(bv).match = av;
+    return Next::kGoOn;
+  }
+  const int old = V(bv).match;
+  const int cut = CutSharpTip(old, av);
+  *cutA = cut;
+  if (cut == kCutFailed) return Next::kFail;
+  if (newA) {
+    V(av).match = -1;
+    if (Linked(av)) DeleteVertex(av);
+    e.an = oldEnd;
+  } else if (cut == kCutNeighbour) {
+    V(av).match = -1;  // av was the later neighbour and is gone
+  } else if (cut != av) {
+    if (V(av).match == bv || V(av).match < 0) {
+      V(av).match = -1;
+      DeleteVertex(av);
+    } else {
+      Fail("Clipping a degenerate polygon.");
+      return Next::kFail;
+    }
+  }
+  if (cut == e.a || av == e.a) return Next::kEdgeDone;
+  if (cut == e.an || (av == e.an && !newA)) e.an = V(e.a).next;
+  if (e.an == e.a) {
+    t_mode = kWarnClose;  // no A edge end left
+    return Next::kFail;
+  }
+  e.pan = Pt(e.an);
+  if (Dist(e.pa, e.pan) <= tol) return Next::kEdgeDone;
+  SetLineEq(e.eq, &e.pa, &e.pan);
+  return Next::kGoOn;
+}
+
+// One crossing x of the A edge with the B edge b -> bn: both rings get (or already have) a vertex
+// for it, and the two are matched.
+Next MarkCrossing(const _POINT2D& x, int b, int bn, double tol, AEdge& e, int* bStart, int* cutA,
+                  int* cutB) {
+  bool newB = false, newA = false;
+  int bv = VertexAt(x, b, bn, tol, &newB);
+  if (bv < 0) return Next::kFail;
+  const int oldEnd = e.an;
+  const int av = VertexAt(x, e.a, e.an, tol, &newA);
+  if (av < 0) return Next::kFail;
+  if (newA) e.EndAt(av, x);
+  const Next linked = LinkAToB(av, &bv, newB, bStart, cutB);
+  if (linked != Next::kGoOn) return linked;
+  return LinkBToA(bv, av, newA, oldEnd, tol, e, cutA);
+}
+
+}  // namespace
+
+extern "C" {
+
 // Inserts the crossings of the A edge a->a.next with every edge of ring B into both rings as
 // matched vertices. Returns 1, or 0 when the expansion must stop (the mode then reads -10).
 int MarkSide_(int a, int ringB, int* cutA, int* cutB) {
   *cutA = *cutB = -1;
   if (!Valid(a) || !Valid(ringB)) return 0;
   const double tol = gdLocalTol1;
-  int an = V(a).next;
-  _POINT2D pa = Pt(a), pan = Pt(an);
-  if (Dist(pa, pan) <= tol) return 1;
+  AEdge e{a, V(a).next, Pt(a), Pt(V(a).next), {}};
+  if (Dist(e.pa, e.pan) <= tol) return 1;
   const unsigned long errors = t_errors;
-  double eqA[3];
-  SetLineEq(eqA, &pa, &pan);
+  SetLineEq(e.eq, &e.pa, &e.pan);
   int bStart = ringB;
   int b = bStart;
   do {
@@ -195,105 +323,21 @@ int MarkSide_(int a, int ringB, int* cutA, int* cutB) {
       t_mode = kWarnClose;
       return 0;
     }
-    int bn = V(b).next;
-    int ma = V(a).match, man = V(an).match;
-    bool skip = ma == b || ma == bn || man == b || man == bn;
-    _POINT2D pb = Pt(b), pbn = Pt(bn), x;
-    // Edges whose boxes are apart by more than twice the tolerance cannot meet; this also keeps
-    // nearly parallel edges from reporting a projected point far outside the A edge.
-    if (!skip) skip = !BoxesMeet(pa, pan, pb, pbn, 2 * tol);
+    const int bn = V(b).next;
+    const int ma = V(a).match, man = V(e.an).match;
+    const _POINT2D pb = Pt(b), pbn = Pt(bn);
+    // Edges already matched at an end are not crossed again. Edges whose boxes are apart by more
+    // than twice the tolerance cannot meet; this also keeps nearly parallel edges from reporting
+    // a projected point far outside the A edge.
+    const bool skip =
+        ma == b || ma == bn || man == b || man == bn || !BoxesMeet(e.pa, e.pan, pb, pbn, 2 * tol);
+    _POINT2D x;
     if (!skip && Dist(pb, pbn) > 0.0 &&
-        PGSegmentsIntersect(&pa, &pan, eqA, &pb, &pbn, nullptr, tol, &x)) {
+        PGSegmentsIntersect(&e.pa, &e.pan, e.eq, &pb, &pbn, nullptr, tol, &x)) {
       if (t_errors != errors) return 0;  // a line equation failed inside
-      // The B vertex standing for x.
-      int bv;
-      bool newB = false;
-      if (Dist(x, pb) <= tol) {
-        bv = b;
-      } else if (Dist(x, pbn) <= tol) {
-        bv = bn;
-      } else {
-        bv = InsertVertex(&x, b);
-        if (bv < 0) return 0;
-        newB = true;
-      }
-      // The A vertex standing for x; a new one shortens the edge under test to a->x.
-      int av;
-      bool newA = false;
-      int oldAn = an;
-      if (Dist(x, pa) <= tol) {
-        av = a;
-      } else if (Dist(x, pan) <= tol) {
-        av = an;
-      } else {
-        av = InsertVertex(&x, a);
-        if (av < 0) return 0;
-        newA = true;
-        an = av;
-        pan = x;
-        SetLineEq(eqA, &pa, &pan);
-      }
-      // Link the A vertex to the B vertex. When it already stands for another B vertex, the two B
-      // vertices are one point of A and ring B loses the spike between them.
-      if (V(av).match < 0 || V(av).match == bv) {
-        V(av).match = bv;
-      } else {
-        int old = V(av).match;
-        int r = CutSharpTip(old, bv);
-        *cutB = r;
-        if (r == -98) return 0;
-        if (newB || r == -1) {
-          if (newB && Linked(bv)) DeleteVertex(bv);
-        } else if (V(bv).match < 0) {
-          DeleteVertex(bv);  // the spike is gone; bv now sits beside old on the same point
-        } else {
-          Fail("Clipping a degenerate polygon.");
-          return 0;
-        }
-        if (!Linked(bStart)) bStart = LinkedFrom(bStart);
-        if (bStart < 0) {
-          t_mode = kWarnClose;
-          return 0;
-        }
-        if (r == -1 && V(old).prev == V(old).next && V(old).next == old) {
-          Fail("Clipping a degenerate polygon.");
-          return 0;
-        }
-        bv = old;
-      }
-      // The same from the B side.
-      if (V(bv).match < 0 || V(bv).match == av) {
-        V(bv).match = av;
-      } else {
-        int old = V(bv).match;
-        int r = CutSharpTip(old, av);
-        *cutA = r;
-        if (r == -98) return 0;
-        if (newA) {
-          V(av).match = -1;
-          if (Linked(av)) DeleteVertex(av);
-          an = oldAn;
-        } else if (r == -1) {
-          V(av).match = -1;  // av was the later neighbour and is gone
-        } else if (r != av) {
-          if (V(av).match == bv || V(av).match < 0) {
-            V(av).match = -1;
-            DeleteVertex(av);
-          } else {
-            Fail("Clipping a degenerate polygon.");
-            return 0;
-          }
-        }
-        if (r == a || av == a) return 1;  // the edge under test is gone; the caller moves on
-        if (r == an || (av == an && !newA)) an = V(a).next;
-        if (an == a) {
-          t_mode = kWarnClose;  // no A edge end left
-          return 0;
-        }
-        pan = Pt(an);
-        if (Dist(pa, pan) <= tol) return 1;
-        SetLineEq(eqA, &pa, &pan);
-      }
+      const Next next = MarkCrossing(x, b, bn, tol, e, &bStart, cutA, cutB);
+      if (next == Next::kFail) return 0;
+      if (next == Next::kEdgeDone) return 1;
     }
     b = LinkedFrom(V(b).next);
     if (b < 0 || V(b).next == b) break;

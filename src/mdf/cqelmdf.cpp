@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "mdf/defaults_reader_internal.h"
 #include "mdf/settings.h"
 #include "platform/ctime.h"
 #include "platform/guid.h"
@@ -20,16 +21,14 @@ CString CQelMDF::m_strFalse;
 
 namespace {
 
-constexpr UINT kIdsTimeFormat = 26491;
-constexpr UINT kIdsDateFormat = 26492;
 constexpr float kRecordVersion = 17.3f;
 
 }  // namespace
 
 void CQelMDF::InitStatics() {
   if (m_bStaticsInitialized) return;
-  m_strTrue = qel::LoadResString(qel::kIdsTrue);
-  m_strFalse = qel::LoadResString(qel::kIdsFalse);
+  m_strTrue = qel::LoadResString(qel::kIdsTRUE);
+  m_strFalse = qel::LoadResString(qel::kIdsFALSE);
   m_bStaticsInitialized = true;
 }
 
@@ -75,8 +74,8 @@ CString CQelMDF::GetUnitString(UnitId id) const {
 
 void CQelMDF::GetTimeStamp() {
   const CTime now = CTime::GetCurrentTime();
-  const CString date = now.Format(qel::LoadResString(kIdsDateFormat));
-  const CString time = now.Format(qel::LoadResString(kIdsTimeFormat));
+  const CString date = now.Format(qel::LoadResString(qel::kIdsDateFormat));
+  const CString time = now.Format(qel::LoadResString(qel::kIdsTimeFormat));
   qel::CopyFixedText(m_pMdf->Date, sizeof m_pMdf->Date, date);
   qel::CopyFixedText(m_pMdf->Time, sizeof m_pMdf->Time, time);
 }
@@ -99,7 +98,7 @@ void CQelMDF::SetModelID() {
 
 int CQelMDF::FileNewInit(int units, const char* jobName) {
   // One logical read of the user's defaults: the settings file is checked once, not per key.
-  qel::ProfileReadSession session;
+  const qel::DefaultsReadBatch batch;
   std::memset(static_cast<void*>(m_pMdf), 0, sizeof(SMDF));
   m_pMdf->Units = units;
   SetUnits(units);

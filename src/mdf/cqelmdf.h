@@ -210,7 +210,7 @@ class CQelMDF : public CObject {
   void SetSpecialProvCriteriaFromProfiler_();
   void SetWebPenetrationDefaults_();
 
-  // Runs every catalogue row of one group (see settings_catalogue.def).
+  // Runs every catalogue row of one group (see settings_catalogue_internal.def).
   void ReadGroup_(int group);
   // The metric rule: the key's text, with "Metric" appended in a metric model.
   std::string KeyText_(UINT key, bool dimensional) const;

@@ -3,6 +3,7 @@
 // camber and stud tables, material table, combinations, table time stamps, hanger groups).
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,11 +13,13 @@
 #include <utility>
 
 #include "mdf/cqelmdf.h"
+#include "mdf/defaults_reader_internal.h"
 #include "mdf/settings.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
 #include "platform/resources.h"
+#include "res/string_ids.h"
 
 namespace {
 
@@ -98,7 +101,7 @@ constexpr bool KindFits(Kind kind) {
 #define QEL_SETTING(group, section, key, field, kind, conv, def, mdef) \
   static_assert(KindFits<QEL_FIELD_TYPE(field)>(kind), "key " #key ": kind does not fit " #field);
 #define QEL_SETTING_UNSTORED(...)
-#include "mdf/settings_catalogue.def"
+#include "mdf/settings_catalogue_internal.def"
 #undef QEL_SETTING
 #undef QEL_SETTING_UNSTORED
 
@@ -114,9 +117,13 @@ constexpr bool KindFits(Kind kind) {
           mdef},
 #define QEL_SETTING_UNSTORED(group, section, key, conv, def, mdef) \
   Setting{group, section, key, 0, 0, kUnstored, conv, def, mdef},
+namespace rows {
+using namespace qel;  // the rows name their sections and keys by string-table name
 constexpr Setting kCatalogue[] = {
-#include "mdf/settings_catalogue.def"
+#include "mdf/settings_catalogue_internal.def"
 };
+}  // namespace rows
+using rows::kCatalogue;
 #undef QEL_SETTING
 #undef QEL_SETTING_UNSTORED
 #undef QEL_FIELD_TYPE
@@ -146,12 +153,13 @@ struct ChoiceList {
   const char* texts[6];
 };
 constexpr ChoiceList kChoices[] = {
-    {26377, {"GRAVITY", "LATERAL"}},
-    {26378, {"NONCOMPOSITE", "COMPOSITE"}},
-    {26381, {"STEEL", "STEELJOIST", "C-Beam", "CONCRETE", "Other", "Westok Cellular Beam"}},
-    {26942, {"web", "seated", "end plate"}},
-    {26943, {"web", "seated", "end plate"}},
-    {26944, {"web", "seated", "end plate"}},
+    {qel::kIdsFrameType, {"GRAVITY", "LATERAL"}},
+    {qel::kIdsCompositeFlag, {"NONCOMPOSITE", "COMPOSITE"}},
+    {qel::kIdsDefaultMaterial,
+     {"STEEL", "STEELJOIST", "C-Beam", "CONCRETE", "Other", "Westok Cellular Beam"}},
+    {qel::kIdsCastConnTypeAtBeams, {"web", "seated", "end plate"}},
+    {qel::kIdsCastConnTypeAtColumns, {"web", "seated", "end plate"}},
+    {qel::kIdsCastConnTypeAtWalls, {"web", "seated", "end plate"}},
 };
 
 bool EqualNoCase(const char* a, const char* b) {
@@ -173,23 +181,21 @@ int ChoiceIndex(UINT key, const std::string& text) {
   return 0;
 }
 
-// The settings file, through the model defaults' own readers (10240-byte strings).
-std::string DefaultReader(const char* section, const char* key, const char* def) {
-  CString value = qel::DefaultsGetProfileString(section, key, def);
-  std::string text = std::move(value.str());
-  text.resize(std::strlen(text.c_str()));  // read as C text: a stored NUL ends it
-  return text;
-}
-QelMdfProfileReader g_reader = &DefaultReader;
-
 std::string Read(const char* section, const char* key, const char* def) {
-  return g_reader(section, key, def ? def : "");
+  return qel::ReadDefault(section, key, def);
 }
 
-std::string SectionText(UINT id) {
+const char* SectionName(UINT id) {
   if (id == 0) return "SpecialProv";
   const char* s = qel::FindResString(id);
   return s ? s : "";
+}
+
+std::string SectionText(UINT id) { return SectionName(id); }
+
+bool EndsWithMetric(const char* key) {
+  const std::size_t n = std::strlen(key);
+  return n > 6 && std::strcmp(key + n - 6, "Metric") == 0;
 }
 
 bool IsTrue(const std::string& s) { return EqualNoCase(s.c_str(), "TRUE"); }
@@ -251,19 +257,15 @@ float MetricDivisor(Conversion conv) {
   }
 }
 
-std::string Format(const char* fmt, double v) {
+// The value as "%1.<decimals>f" prints it (both are exact decimal roundings of the double).
+std::string Fixed(double v, int decimals) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, fmt, v);
-  return buf;
+  const auto [end, ec] =
+      std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+  return ec == std::errc() ? std::string(buf, end) : std::string("0");
 }
 
 }  // namespace
-
-void CQelMDF::SetProfileReader(QelMdfProfileReader reader) {
-  g_reader = reader ? reader : &DefaultReader;
-}
-
-QelMdfProfileReader CQelMDF::GetProfileReader() { return g_reader; }
 
 std::string CQelMDF::KeyText_(UINT key, bool dimensional) const {
   const char* s = qel::FindResString(key);
@@ -298,18 +300,23 @@ float CQelMDF::Divisor_(int conversion) const {
 }
 
 void CQelMDF::ReadGroup_(int group) {
-  qel::ProfileReadSession session;  // a group run on its own is one read of the settings too
+  const qel::DefaultsReadBatch batch;  // a group run on its own is one read of the settings too
   const GroupRange& r = RangeOf(group);
+  std::string suffixed;
   for (int i = r.begin; i < r.end; ++i) {
     const Setting& s = kCatalogue[i];
     const bool dim = s.conv != kNone;
-    const std::string section = SectionText(s.section);
-    std::string key = KeyText_(s.key, false);
+    const char* section = SectionName(s.section);
+    const char* key = qel::FindResString(s.key);
+    if (key == nullptr) key = "";
     // A key whose own name ends in "Metric" always holds a metric value and gets no suffix.
-    const bool metricKey = dim && key.size() > 6 && key.compare(key.size() - 6, 6, "Metric") == 0;
-    if (dim && !metricKey && Metric_()) key += "Metric";
+    const bool metricKey = dim && EndsWithMetric(key);
+    if (dim && !metricKey && Metric_()) {
+      suffixed.assign(key).append("Metric");
+      key = suffixed.c_str();
+    }
     const bool metricValue = dim && (metricKey || Metric_());
-    const std::string text = Read(section.c_str(), key.c_str(), metricValue ? s.metricDef : s.def);
+    const std::string text = Read(section, key, metricValue ? s.metricDef : s.def);
     const float divisor = metricKey ? MetricDivisor(s.conv) : Divisor_(s.conv);
     switch (s.kind) {
       case kFlag:
@@ -337,14 +344,14 @@ void CQelMDF::ReadGroup_(int group) {
 // Groups in the order a new model runs them.
 
 namespace {
-constexpr UINT kSecMisc = 26230;
-constexpr UINT kSecCodes = 26231;
-constexpr UINT kSecPens = 26232;
-constexpr UINT kSecDxf = 26233;
-constexpr UINT kSecDeflection = 26235;
-constexpr UINT kSecStuds = 26236;
-constexpr UINT kSecCanada = 26241;
-constexpr UINT kSecEuroRedFy = 26231;  // the Fy reductions sit with the code choices
+constexpr UINT kSecMisc = qel::kIdsMiscDefaults;
+constexpr UINT kSecCodes = qel::kIdsCodes;
+constexpr UINT kSecPens = qel::kIdsPenColors;
+constexpr UINT kSecDxf = qel::kIdsDXFDefaults;
+constexpr UINT kSecDeflection = qel::kIdsDeflectionCriteria;
+constexpr UINT kSecStuds = qel::kIdsStuds;
+constexpr UINT kSecCanada = qel::kIdsCanada;
+constexpr UINT kSecEuroRedFy = qel::kIdsCodes;  // the Fy reductions sit with the code choices
 }  // namespace
 
 void CQelMDF::SetMiscDefaultsFromProfiler_() {
@@ -354,7 +361,7 @@ void CQelMDF::SetMiscDefaultsFromProfiler_() {
   for (int i = 0; i < 40; ++i) {
     const MiscMemberEntry& e = m_aMiscMember_[i];
     const std::string key = std::string(e.key) + (metric ? "Metric" : "");
-    const std::string def = Format("%1.3f", metric ? e.metric : e.base);
+    const std::string def = Fixed(metric ? e.metric : e.base, 3);
     float divisor = 1.0f;
     if (metric) {
       divisor = m_anMiscConvert_[i] == kConvStress    ? m_fAltUnits4_
@@ -437,15 +444,15 @@ char CQelMDF::SetCastCode_(const char* label) {
 void CQelMDF::SetCodesFromProfiler_() {
   const std::string section = SectionText(kSecCodes);
   const char* sec = section.c_str();
-  const CString building = qel::LoadResString(27105);  // "IBCGen"
-  const CString steel = qel::LoadResString(28633);     // "AISC360-16 LRFD"
-  SetBuildingCode_(Read(sec, KeyText_(26258, false).c_str(), building).c_str());
+  const CString building = qel::LoadResString(qel::kIdsIBCGen);
+  const CString steel = qel::LoadResString(qel::kIdsAISC36016LRFD);
+  SetBuildingCode_(Read(sec, KeyText_(qel::kIdsBuildingCode, false).c_str(), building).c_str());
   m_pMdf->BeamAISCSelection = static_cast<std::uint8_t>(
-      SetSteelCode_(Read(sec, KeyText_(26259, false).c_str(), steel).c_str()));
+      SetSteelCode_(Read(sec, KeyText_(qel::kIdsBeamSteelCode, false).c_str(), steel).c_str()));
   m_pMdf->ColAISCSelection = static_cast<std::uint8_t>(
-      SetSteelCode_(Read(sec, KeyText_(26263, false).c_str(), steel).c_str()));
+      SetSteelCode_(Read(sec, KeyText_(qel::kIdsColSteelCode, false).c_str(), steel).c_str()));
   m_pMdf->PlateAISCSelection = static_cast<std::uint8_t>(
-      SetSteelCode_(Read(sec, KeyText_(26264, false).c_str(), steel).c_str()));
+      SetSteelCode_(Read(sec, KeyText_(qel::kIdsPlateSteelCode, false).c_str(), steel).c_str()));
   ReadGroup_(kCodes);
 }
 
@@ -489,7 +496,7 @@ void CQelMDF::SetDeflectionCriteriaFromProfiler_() {
     // The no-camber weight limits are weights per length; everything else is a length.
     const bool weight = (i >= 8 && i <= 11);
     const std::string key = KeyText_(e.key, true);
-    const std::string def = Format("%1.2f", metric ? e.metric : e.base);
+    const std::string def = Fixed(metric ? e.metric : e.base, 2);
     const float divisor = Divisor_(weight ? Conversion::kSlot9 : Conversion::kLength);
     StoreNumber(m_pMdf, e.offset, 4,
                 ToDouble(Read(section.c_str(), key.c_str(), def.c_str())) / divisor);
@@ -505,11 +512,11 @@ void CQelMDF::SetStudsFromProfiler_() {
     float* field;
     int column;
   };
-  const StudKey keys[] = {{26369, &m_pMdf->MaxSpacing, 0},
-                          {26371, &m_pMdf->MinBFTop3, 2},
-                          {26370, &m_pMdf->MinBFTop2, 1}};
+  const StudKey keys[] = {{qel::kIdsMaxSpacing, &m_pMdf->MaxSpacing, 0},
+                          {qel::kIdsMinBFTop3Rows, &m_pMdf->MinBFTop3, 2},
+                          {qel::kIdsMinBFTop2Rows, &m_pMdf->MinBFTop2, 1}};
   for (const StudKey& k : keys) {
-    const std::string def = Format("%1.1f", m_afStudDef_[row][k.column]);
+    const std::string def = Fixed(m_afStudDef_[row][k.column], 1);
     const std::string key = KeyText_(k.key, true);
     *k.field = static_cast<float>(ToDouble(Read(section.c_str(), key.c_str(), def.c_str())) /
                                   Divisor_(Conversion::kLength));
@@ -538,9 +545,9 @@ void CQelMDF::SetBritishFromProfiler_() { ReadGroup_(kBritish); }
 
 void CQelMDF::SetSmartbeamDefaultsFromProfiler() {
   const std::string section = SectionText(kSecMisc);
-  const CString def = qel::LoadResString(27401);  // "AISC360-10 LRFD"
-  m_pMdf->CastAISCSelection = static_cast<std::uint8_t>(
-      SetCastCode_(Read(section.c_str(), KeyText_(26947, false).c_str(), def).c_str()));
+  const CString def = qel::LoadResString(qel::kIdsAISC36010LRFD);
+  m_pMdf->CastAISCSelection = static_cast<std::uint8_t>(SetCastCode_(
+      Read(section.c_str(), KeyText_(qel::kIdsCastellatedBeamCode, false).c_str(), def).c_str()));
   ReadGroup_(kCastBeams);
 }
 
@@ -628,9 +635,16 @@ void CQelMDF::Set144DefaultsFromProfiler() {
   // list. Families without a third group (channels) are read for the groups they have.
   static constexpr struct {
     const UINT keys[3];
-  } kFamilies[] = {{{28469, 28470, 28471}}, {{28472, 28473, 28474}}, {{28475, 28476, 28477}},
-                   {{28478, 0, 0}},         {{28481, 28482, 28483}}, {{28484, 28485, 28486}},
-                   {{28487, 28488, 28489}}, {{28490, 28491, 28492}}, {{28493, 28494, 28495}}};
+  } kFamilies[] = {
+      {{qel::kIdsHangerISectTG1, qel::kIdsHangerISectTG2, qel::kIdsHangerISectTG3}},
+      {{qel::kIdsHangerRectHSSTG1, qel::kIdsHangerRectHSSTG2, qel::kIdsHangerRectHSSTG3}},
+      {{qel::kIdsHangerRoundHSSTG1, qel::kIdsHangerRoundHSSTG2, qel::kIdsHangerRoundHSSTG3}},
+      {{qel::kIdsHangerChannelTG1, 0, 0}},
+      {{qel::kIdsHangerTeeTG1, qel::kIdsHangerTeeTG2, qel::kIdsHangerTeeTG3}},
+      {{qel::kIdsHangerFltBarTG1, qel::kIdsHangerFltBarTG2, qel::kIdsHangerFltBarTG3}},
+      {{qel::kIdsHangerRndBarTG1, qel::kIdsHangerRndBarTG2, qel::kIdsHangerRndBarTG3}},
+      {{qel::kIdsHangerSATG1, qel::kIdsHangerSATG2, qel::kIdsHangerSATG3}},
+      {{qel::kIdsHangerDATG1, qel::kIdsHangerDATG2, qel::kIdsHangerDATG3}}};
   const std::string section = SectionText(kSecMisc);
   for (int g = 0; g < 3; ++g) {
     std::string names;
@@ -661,26 +675,16 @@ void CQelMDF::SetWebPenetrationDefaults_() { ReadGroup_(kWebPen); }
 
 // ---------------------------------------------------------------------------------------------
 
-namespace {
-bool DefaultWriter(const char* section, const char* key, const char* value) {
-  return QelWriteProfileString(section, key, value) != 0;
-}
-QelMdfProfileWriter g_writer = &DefaultWriter;
-}  // namespace
-
-void CQelMDF::SetProfileWriter(QelMdfProfileWriter writer) {
-  g_writer = writer ? writer : &DefaultWriter;
-}
-
 void CQelMDF::FixTheSmarbeamConnectionSetting() {
   const std::string section = SectionText(kSecMisc);
   const char* sec = section.c_str();
-  const char* fixedKey = qel::FindResString(27351);
+  const char* fixedKey = qel::FindResString(qel::kIdsFixedSmartbeamConType);
   if (IsTrue(Read(sec, fixedKey, "FALSE"))) return;
   for (UINT id : {26942u, 26943u, 26944u}) {
     const char* key = qel::FindResString(id);
-    if (EqualNoCase(Read(sec, key, "").c_str(), "seated")) g_writer(sec, key, "web");
+    if (EqualNoCase(Read(sec, key, "").c_str(), "seated")) qel::WriteDefault(sec, key, "web");
   }
-  g_writer(sec, fixedKey, "TRUE");
-  MessageBoxA(nullptr, qel::LoadResString(27352), "Warning", MB_OK | MB_ICONWARNING);
+  qel::WriteDefault(sec, fixedKey, "TRUE");
+  MessageBoxA(nullptr, qel::LoadResString(qel::kIdsSeatedConnectionRemoved), "Warning",
+              MB_OK | MB_ICONWARNING);
 }

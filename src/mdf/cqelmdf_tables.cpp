@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "mdf/cqelmdf.h"
+#include "res/string_ids.h"
 
 const CQelMDF::UnitEntry CQelMDF::m_aUnits_[3][CQelMDF::kUnitCount] = {
     {{"in", 1.0f},
@@ -61,22 +62,22 @@ const float CQelMDF::m_afStudDef_[2][3] = {{0.0f, 5.5f, 8.5f}, {0.0f, 140.0f, 21
 #define QEL_CAMBER(key, field, base, metric) \
   { key, offsetof(SMDF, field), base, metric }
 const CQelMDF::CamberEntry CQelMDF::m_afCamber_[16] = {
-    QEL_CAMBER(26367, CamberInc, 0.25f, 5.0f),
-    QEL_CAMBER(26368, CamberMin, 0.75f, 15.0f),
-    QEL_CAMBER(27135, CamberInc_NC, 0.25f, 0.25f),
-    QEL_CAMBER(27136, CamberMin_NC, 0.75f, 0.5f),
-    QEL_CAMBER(27146, CamberMax, 4.0f, 100.0f),
-    QEL_CAMBER(27147, CamberMax_NC, 4.0f, 100.0f),
-    QEL_CAMBER(27140, CamberNoSpanLess, 0.0f, 0.0f),
-    QEL_CAMBER(27141, CamberNoSpanLess_NC, 0.0f, 0.0f),
-    QEL_CAMBER(27142, CamberNoWeightLess, 0.0f, 0.0f),
-    QEL_CAMBER(27143, CamberNoWeightLess_NC, 0.0f, 0.0f),
-    QEL_CAMBER(27148, CamberNoWeightMore, 1000.0f, 1500.0f),
-    QEL_CAMBER(27149, CamberNoWeightMore_NC, 1000.0f, 1500.0f),
-    QEL_CAMBER(27144, CamberNoDepthLess, 0.0f, 0.0f),
-    QEL_CAMBER(27145, CamberNoDepthLess_NC, 0.0f, 0.0f),
-    QEL_CAMBER(27150, CamberNoDepthMore, 100.0f, 2500.0f),
-    QEL_CAMBER(27151, CamberNoDepthMore_NC, 100.0f, 2500.0f),
+    QEL_CAMBER(qel::kIdsCamberInc, CamberInc, 0.25f, 5.0f),
+    QEL_CAMBER(qel::kIdsCamberMin, CamberMin, 0.75f, 15.0f),
+    QEL_CAMBER(qel::kIdsCamberIncNC, CamberInc_NC, 0.25f, 0.25f),
+    QEL_CAMBER(qel::kIdsCamberMinNC, CamberMin_NC, 0.75f, 0.5f),
+    QEL_CAMBER(qel::kIdsCamberMax, CamberMax, 4.0f, 100.0f),
+    QEL_CAMBER(qel::kIdsCamberMaxNC, CamberMax_NC, 4.0f, 100.0f),
+    QEL_CAMBER(qel::kIdsCamberNoSpanLess, CamberNoSpanLess, 0.0f, 0.0f),
+    QEL_CAMBER(qel::kIdsCamberNoSpanLessNC, CamberNoSpanLess_NC, 0.0f, 0.0f),
+    QEL_CAMBER(qel::kIdsCamberNoWeightLess, CamberNoWeightLess, 0.0f, 0.0f),
+    QEL_CAMBER(qel::kIdsCamberNoWeightLessNC, CamberNoWeightLess_NC, 0.0f, 0.0f),
+    QEL_CAMBER(qel::kIdsCamberNoWeightMore, CamberNoWeightMore, 1000.0f, 1500.0f),
+    QEL_CAMBER(qel::kIdsCamberNoWeightMoreNC, CamberNoWeightMore_NC, 1000.0f, 1500.0f),
+    QEL_CAMBER(qel::kIdsCamberNoDepthLess, CamberNoDepthLess, 0.0f, 0.0f),
+    QEL_CAMBER(qel::kIdsCamberNoDepthLessNC, CamberNoDepthLess_NC, 0.0f, 0.0f),
+    QEL_CAMBER(qel::kIdsCamberNoDepthMore, CamberNoDepthMore, 100.0f, 2500.0f),
+    QEL_CAMBER(qel::kIdsCamberNoDepthMoreNC, CamberNoDepthMore_NC, 100.0f, 2500.0f),
 };
 #undef QEL_CAMBER
 

@@ -45,13 +45,9 @@ class xml_document;
 class xml_node;
 }  // namespace pugi
 
-// The XML document service used by the archive: a DOM tree that can be built node by node,
-// parsed from text (pugixml) and serialised by our own text generator.
-//
-// Serialisation: a declaration node is written as <?xml ...?> followed by a line feed; an element
-// without children as <name attr="v"/>; attribute values in double quotes with &, <, >, " and
-// tab/line feed/carriage return escaped; text with &, < and > escaped. The document ends with a
-// line feed after the root element.
+// The XML document service used by the archive: a document is its text. Documents are built by
+// generating that text directly (CMapXml; archive_xml_write_internal.h gives the bytes) and read
+// by parsing it (pugixml); the tree is made from the text when it is asked for.
 class IXMLDOMDocument {
  public:
   IXMLDOMDocument();
@@ -59,16 +55,15 @@ class IXMLDOMDocument {
   IXMLDOMDocument(const IXMLDOMDocument&) = delete;
   IXMLDOMDocument& operator=(const IXMLDOMDocument&) = delete;
 
-  // Replaces the document with the one parsed from `text` (bytes taken as they stand, no encoding
-  // conversion). False, leaving the document empty, when the text is not well-formed XML or has
-  // not exactly one root element.
+  // Replaces the document with `text` (bytes taken as they stand, no encoding conversion). False,
+  // leaving the document empty, when the text is not well-formed XML or has not exactly one root
+  // element.
   bool loadXML(std::string_view text);
-  // The same, taking over `text` as the parse buffer instead of copying it.
   bool loadXML(std::string&& text);
   bool loadXML(const char* text) { return loadXML(std::string_view(text ? text : "")); }
 
-  // The document as text.
-  std::string xml() const;
+  // The document as text: as loaded, or as built.
+  const std::string& xml() const { return text_; }
 
   // Writes xml() to `path`, replacing the file as a whole; false when it cannot be written.
   bool save(const char* path) const;
@@ -76,13 +71,23 @@ class IXMLDOMDocument {
   // The root element, or an empty node when the document has none.
   pugi::xml_node documentElement() const;
 
-  // The underlying tree, for building.
-  pugi::xml_document& tree() { return *doc_; }
-  const pugi::xml_document& tree() const { return *doc_; }
+  // The parsed tree of the text.
+  const pugi::xml_document& tree() const;
 
  private:
-  std::unique_ptr<pugi::xml_document> doc_;
-  std::string buffer_;  // the parsed text; the tree points into it
+  friend class CMapXml;
+  // Puts `child` (an element's text) last into the root element, which must be named `root`;
+  // false, with the document unchanged, when it has no such root.
+  bool AppendToRoot(std::string_view root, std::string_view child);
+  // The start of a document whose root `root` is still empty: text up to the root's "/>".
+  void StartBuilt(std::string&& head);
+  bool LocateRootEnd(std::string_view root);
+
+  std::string text_;
+  mutable std::unique_ptr<pugi::xml_document> tree_;
+  mutable bool treeCurrent_ = true;          // tree_ is the parse of text_
+  std::size_t rootEnd_ = std::string::npos;  // where the root's "/>" or end tag starts, when known
+  bool emptyRoot_ = false;                   // the root is written "<root .../>"
 };
 
 // Deepest `field` element the reader follows (the root element is depth 1, `struct` depth 2).
@@ -150,5 +155,9 @@ std::string FormatArchiveVersion(float version);
 // current position (bytes the file no longer supplies stay NUL). False, with `text` empty, when
 // the file is longer than kMaxXmlFileBytes. The file's read errors pass through.
 bool ReadArchiveFileText(CFile& file, std::string& text);
+
+// Writes all of `text` at the file's current position (in pieces CFile::Write can take); the
+// file's write errors pass through.
+void WriteArchiveText(CFile& file, std::string_view text);
 
 }  // namespace qel

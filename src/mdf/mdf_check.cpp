@@ -9,8 +9,9 @@
 #include <pugixml.hpp>
 #include <string_view>
 
+#include "mdf/hex_internal.h"
 #include "mdf/map_xml.h"
-#include "mdf/map_xml_read.h"
+#include "mdf/map_xml_read_internal.h"
 #include "mdf/mdf_form.h"
 #include "mdf/mdf_v1.h"
 

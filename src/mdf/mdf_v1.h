@@ -10,13 +10,8 @@
 
 #include "mdf/smdf.h"
 
-#define QEL_MDF_MODE DECLARE
-#include "mdf/mdf_v1_fields.def"
-#undef QEL_MDF_MODE
-
-#define QEL_MDF_MODE ASSERT
-#include "mdf/mdf_v1_fields.def"
-#undef QEL_MDF_MODE
+#define QEL_MDF_FIELDS "mdf/mdf_v1_fields.def"
+#include "mdf/record_fields.h"
 
 // Puts one item into `map` for every field of `v1`, exactly as MapSMDF does for SMDF (nested
 // records as struct items). Unmap the result with UnMapSMDF into a defaulted SMDF.

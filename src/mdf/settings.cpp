@@ -14,6 +14,7 @@
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "platform/resources.h"
+#include "platform/setting_source.h"
 
 namespace {
 
@@ -37,12 +38,12 @@ SettingsState& State() {
 const char* FileName(int sibling) { return sibling ? "QELPlank.ini" : "quvol.ini"; }
 
 const CString& TrueText() {
-  static const CString s = qel::LoadResString(qel::kIdsTrue);
+  static const CString s = qel::LoadResString(qel::kIdsTRUE);
   return s;
 }
 
 const CString& FalseText() {
-  static const CString s = qel::LoadResString(qel::kIdsFalse);
+  static const CString s = qel::LoadResString(qel::kIdsFALSE);
   return s;
 }
 
@@ -181,7 +182,19 @@ bool FormatFloat(const char* format, double value, CString& out) {
   return true;
 }
 
+// The settings file's integers for the layers below this one (platform/setting_source.h),
+// installed when the library is loaded.
+int ReadSuiteSettingInt(const char* section, const char* key, int def) {
+  return static_cast<int>(QelGetProfileInt(section, key, def));
+}
+[[maybe_unused]] const bool g_settingSourceInstalled =
+    (qel::SetSettingIntReader(&ReadSuiteSettingInt), true);
+
 }  // namespace
+
+// Referenced by the static library's link line, so that a program linking the archive always
+// takes this file and with it the setting source above.
+extern "C" const int qeldbio_settings_anchor = 0;
 
 namespace qel {
 
@@ -212,6 +225,8 @@ void ResetSettingsState() {
   }
   ClearProfileCache();
 }
+
+ProfileSnapshot SettingsSnapshot() { return ProfileSnapshot(SettingsPath().c_str()); }
 
 CString SettingsKey(UINT keyId, int metric) {
   CString key = LoadResString(keyId);

@@ -10,8 +10,9 @@
 //   "Could not find file: \n <candidate> \n Please contact Technical Support".
 //
 // Keys are text or the number of a string-table entry whose text is the key; with a non-zero metric
-// flag the text of entry 26366 ("Metric") is appended. Reads always take a default, returned when
-// the file or the key is missing. Flags are stored as "TRUE" and "FALSE" (entries 26405, 26408).
+// flag the text of qel::kIdsMetric ("Metric") is appended. Reads always take a default, returned
+// when the file or the key is missing. Flags are stored as "TRUE" and "FALSE" (qel::kIdsTRUE,
+// qel::kIdsFALSE).
 // Strings are read through a 256-byte buffer (at most 255 characters); the model-defaults readers
 // in namespace qel use 10240 bytes.
 //
@@ -23,14 +24,9 @@
 #include <vector>
 
 #include "platform/cstring.h"
+#include "platform/profile.h"
 #include "platform/win_types.h"
-
-namespace qel {
-// String-table entries the settings texts are made of.
-constexpr UINT kIdsMetric = 26366;  // "Metric", the suffix of metric keys
-constexpr UINT kIdsTrue = 26405;    // "TRUE"
-constexpr UINT kIdsFalse = 26408;   // "FALSE"
-}  // namespace qel
+#include "res/string_ids.h"
 
 extern "C" {
 // Searches for the settings file unless already found; returns the found flag (1 found, 0 not).
@@ -101,6 +97,10 @@ std::vector<std::string> SettingsSearchPaths();
 // common folder not computed, no path reported missing. Also empties the profile cache. For tests
 // and for hosts that change the folders (paths.h) at run time.
 void ResetSettingsState();
+
+// The settings file as one read finds it (platform/profile.h), searched for first when it has not
+// been found yet.
+ProfileSnapshot SettingsSnapshot();
 
 // The key text of `keyId`, with "Metric" appended when `metric` is non-zero.
 CString SettingsKey(UINT keyId, int metric = 0);

@@ -2,7 +2,7 @@
 //
 // The layout is a binary contract with the suite's programs, which read and write the fields
 // directly. Every field, its offset and its type come from smdf_fields.def; this header only
-// expands that table into structs and proves each offset with a static_assert.
+// expands that table into structs (record_tables.cpp proves each offset with a static_assert).
 //
 // Nested records: JoistCriteria (DefLoad/AltLoad are JoistLoadCriteria, each a UniLoad and a
 // NonuniLoad; Girder; AllowableRatio), MemberDisplayOptions, ModRatioParams, ReportFont (a
@@ -11,15 +11,10 @@
 #pragma once
 
 #include "mdf/archive_map.h"
-#include "mdf/record_layout.h"
+#include "mdf/record_desc.h"
 
-#define QEL_MDF_MODE DECLARE
-#include "mdf/smdf_fields.def"
-#undef QEL_MDF_MODE
-
-#define QEL_MDF_MODE ASSERT
-#include "mdf/smdf_fields.def"
-#undef QEL_MDF_MODE
+#define QEL_MDF_FIELDS "mdf/smdf_fields.def"
+#include "mdf/record_fields.h"
 
 // Puts one item into `map` for every field of `mdf`: a field item holding the field's bytes for
 // a value or an array of values, a struct item whose children are built the same way for a

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "mdf/mdf_v1.h"
-#include "mdf/record_unmap.h"
+#include "mdf/record_unmap_internal.h"
 #include "mdf/smdf.h"
 
 namespace qel {

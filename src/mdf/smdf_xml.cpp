@@ -5,9 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "mdf/hex_internal.h"
 #include "mdf/map_xml.h"
-#include "mdf/map_xml_read.h"
-#include "mdf/record_unmap.h"
+#include "mdf/map_xml_read_internal.h"
+#include "mdf/record_unmap_internal.h"
 
 namespace qel {
 namespace {

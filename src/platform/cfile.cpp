@@ -1,7 +1,6 @@
 #include "platform/cfile.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +8,7 @@
 #include <cstring>
 
 #include "platform/paths.h"
+#include "platform/share_lock.h"
 
 int CFileException::OsErrorToException(int err) {
   switch (err) {
@@ -95,7 +95,7 @@ BOOL CFile::Open(const char* fileName, UINT openFlags, CFileException* error) {
   };
   if (path.empty()) return fail(ENOENT);
 
-  int flags = O_CLOEXEC;
+  int flags = 0;
   switch (openFlags & 0x3) {
     case modeWrite:
       flags |= O_WRONLY;
@@ -108,45 +108,25 @@ BOOL CFile::Open(const char* fileName, UINT openFlags, CFileException* error) {
   }
   if (openFlags & modeCreate) flags |= O_CREAT;
 
-  int fd;
-  do {
-    fd = ::open(path.c_str(), flags, 0666);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return fail(errno);
-
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return fail(EISDIR);
-  }
-
-  int lock = 0;
+  qel::ShareLock lock = qel::ShareLock::kNone;
   switch (openFlags & 0x70) {
     case shareExclusive:
     case shareDenyRead:
-      lock = LOCK_EX;
+      lock = qel::ShareLock::kExclusive;
       break;
     case shareDenyWrite:
-      lock = LOCK_SH;
+      lock = qel::ShareLock::kShared;
       break;
     default:
       break;
   }
-  if (lock != 0) {
-    int rc;
-    do {
-      rc = ::flock(fd, lock | LOCK_NB);
-    } while (rc < 0 && errno == EINTR);
-    if (rc < 0) {
-      int err = errno;
-      ::close(fd);
-      return fail(err);
-    }
-  }
+  int err = 0;
+  const int fd = qel::OpenWithShareLock(path, flags, lock, &err);
+  if (fd < 0) return fail(err);
 
   if ((openFlags & modeCreate) && !(openFlags & modeNoTruncate) && (openFlags & 0x3) != modeRead) {
     if (::ftruncate(fd, 0) < 0) {
-      int err = errno;
+      err = errno;
       ::close(fd);
       return fail(err);
     }

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/resources.h"
+#include "res/string_table.h"
 
 namespace {
 

@@ -38,6 +38,12 @@ bool WriteAll(int fd, const unsigned char* p, std::size_t n) {
 
 namespace qel {
 
+bool RenameReplacing(const std::string& from, const std::string& to, int* err) {
+  if (::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0) return true;
+  SetErr(err, errno);
+  return false;
+}
+
 bool StatFile(const std::string& path, FileIdentity& out) {
   struct stat st {};
   if (::stat(NativePath(path).c_str(), &st) != 0) return false;
@@ -168,26 +174,6 @@ bool CreateDirectories(const std::string& path) {
 }  // namespace qel
 
 BOOL DeleteFileA(const char* path) { return ::unlink(qel::NativePath(path).c_str()) == 0; }
-
-DWORD GetFileAttributesA(const char* path) {
-  struct stat st {};
-  if (!path || ::stat(qel::NativePath(path).c_str(), &st) != 0) return INVALID_FILE_ATTRIBUTES;
-  DWORD attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
-  if (!(st.st_mode & S_IWUSR)) attributes |= FILE_ATTRIBUTE_READONLY;
-  return attributes;
-}
-
-BOOL SetFileAttributesA(const char* path, DWORD attributes) {
-  struct stat st {};
-  const std::string p = qel::NativePath(path);
-  if (!path || ::stat(p.c_str(), &st) != 0) return FALSE;
-  mode_t mode = st.st_mode & 07777;
-  if (attributes & FILE_ATTRIBUTE_READONLY)
-    mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
-  else
-    mode |= S_IWUSR;
-  return mode == (st.st_mode & 07777) || ::chmod(p.c_str(), mode) == 0;
-}
 
 BOOL CopyFileA(const char* existing, const char* newFile, BOOL failIfExists) {
   std::string dst = qel::NativePath(newFile);

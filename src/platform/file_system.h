@@ -35,6 +35,11 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& out, int
 bool ReplaceFileAtomically(const std::string& path, const void* data, std::size_t size,
                            int* err = nullptr);
 
+// Renames `from` to `to` in one step, replacing an existing `to` (both in the same file system):
+// readers of `to` see the old file or the new one, never none. False (errno-style code in *err)
+// when it cannot.
+bool RenameReplacing(const std::string& from, const std::string& to, int* err = nullptr);
+
 // True when `path` names an existing folder.
 bool IsDirectory(const std::string& path);
 
@@ -54,20 +59,5 @@ bool CreateDirectories(const std::string& path);
 
 BOOL DeleteFileA(const char* path);
 
-// File attributes, Windows-shaped. A file is read-only when its owner may not write it (the
-// owner's write permission bit is clear); setting FILE_ATTRIBUTE_READONLY clears every write bit,
-// setting attributes without it gives the owner write permission back. Every other attribute is
-// accepted and has no effect. Windows refuses to overwrite a read-only file even for an
-// administrator, so callers that create files check the attribute rather than rely on the OS
-// (which lets root write anything).
-constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
-constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
-constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
-constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
-constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
-// FILE_ATTRIBUTE_DIRECTORY for a folder, FILE_ATTRIBUTE_ARCHIVE for anything else, plus
-// FILE_ATTRIBUTE_READONLY; INVALID_FILE_ATTRIBUTES when the path does not exist.
-DWORD GetFileAttributesA(const char* path);
-BOOL SetFileAttributesA(const char* path, DWORD attributes);
 BOOL CopyFileA(const char* existing, const char* newFile, BOOL failIfExists);
 BOOL MoveFileA(const char* existing, const char* newFile);

@@ -18,21 +18,6 @@
 #include "platform/com.h"
 #include "platform/win_types.h"
 
-union LARGE_INTEGER {
-  struct {
-    DWORD LowPart;
-    LONG HighPart;
-  } u;
-  LONGLONG QuadPart;
-};
-union ULARGE_INTEGER {
-  struct {
-    DWORD LowPart;
-    DWORD HighPart;
-  } u;
-  ULONGLONG QuadPart;
-};
-
 constexpr DWORD STREAM_SEEK_SET = 0;
 constexpr DWORD STREAM_SEEK_CUR = 1;
 constexpr DWORD STREAM_SEEK_END = 2;

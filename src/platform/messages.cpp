@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <string>
 #include <utility>
 
 #include "platform/resources.h"
@@ -53,6 +54,12 @@ int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, UINT styl
   }
   return sink ? sink(text ? text : "", caption ? caption : "", style)
               : DefaultSink(text, caption, style);
+}
+
+void OutputDebugStringA(const char* text) {
+  std::string line = text ? text : "";
+  if (!line.empty() && line.back() == '\n') line.pop_back();
+  MessageBoxA(nullptr, line.c_str(), "", qel::kDebugOutputStyle);
 }
 
 int AfxMessageBox(const char* text, UINT style, UINT /*helpId*/) {

@@ -28,13 +28,24 @@ char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' +
 // case-blind, so a lookup needs no lower-cased copy of the name asked for.
 struct NoCaseHash {
   using is_transparent = void;
+  // Eight bytes at a time. Setting bit 5 of every byte folds 'A'-'Z' onto 'a'-'z' (and a few
+  // other characters onto each other, which only makes names share a bucket, never match).
   std::size_t operator()(std::string_view s) const {
-    std::uint64_t h = 14695981039346656037ull;  // FNV-1a
-    for (char c : s) {
-      h ^= static_cast<unsigned char>(Lower(c));
-      h *= 1099511628211ull;
+    constexpr std::uint64_t kFold = 0x2020202020202020ull;
+    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    std::uint64_t h = s.size() * kMul;
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+      std::uint64_t w;
+      std::memcpy(&w, s.data() + i, 8);
+      h = (h ^ (w | kFold)) * kMul;
+      h ^= h >> 29;
     }
-    return static_cast<std::size_t>(h);
+    std::uint64_t tail = 0;
+    for (std::size_t k = 0; i < s.size(); ++i, k += 8)
+      tail |= static_cast<std::uint64_t>(static_cast<unsigned char>(s[i]) | 0x20u) << k;
+    h = (h ^ tail) * kMul;
+    return static_cast<std::size_t>(h ^ (h >> 32));
   }
 };
 
@@ -42,6 +53,7 @@ struct NoCaseEqual {
   using is_transparent = void;
   bool operator()(std::string_view a, std::string_view b) const {
     if (a.size() != b.size()) return false;
+    if (std::memcmp(a.data(), b.data(), a.size()) == 0) return true;  // the usual spelling
     for (std::size_t i = 0; i < a.size(); ++i)
       if (Lower(a[i]) != Lower(b[i])) return false;
     return true;
@@ -74,7 +86,11 @@ struct Section {
   std::vector<std::size_t> keyOrder;  // line indices of distinct keys, in order
 };
 
+// Every parse is numbered, so that a parse names one version of one file's contents.
+std::atomic<std::uint64_t> g_parseSerial{0};
+
 struct Parsed {
+  std::uint64_t serial = 0;
   std::string bytes;
   std::vector<Line> lines;
   std::vector<Section> sections;
@@ -102,6 +118,7 @@ struct Parsed {
 
 std::shared_ptr<Parsed> Parse(std::string bytes) {
   auto p = std::make_shared<Parsed>();
+  p->serial = g_parseSerial.fetch_add(1, std::memory_order_relaxed) + 1;
   p->bytes = std::move(bytes);
   const std::string& b = p->bytes;
   std::size_t pos = 0;
@@ -289,12 +306,15 @@ void Forget(const std::string& path) {
 
 // The value `GetPrivateProfileStringA` copies for a section and key (both given): the stored
 // value, else the default without trailing blanks.
-std::string_view FindValue(const Parsed* p, const char* section, const char* key, const char* def) {
-  const Section* s = p ? p->FindSection(section) : nullptr;
+std::string_view ValueIn(const Parsed* p, const Section* s, const char* key, const char* def) {
   if (const Line* l = s ? p->FindKey(*s, key) : nullptr) return p->Value(*l);
   std::string_view d = def ? def : "";
   while (!d.empty() && (d.back() == ' ' || d.back() == '\t')) d.remove_suffix(1);
   return d;
+}
+
+std::string_view FindValue(const Parsed* p, const char* section, const char* key, const char* def) {
+  return ValueIn(p, p ? p->FindSection(section) : nullptr, key, def);
 }
 
 DWORD CopyText(std::string_view text, char* buffer, DWORD size) {
@@ -362,6 +382,27 @@ DWORD GetProfileValue(LPCSTR section, LPCSTR key, LPCSTR def, DWORD size, LPCSTR
   std::string_view v = FindValue(p.get(), section, key, def);
   out.assign(v.substr(0, size - 1));
   return static_cast<DWORD>(out.size());
+}
+
+ProfileSnapshot::ProfileSnapshot(LPCSTR file) {
+  std::string path = ProfilePath(file);
+  if (!path.empty()) contents_ = Load(path);
+}
+
+std::string_view ProfileSnapshot::Value(LPCSTR section, LPCSTR key, LPCSTR def) const {
+  if (!section || !key) return {};
+  const auto* p = static_cast<const Parsed*>(contents_.get());
+  // A batch reads key after key of one section: the section found last is tried first.
+  if (p != nullptr && (!lastSectionKnown_ || lastSectionName_ != section)) {
+    lastSectionKnown_ = true;
+    lastSectionName_ = section;
+    lastSection_ = p->FindSection(section);
+  }
+  return ValueIn(p, static_cast<const Section*>(lastSection_), key, def);
+}
+
+std::uint64_t ProfileSnapshot::ContentId() const {
+  return contents_ ? static_cast<const Parsed*>(contents_.get())->serial : 0;
 }
 
 ProfileCacheStats GetProfileCacheStats() {

@@ -27,7 +27,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/win_types.h"
 
@@ -83,6 +85,28 @@ class ProfileReadSession {
 // to size-1 characters) and its length is returned. A null section or key, or size 0, gives "".
 DWORD GetProfileValue(LPCSTR section, LPCSTR key, LPCSTR def, DWORD size, LPCSTR file,
                       std::string& out);
+
+// One profile file's contents as one read finds them (checked against the file, or inside a read
+// session trusted as the session trusts it), for a batch of lookups that should not each pay a
+// path mapping, a lock and a cache check. Later changes of the file, by this process too, are not
+// seen through it. Cheap to copy; safe to keep; one snapshot object is for one thread at a time.
+class ProfileSnapshot {
+ public:
+  explicit ProfileSnapshot(LPCSTR file);
+  // What GetPrivateProfileStringA would copy for a named section and key, before any cut to a
+  // buffer's size: the stored value, else `def` (null: "") without its trailing blanks. The view
+  // points into the snapshot or into `def`.
+  std::string_view Value(LPCSTR section, LPCSTR key, LPCSTR def) const;
+  // Names these contents: equal for two snapshots of the same parse of the same bytes, different
+  // after the file changed (or was parsed again); 0 when the file is missing or unreadable.
+  std::uint64_t ContentId() const;
+
+ private:
+  std::shared_ptr<const void> contents_;
+  mutable bool lastSectionKnown_ = false;
+  mutable std::string lastSectionName_;        // the section looked up last
+  mutable const void* lastSection_ = nullptr;  // and what it found
+};
 
 // Counters of the cache, for tests and benchmarks: files parsed, content re-checks made, and
 // identity checks (stats) of files.

@@ -1,13 +1,12 @@
-// Whether the standard streams reach a terminal, and how wide it is: the command-line tool draws
-// progress bars only on a terminal.
+// Whether the process's standard output or error is a terminal: tools draw progress bars only
+// there, so redirected output stays clean.
 #pragma once
 
 namespace qel {
 
-enum class StdStream { kOut, kErr };
-
-bool IsTerminal(StdStream stream);
-// Columns of the terminal behind `stream`; 80 when it is no terminal or does not say.
-int TerminalColumns(StdStream stream);
+// 1 standard output, 2 standard error. False for anything else and for files, pipes and sockets.
+bool IsTerminal(int stream);
+// Columns of the terminal behind `stream` (1 or 2); 80 when it is none or does not say.
+int TerminalColumns(int stream);
 
 }  // namespace qel

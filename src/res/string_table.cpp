@@ -1,57 +1,64 @@
-// The string table. Entries live in the .def files beside this one, one file per area, each line
-// QEL_STRING(number, "text"); this file is the only reader of them.
-#include <algorithm>
+// The string table. Entries live in the .def files beside this file, one file per area, each line
+// QEL_STRING(name, number, "text"); this file is the only reader of their texts. The lookup table
+// is built while compiling: one slot per number of the table's range, so a lookup is one index and
+// a number given twice is a compile error.
+#include "res/string_table.h"
+
 #include <array>
 #include <cstddef>
-
-#include "platform/resources.h"
 
 namespace {
 
 struct Entry {
-  UINT id;
+  unsigned id;
   const char* text;
 };
 
-#define QEL_STRING(id, text) Entry{id, text},
+#define QEL_STRING(name, id, text) Entry{id, text},
 constexpr Entry kEntries[] = {
 #include "res/strings_defaults.def"
+#include "res/strings_deflection.def"
 #include "res/strings_messages.def"
 #include "res/strings_settings.def"
 #include "res/strings_units.def"
 };
 #undef QEL_STRING
 
-constexpr std::size_t kCount = sizeof kEntries / sizeof kEntries[0];
+constexpr std::size_t kSlots = qel::kLastResString - qel::kFirstResString + 1;
 
-// Sorted once by number; lookups are binary searches.
-const std::array<Entry, kCount>& Sorted() {
-  static const std::array<Entry, kCount> sorted = [] {
-    std::array<Entry, kCount> a{};
-    std::copy(std::begin(kEntries), std::end(kEntries), a.begin());
-    std::stable_sort(a.begin(), a.end(),
-                     [](const Entry& x, const Entry& y) { return x.id < y.id; });
-    return a;
-  }();
-  return sorted;
+struct Slots {
+  std::array<const char*, kSlots> text{};
+  bool outOfRange = false;
+  bool duplicate = false;
+};
+
+constexpr Slots BuildSlots() {
+  Slots s;
+  for (const Entry& e : kEntries) {
+    if (e.id < qel::kFirstResString || e.id > qel::kLastResString) {
+      s.outOfRange = true;
+      continue;
+    }
+    const char*& slot = s.text[e.id - qel::kFirstResString];
+    if (slot != nullptr) s.duplicate = true;
+    slot = e.text;
+  }
+  return s;
 }
+
+constexpr Slots kSlotTable = BuildSlots();
+static_assert(!kSlotTable.outOfRange, "a string-table number lies outside 25000..28715");
+static_assert(!kSlotTable.duplicate, "a string-table number is used twice");
 
 }  // namespace
 
 namespace qel {
 
-const char* FindResString(UINT id) {
-  const auto& t = Sorted();
-  auto it =
-      std::lower_bound(t.begin(), t.end(), id, [](const Entry& e, UINT v) { return e.id < v; });
-  return (it != t.end() && it->id == id) ? it->text : nullptr;
+const char* FindResString(unsigned id) {
+  if (id < kFirstResString || id > kLastResString) return nullptr;
+  return kSlotTable.text[id - kFirstResString];
 }
 
-CString LoadResString(UINT id) {
-  const char* s = FindResString(id);
-  return CString(s ? s : "");
-}
-
-int ResStringCount() { return static_cast<int>(kCount); }
+int ResStringCount() { return static_cast<int>(std::size(kEntries)); }
 
 }  // namespace qel

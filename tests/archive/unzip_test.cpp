@@ -8,6 +8,7 @@
 #include "archive/qel_unzip.h"
 #include "archive_test_util.h"
 #include "platform/file_system.h"
+#include "platform/win_file.h"
 #include "test_support.h"
 #include "zip_builder.h"
 

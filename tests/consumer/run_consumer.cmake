@@ -47,3 +47,25 @@ execute_process(COMMAND ${WORK_DIR}/consumer_pc OUTPUT_VARIABLE out RESULT_VARIA
 if(rc OR NOT out MATCHES "TRUE")
   message(FATAL_ERROR "pkg-config consumer run failed (${rc}): ${out}")
 endif()
+
+# Only public headers are installed, and together they need no third-party header and leave no
+# layout macro behind: one file that includes every installed header must compile with the
+# installed tree alone, with pugixml's header never reached.
+file(GLOB_RECURSE headers RELATIVE ${prefix}/include/qeldbio ${prefix}/include/qeldbio/*.h)
+set(all "// Every public header of the installed package.\n")
+foreach(h ${headers})
+  if(h MATCHES "_internal\\.")
+    message(FATAL_ERROR "internal header installed: ${h}")
+  endif()
+  string(APPEND all "#include \"${h}\"\n")
+endforeach()
+string(APPEND all "#ifdef PUGIXML_VERSION\n#error a public header includes pugixml\n#endif\n"
+  "#if defined(QEL_MDF_BEGIN) || defined(QEL_MDF_FIELD) || defined(QEL_MDF_FIELDS)\n"
+  "#error a public header leaves layout macros behind\n#endif\n"
+  "int main() { return 0; }\n")
+file(WRITE ${WORK_DIR}/all_headers.cpp "${all}")
+execute_process(COMMAND c++ -std=c++20 -fsyntax-only -I${prefix}/include/qeldbio
+    ${WORK_DIR}/all_headers.cpp RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(rc)
+  message(FATAL_ERROR "the public headers do not compile on their own:\n${err}")
+endif()

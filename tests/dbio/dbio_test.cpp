@@ -1,10 +1,9 @@
 // The database frame: record primitives over files and over a memory read buffer, file utilities,
-// version stamps, rounding, copy semantics and share modes.
+// version stamps, rounding, copy semantics and share modes (which CFile's own tests hold across
+// processes).
 #include "dbio/dbio.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <climits>
 #include <filesystem>
@@ -297,45 +296,6 @@ TEST(CDBIO, ShareModesWithinOneProcess) {
     EXPECT_EQ(db.WriteDB("sty", buf.data(), 10, 0, 0, 1), 0);
   }
   EXPECT_EQ(db.WriteDB("sty", buf.data(), 10, 0, 0, 1), 1);
-}
-
-TEST(CDBIO, ShareModesAcrossProcesses) {
-  TempDir dir;
-  const std::string base = dir.File("m");
-  WriteBytes(base + ".b3d", Pattern(3, 10));
-  int toChild[2], toParent[2];
-  ASSERT_EQ(pipe(toChild), 0);
-  ASSERT_EQ(pipe(toParent), 0);
-  pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    // Child: hold the table open for reading, as a table reader does, until told to stop.
-    CFile r;
-    char c = r.Open((base + ".b3d").c_str(), CFile::modeRead | CFile::shareDenyWrite) ? 'L' : 'E';
-    (void)!write(toParent[1], &c, 1);
-    (void)!read(toChild[0], &c, 1);
-    r.Close();
-    c = 'R';
-    (void)!write(toParent[1], &c, 1);
-    _exit(0);
-  }
-  char c = 0;
-  ASSERT_EQ(read(toParent[0], &c, 1), 1);
-  ASSERT_EQ(c, 'L');
-  TestDB db(CString(base), nullptr);
-  Bytes rec = Pattern(1, 10, 5);
-  EXPECT_EQ(db.WriteDB("b3d", rec.data(), 10, 0, 1, 1), 0) << "the other process is reading";
-  Bytes buf(30);
-  EXPECT_EQ(db.ReadDB("b3d", buf.data(), 10, 0, 3), 1) << "readers share";
-  c = 'G';
-  ASSERT_EQ(write(toChild[1], &c, 1), 1);
-  ASSERT_EQ(read(toParent[0], &c, 1), 1);
-  EXPECT_EQ(db.WriteDB("b3d", rec.data(), 10, 0, 1, 1), 1);
-  EXPECT_EQ(ReadBytes(base + ".b3d"), rec);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) close(fd);
 }
 
 TEST(CDBIO, PathsPastThePlatformLimitAreOpenedByTheirTruncatedCopy) {

@@ -2,8 +2,6 @@
 // failures, safe saving (locks, a file-size limit) and CQelMDF's archive operations.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <cstring>
@@ -13,6 +11,8 @@
 #include <vector>
 
 #include "dbio/dbio.h"
+#include "fake_defaults.h"
+#include "golden_bytes.h"
 #include "mdf/cqelmdf.h"
 #include "mdf/smdf.h"
 #include "platform/carchive.h"
@@ -27,13 +27,11 @@ using qeltest::PutI32;
 using qeltest::TempDir;
 using Bytes = std::vector<unsigned char>;
 
-// Every settings key reads as its built-in default, so the defaults do not depend on the machine.
-std::string BuiltInDefault(const char*, const char*, const char* def) { return def ? def : ""; }
-
 class MasterDataFile : public ::testing::Test {
  protected:
-  void SetUp() override { CQelMDF::SetProfileReader(&BuiltInDefault); }
-  void TearDown() override { CQelMDF::SetProfileReader(nullptr); }
+  // Every settings key reads as its built-in default, so the defaults do not depend on the
+  // machine.
+  qeltest::FakeDefaults settings_;
 
   std::string Base() const { return dir_.File("tower"); }
   std::string Path() const { return Base() + ".qel"; }
@@ -47,16 +45,6 @@ class MasterDataFile : public ::testing::Test {
 
   TempDir dir_;
 };
-
-std::string Hex(const Bytes& b) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string s;
-  for (unsigned char c : b) {
-    s += digits[c >> 4];
-    s += digits[c & 15];
-  }
-  return s;
-}
 
 bool AllZero(const SMDF& m) {
   const auto* p = reinterpret_cast<const unsigned char*>(&m);
@@ -243,16 +231,16 @@ std::string OlderXml() {
          "\t\t<field name=\"NumStories\">07000000</field>\n"
          "\t\t<field name=\"Units\">01000000</field>\n"
          "\t\t<field name=\"cmbprmConcrete\">" +
-         Hex(concrete) +
+         qeltest::Hex(concrete) +
          "</field>\n"
          "\t\t<field name=\"cmbprmSoil\">" +
-         Hex(soil) +
+         qeltest::Hex(soil) +
          "</field>\n"
          "\t\t<field name=\"cmbprmSteelSpecial\">" +
-         Hex(Bytes(76, 0)) +
+         qeltest::Hex(Bytes(76, 0)) +
          "</field>\n"
          "\t\t<field name=\"cmbprmSteelStand\">" +
-         Hex(Bytes(76, 0)) +
+         qeltest::Hex(Bytes(76, 0)) +
          "</field>\n"
          "\t</struct>\n"
          "</QELArchive>\n";
@@ -358,18 +346,13 @@ TEST_F(MasterDataFile, SavingNeverLosesThePreviousFile) {
   // A save cut short by the file-size limit returns false in the writer and leaves the old file
   // byte for byte. The write runs in a child so the limit binds nothing else.
   std::signal(SIGXFSZ, SIG_IGN);
-  const pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
+  const int code = qeltest::RunInChild([&] {
     rlimit limit{};
     limit.rlim_cur = limit.rlim_max = 4096;
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(3);
-    _exit(db.WriteMdf(m.get()) ? 1 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the save claimed success; 3: no limit";
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
+    return db.WriteMdf(m.get()) ? 1 : 0;
+  });
+  EXPECT_EQ(code, 0) << "1: the save claimed success; 3: no limit";
   EXPECT_GT(first.size(), 4096u) << "the document must be larger than the limit";
   EXPECT_EQ(qeltest::ReadBytes(Path()), first);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1)

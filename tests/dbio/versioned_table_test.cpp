@@ -12,6 +12,7 @@
 
 #include "dbio/dbio.h"
 #include "dbio/record_catalogue.h"
+#include "golden_bytes.h"
 #include "test_support.h"
 
 namespace {
@@ -223,35 +224,23 @@ TEST(VersionedTable, FallsBackToAPlainReadAndFailsCleanly) {
 }
 
 TEST(RecordCatalogue, DescribesEveryTableOnce) {
-  auto all = qel::RecordCatalogue();
-  EXPECT_EQ(all.size(), 35u);
-  std::set<std::string> exts, versioned;
-  for (const auto& e : all) {
+  // The rows themselves are data (record_catalogue.def); what holds for all of them is checked.
+  std::set<std::string> exts;
+  for (const auto& e : qel::RecordCatalogue()) {
     EXPECT_TRUE(exts.insert(e.ext).second) << "duplicate extension " << e.ext;
     for (const char* c = e.ext; *c; ++c) EXPECT_FALSE(*c >= 'A' && *c <= 'Z') << e.ext;
-    if (e.versioned) versioned.insert(e.ext);
+    if (*e.ext) {
+      EXPECT_EQ(qel::FindRecordFile(e.ext), &e);
+    }
+    if (e.versioned) {
+      EXPECT_LE(e.stampOffset + 4, e.recordSize) << e.ext;
+    }
   }
-  EXPECT_EQ(versioned,
-            (std::set<std::string>{"b3d", "c3d", "w3d", "bfe", "cli", "dec", "dpt", "cdp", "ndp"}));
   // The master data, grid-system and results files are not record files.
   EXPECT_EQ(qel::FindRecordFile("qel"), nullptr);
   EXPECT_EQ(qel::FindRecordFile("grs"), nullptr);
   EXPECT_EQ(qel::FindRecordFile(""), nullptr) << "the caller-named table is not found by name";
   EXPECT_EQ(qel::FindRecordFile("STY"), nullptr);
-
-  const auto* c3d = qel::FindRecordFile("c3d");
-  ASSERT_NE(c3d, nullptr);
-  EXPECT_EQ(c3d->recordSize, 1072);
-  EXPECT_EQ(c3d->stampOffset, 596);
-  EXPECT_EQ(c3d->currentStamp, CDBIO::MakeVersion(17, 3, 0));
-  const auto* cli = qel::FindRecordFile("cli");
-  ASSERT_NE(cli, nullptr);
-  EXPECT_EQ(cli->currentStamp, 0x000E0401ul);
-  EXPECT_EQ(cli->stampOffset, 288);
-  const auto* wllrf = qel::FindRecordFile("wllrf");
-  ASSERT_NE(wllrf, nullptr);
-  EXPECT_EQ(wllrf->recordSize, 128);
-  EXPECT_FALSE(wllrf->versioned);
 }
 
 }  // namespace

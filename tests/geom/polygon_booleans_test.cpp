@@ -22,7 +22,6 @@ using polytest::P;
 using polytest::ResultArea;
 using polytest::Square;
 using polytest::Take;
-using polytest::UseSettings;
 
 double ListArea(const PolygonList& l) {
   double sum = 0;
@@ -147,6 +146,8 @@ class PolyGeomProbe : public CPolyGeom {
   using CPolyGeom::BuildPolygons;
   using CPolyGeom::Connections;
   using CPolyGeom::FindPathToStart;
+  using CPolyGeom::TessBeginData;
+  using CPolyGeom::TessEndData;
 };
 
 TEST(TessellationEngine, IntersectionsAreasAndOutlineRebuilding) {
@@ -252,10 +253,18 @@ TEST(TessellationEngine, IntersectionsAreasAndOutlineRebuilding) {
   PolyGeomProbe::Connections none;
   EXPECT_EQ(probe.FindPathToStart(none, 0, 1, 0, visited, 0), -1);
   EXPECT_EQ(probe.FindPathToStart(none, 0, 1, 0, visited, 51), -1);
+
+  // A primitive the tessellator should never emit is reported as debug output, not as a box.
+  qeltest::MessageCapture boxes;
+  probe.TessBeginData(0x0001);  // lines
+  probe.TessEndData();
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.boxes()[0].text, "Unsupported tesselation geometry type: 0x1");
+  EXPECT_EQ(boxes.boxes()[0].style, qel::kDebugOutputStyle);
 }
 
 TEST(PolygonsIntersectChoice, MethodFallBackAndFailureReport) {
-  UseSettings("[TESTING]\nPolygonIntMethod=0\n");
+  qel::geom::SetPolygonIntMethod(0);
   IntPolygonsInfo info;
   int total = 0, relation = 0;
   auto a = Square(0, 0, 10);
@@ -313,51 +322,48 @@ TEST(PolygonsIntersectChoice, MethodFallBackAndFailureReport) {
   SetPolygonWarnMode(qel::geom::kWarnClose);
 }
 
-// The method is read once per process, so the other settings are tried in child processes; each
-// child reports through its exit code.
-[[noreturn]] void IdenticalSquaresUnderMethodOne() {
-  UseSettings("[TESTING]\nPolygonIntMethod=1\n");
+TEST(PolygonsIntersectChoice, MethodOneRunsTheVertexLinkingEngineFirst) {
   auto a = Square(0, 0, 10);
   IntPolygonsInfo info;
   int total = 0, relation = -1;
-  P* r = PolygonsIntersect(a.data(), 4, a.data(), 4, &info, &total, &relation);
-  std::free(r);
-  std::exit(qel::geom::PolygonIntMethod() * 10 + relation);
-}
-
-[[noreturn]] void PoolOverflowUnderMethodOne() {
-  UseSettings("[TESTING]\nPolygonIntMethod=1\n");
-  auto a = Square(0, 0, 10);
+  qel::geom::SetPolygonIntMethod(1);
+  // Identical squares: the vertex-linking engine finds no crossing and no containment (0), where
+  // the clipping engine would say 5.
+  std::free(PolygonsIntersect(a.data(), 4, a.data(), 4, &info, &total, &relation));
+  EXPECT_EQ(relation, 0);
+  // Too many vertices for the pool: the vertex-linking engine fails and the clipper answers,
+  // silently, and its success gives the warning mode back.
   std::vector<P> many;
   for (int i = 0; i < 1200; ++i) {
     double t = -2 * M_PI * i / 1200;
     many.push_back({5 + 8 * std::cos(t), 5 + 8 * std::sin(t)});
   }
-  IntPolygonsInfo info;
-  int total = 0, relation = -1;
-  qeltest::MessageCapture boxes;
-  SetPolygonWarnMode(0);  // the fall-back's success must give it back
-  P* r = PolygonsIntersect(many.data(), 1200, a.data(), 4, &info, &total, &relation);
-  bool ok = r && relation == 4 && boxes.boxes().empty() &&  // the square lies inside
-            GetPolygonWarnMode() != qel::geom::kWarnClose;
-  std::free(r);
-  std::exit(ok ? 3 : 4);
+  {
+    qeltest::MessageCapture boxes;
+    SetPolygonWarnMode(0);
+    P* r = PolygonsIntersect(many.data(), 1200, a.data(), 4, &info, &total, &relation);
+    EXPECT_NE(r, nullptr);
+    EXPECT_EQ(relation, 4);  // the square lies inside
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_NE(GetPolygonWarnMode(), qel::geom::kWarnClose);
+    std::free(r);
+  }
+  SetPolygonWarnMode(qel::geom::kWarnClose);
+  qel::geom::ResetPolygonIntMethod();
 }
 
-[[noreturn]] void MissingKey() {
-  UseSettings("[TESTING]\nOther=1\n");
-  std::exit(qel::geom::PolygonIntMethod() + 20);
-}
-
-TEST(PolygonsIntersectChoiceDeathTest, MethodOneRunsTheVertexLinkingEngineFirst) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  // Identical squares: the vertex-linking engine finds no crossing and no containment (0), where
-  // the clipping engine would say 5.
-  EXPECT_EXIT(IdenticalSquaresUnderMethodOne(), ::testing::ExitedWithCode(10), "");
-  // Too many vertices for the pool: the vertex-linking engine fails and the clipper answers.
-  EXPECT_EXIT(PoolOverflowUnderMethodOne(), ::testing::ExitedWithCode(3), "");
-  // A missing key means method 0.
-  EXPECT_EXIT(MissingKey(), ::testing::ExitedWithCode(20), "");
+TEST(PolygonsIntersectChoice, TheSettingsFileChoosesUntilAMethodIsSet) {
+  qeltest::SettingsFolders folders;
+  folders.Write("[TESTING]\nPolygonIntMethod=1\n");
+  qel::geom::ResetPolygonIntMethod();
+  EXPECT_EQ(qel::geom::PolygonIntMethod(), 1);
+  folders.Write("[TESTING]\nOther=1\n");
+  EXPECT_EQ(qel::geom::PolygonIntMethod(), 1) << "read once";
+  qel::geom::ResetPolygonIntMethod();
+  EXPECT_EQ(qel::geom::PolygonIntMethod(), 0) << "a missing key means method 0";
+  qel::geom::SetPolygonIntMethod(1);
+  EXPECT_EQ(qel::geom::PolygonIntMethod(), 1);
+  qel::geom::ResetPolygonIntMethod();
 }
 
 TEST(PolygonHelpersOnLists, InterceptsLabelPointsAndWindings) {

@@ -1,4 +1,5 @@
-// The three intersection engines against each other on seeded random simple polygons.
+// The three intersection engines against each other on seeded random simple polygons. Hostile
+// inputs (degenerate, self-intersecting, infinite, beyond range): fuzz/polygons.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -159,82 +160,6 @@ TEST(PolygonEnginesDifferential, ThreadsIntersectAtOnce) {
   t2.join();
   EXPECT_EQ(first, alone);
   EXPECT_EQ(second, alone);
-}
-
-// The result record is consistent with the array: counts and starts add up, at most ten pieces.
-void ExpectWellFormed(const P* pts, const IntPolygonsInfo& info, int total) {
-  ASSERT_GE(info.nPolygons, 0);
-  ASSERT_LE(info.nPolygons, 10);
-  int at = 0;
-  for (int k = 0; k < info.nPolygons; ++k) {
-    EXPECT_EQ(info.iStart[k], at);
-    EXPECT_GE(info.nPoints[k], 1);
-    at += info.nPoints[k];
-  }
-  EXPECT_EQ(total, at);
-  EXPECT_EQ(pts == nullptr, total == 0);
-  for (int i = 0; i < total; ++i) {
-    volatile double x = pts[i].x;  // every point is readable (the sanitizer checks the bounds)
-    (void)x;
-  }
-}
-
-TEST(PolygonEnginesDifferential, HostileInputsGiveWellFormedResults) {
-  polytest::UseSettings("[TESTING]\nPolygonIntMethod=0\n");
-  qeltest::MessageCapture boxes;
-  const int saved = GetPolygonWarnMode();
-  std::mt19937 rng(99);
-  std::uniform_real_distribution<double> coord(-10, 10);
-  std::vector<std::vector<P>> inputs;
-  for (int n : {1, 2, 3, 5, 9, 30}) {  // random points: self-intersecting polygons
-    std::vector<P> p;
-    for (int i = 0; i < n; ++i) p.push_back({coord(rng), coord(rng)});
-    inputs.push_back(p);
-  }
-  inputs.push_back({{0, 0}, {1, 1}, {2, 2}, {3, 3}});                  // all on one line
-  inputs.push_back({{0, 0}, {0, 0}, {5, 0}, {5, 0}, {5, 5}, {5, 5}});  // repeated points
-  inputs.push_back({{1, 1}, {1 + 1e-9, 1}, {1, 1 + 1e-9}});            // far below tolerance
-  inputs.push_back({{0, 0}, {10, 0}, {0, 10}, {10, 10}});              // bow tie
-  inputs.push_back({{-1e13, -1e13}, {1e13, -1e13}, {1e13, 1e13}});     // beyond the clipper's range
-  inputs.push_back({{0, 0}, {INFINITY, 0}, {0, 5}});
-  inputs.push_back({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
-  inputs.push_back({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}});  // repeated closing point
-  for (size_t i = 0; i < inputs.size(); ++i) {
-    for (size_t j = 0; j < inputs.size(); ++j) {
-      SCOPED_TRACE(::testing::Message() << "inputs " << i << ", " << j);
-      const auto& a = inputs[i];
-      const auto& b = inputs[j];
-      int nA = static_cast<int>(a.size()), nB = static_cast<int>(b.size());
-      IntPolygonsInfo info;
-      int total = 0, relation = 0, failed = 0;
-      bool own = false;
-      SetPolygonWarnMode(qel::geom::kWarnSilent);
-      P* r = qel::geom::VertexLinkIntersect(a.data(), nA, b.data(), nB, &info, &total, &relation,
-                                            &own);
-      ExpectWellFormed(r, info, total);
-      std::free(r);
-      r = PolygonsIntersectClipper_Error(a.data(), nA, b.data(), nB, &info, &total, &relation,
-                                         &failed);
-      ExpectWellFormed(r, info, total);
-      std::free(r);
-      r = PolygonsIntersectGLU(a.data(), nA, b.data(), nB, &info, &total, &relation);
-      ExpectWellFormed(r, info, total);
-      std::free(r);
-      P* w = nullptr;
-      PolygonsIntersect_Warn(a.data(), nA, b.data(), nB, &info, &total, &relation, &w,
-                             qel::geom::kWarnSilent);
-      ExpectWellFormed(w, info, total);
-      std::free(w);
-      _LINE2D l{b.front(), b.back()};
-      int count = -1;
-      P* x = GetLineInterceptsWithPolygon(&l, a.data(), nA, &count);
-      EXPECT_EQ(x == nullptr, count == 0);
-      std::free(x);
-      GetLabelPointInPolygon(a, {b});
-    }
-  }
-  EXPECT_TRUE(boxes.boxes().empty()) << boxes.boxes().front().text;  // silent throughout
-  SetPolygonWarnMode(saved);
 }
 
 }  // namespace

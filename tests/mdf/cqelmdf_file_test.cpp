@@ -1,136 +1,141 @@
-// New-model defaults read from a real settings file ($DEVINI), and from none at all.
+// New-model defaults read from a real settings file, and from none at all: the file is read as
+// one logical read per new model, and the defaults a master data file is read over are kept per
+// (unit system, settings contents) without any result a caller could tell apart.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
+#include "fake_defaults.h"
 #include "mdf/cqelmdf.h"
+#include "mdf/master_data_file.h"
 #include "mdf/settings.h"
-#include "platform/paths.h"
+#include "platform/profile.h"
 #include "platform/resources.h"
+#include "res/string_ids.h"
 #include "test_support.h"
 
 namespace {
 
-// Points every settings folder at fresh temporary folders and restores the process afterwards.
 class SettingsFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* old = std::getenv("DEVINI");
-    hadDevini_ = old != nullptr;
-    if (old) oldDevini_ = old;
-    setenv("DEVINI", (ini_.path().string() + "/").c_str(), 1);
-    qel::SetCommonAppDataFolder(common_.path().string());
-    qel::SetWindowsFolder(windows_.path().string());
-    qel::ResetSettingsState();
-    CQelMDF::SetProfileReader(nullptr);
-    CQelMDF::SetProfileWriter(nullptr);
-  }
-  void TearDown() override {
-    if (hadDevini_) {
-      setenv("DEVINI", oldDevini_.c_str(), 1);
-    } else {
-      unsetenv("DEVINI");
-    }
-    qel::SetCommonAppDataFolder(std::nullopt);
-    qel::SetWindowsFolder(std::nullopt);
-    qel::ResetSettingsState();
-  }
-  void WriteSettings(const std::string& text) {
-    qeltest::WriteText(ini_.File("quvol.ini"), text);
-    qel::ResetSettingsState();
-  }
-  qeltest::TempDir ini_, common_, windows_;
-  bool hadDevini_ = false;
-  std::string oldDevini_;
+  qeltest::SettingsFolders folders_;
 };
 
 TEST_F(SettingsFileTest, NoSettingsFileGivesTheBuiltInDefaults) {
   qeltest::MessageCapture boxes;  // the missing file is reported once
   SMDF m{};
   EXPECT_EQ(CQelMDF(1, &m).FileNewInit(1, "Job"), 1);
-  EXPECT_EQ(m.Units, 1);
   EXPECT_STREQ(m.JobName, "Job");
-  EXPECT_EQ(m.CodeSelection, 'I');
-  EXPECT_EQ(m.LLRMethod, 1);
   EXPECT_EQ(m.BeamAISCSelection, 'V');
-  EXPECT_EQ(std::strlen(m.ModelID), 36u);
-  EXPECT_EQ(m.MaxSpacing, 0.0f);
   EXPECT_FLOAT_EQ(m.DefaultBeamFy, 275.0f / 6.89475f);
   EXPECT_FLOAT_EQ(m.CamberMin, 15.0f / 25.4f);
   EXPECT_EQ(m.ColorRef[3], 0x000000FFu);  // Column - Steel Frame 255,0,0
   EXPECT_STREQ(m.ImpWFColBlock, "WCOLUMN");
-  EXPECT_STREQ(m.MasterSteelTableName, "qelaisc");
   EXPECT_LE(boxes.boxes().size(), 1u);
 }
 
 TEST_F(SettingsFileTest, ValuesFromTheFileLandConvertedInBothSystems) {
-  WriteSettings(
-      "[MiscDefaults]\n"
-      "BeamFy=36\n"
-      "BeamFyMetric=248.2110\n"
-      "ColTableName = mycols \n"
-      "DefaultMaterial=concrete\n"
-      "[Studs]\n"
-      "MinBFTop2Rows=6\n"
-      "MinBFTop2RowsMetric=140\n"
-      "[Codes]\n"
-      "BuildingCode=Canada\n"
-      "BeamSteelCode=LRFD\n"
-      "[Pen Colors]\n"
-      "Grid Line=300,0,0\n"
-      "[Foundation]\n"
-      "SpreadDensity=140\n"
-      "SpreadDensityMetric=2242.576\n"
-      "[FrameDefaults]\n"
-      "PDelta=false\n"
-      "RigidDiaphragm=True\n");
+  folders_.Write(
+      "[MiscDefaults]\nBeamFy=36\nBeamFyMetric=248.2110\nColTableName = mycols \n"
+      "DefaultMaterial=concrete\n[Codes]\nBuildingCode=Canada\nBeamSteelCode=LRFD\n"
+      "[Pen Colors]\nGrid Line=300,0,0\n[FrameDefaults]\nPDelta=false\nRigidDiaphragm=True\n");
   SMDF e{}, m{};
   CQelMDF(0, &e).FileNewInit(0, "E");
   CQelMDF(1, &m).FileNewInit(1, "M");
   EXPECT_FLOAT_EQ(e.DefaultBeamFy, 36.0f);
   EXPECT_NEAR(m.DefaultBeamFy, 36.0, 1e-4);
-  EXPECT_STREQ(e.ColTableName, "mycols");
-  EXPECT_EQ(e.DefaultMaterial, 3);
-  EXPECT_FLOAT_EQ(e.MinBFTop2, 6.0f);
-  EXPECT_FLOAT_EQ(m.MinBFTop2, 140.0f / 25.4f);
+  EXPECT_STREQ(e.ColTableName, "mycols");  // trimmed
+  EXPECT_EQ(e.DefaultMaterial, 3);         // choices match without regard to case
   EXPECT_EQ(m.CodeSelection, 'C');
   EXPECT_EQ(m.DiaphEccen, 10);
   EXPECT_EQ(e.BeamAISCSelection, 'L');
   EXPECT_EQ(m.ColorRef[0], 44u);
-  EXPECT_NEAR(m.fDefaultSpreadDensity, 140.0, 1e-3);
   EXPECT_EQ(e.PDelta, 0);
   EXPECT_EQ(e.Diaphragm, 1);
 }
 
+TEST_F(SettingsFileTest, OneCheckPerNewModelAndChangesSeenByTheNext) {
+  folders_.Write("[MiscDefaults]\r\nSpanDepthRatio=30\r\n[FrameDefaults]\r\nColKx=1.2\r\n", 2);
+  SMDF m{};
+  CQelMDF mdf(0, &m);
+  auto before = qel::GetProfileCacheStats();
+  EXPECT_EQ(mdf.FileNewInit(0, "Job"), 1);
+  auto after = qel::GetProfileCacheStats();
+  EXPECT_FLOAT_EQ(m.fSpanDepthRatio, 30.0f);
+  EXPECT_FLOAT_EQ(m.ColKx, 1.2f);
+  EXPECT_EQ(after.identityChecks - before.identityChecks, 1u) << "hundreds of keys, one check";
+  EXPECT_LE(after.parses - before.parses, 1u);
+
+  // Another program edits the file between two new models.
+  folders_.Write("[MiscDefaults]\r\nSpanDepthRatio=31.5\r\n[FrameDefaults]\r\nColKx=1.4\r\n", 1);
+  EXPECT_EQ(mdf.FileNewInit(0, "Job"), 1);
+  EXPECT_FLOAT_EQ(m.fSpanDepthRatio, 31.5f);
+  EXPECT_FLOAT_EQ(m.ColKx, 1.4f);
+}
+
+TEST_F(SettingsFileTest, ReadDefaultsAreKeptPerSystemAndSettingsButIdentityIsFresh) {
+  folders_.Write("[MiscDefaults]\r\nSpanDepthRatio=30\r\n", 2);
+  auto fresh = std::make_unique<SMDF>(), kept = std::make_unique<SMDF>();
+  auto again = std::make_unique<SMDF>(), metric = std::make_unique<SMDF>();
+  CQelMDF(0, fresh.get()).FileNewInit(0, "");
+  qel::FillNewModelDefaults(*kept, 0);
+  qel::FillNewModelDefaults(*again, 0);
+  qel::FillNewModelDefaults(*metric, 1);
+  // Everything but the identity, date and time equals a new model's defaults.
+  auto sameButIdentity = [](SMDF a, SMDF b) {
+    std::memset(a.ModelID, 0, sizeof a.ModelID);
+    std::memset(b.ModelID, 0, sizeof b.ModelID);
+    std::memcpy(a.Date, b.Date, sizeof a.Date);
+    std::memcpy(a.Time, b.Time, sizeof a.Time);
+    return std::memcmp(&a, &b, sizeof a) == 0;
+  };
+  EXPECT_TRUE(sameButIdentity(*fresh, *kept));
+  EXPECT_TRUE(sameButIdentity(*kept, *again));
+  EXPECT_STRNE(kept->ModelID, again->ModelID) << "a model identity the file lacks is fresh";
+  EXPECT_EQ(std::strlen(again->ModelID), 36u);
+  EXPECT_EQ(metric->Units, 1);
+  EXPECT_NE(metric->DefaultBeamFy, kept->DefaultBeamFy);
+  // A changed settings file, and an installed reader, are seen at once.
+  folders_.Write("[MiscDefaults]\r\nSpanDepthRatio=31\r\n", 1);
+  qel::FillNewModelDefaults(*again, 0);
+  EXPECT_FLOAT_EQ(again->fSpanDepthRatio, 31.0f);
+  {
+    qeltest::FakeDefaults reader;
+    reader.Set("MiscDefaults", "SpanDepthRatio", "32");
+    qel::FillNewModelDefaults(*again, 0);
+    EXPECT_FLOAT_EQ(again->fSpanDepthRatio, 32.0f);
+  }
+  qel::FillNewModelDefaults(*again, 0);
+  EXPECT_FLOAT_EQ(again->fSpanDepthRatio, 31.0f);
+}
+
 TEST_F(SettingsFileTest, ConnectionFixRewritesTheFile) {
-  WriteSettings(
-      "[MiscDefaults]\n"
-      "CastConnTypeAtBeams=seated\n"
-      "CastConnTypeAtColumns=web\n"
-      "Other=kept\n");
+  folders_.Write(
+      "[MiscDefaults]\nCastConnTypeAtBeams=seated\nCastConnTypeAtColumns=web\nOther=kept\n");
   qeltest::MessageCapture boxes;
   CQelMDF::FixTheSmarbeamConnectionSetting();
   CQelMDF::FixTheSmarbeamConnectionSetting();  // already fixed: silent
   ASSERT_EQ(boxes.boxes().size(), 1u);
-  EXPECT_EQ(boxes.boxes()[0].text, std::string(qel::LoadResString(27352)));
+  EXPECT_EQ(boxes.boxes()[0].text,
+            std::string(qel::LoadResString(qel::kIdsSeatedConnectionRemoved)));
   EXPECT_STREQ(QelGetProfileString("MiscDefaults", "CastConnTypeAtBeams", ""), "web");
   EXPECT_STREQ(QelGetProfileString("MiscDefaults", "CastConnTypeAtColumns", ""), "web");
   EXPECT_STREQ(QelGetProfileString("MiscDefaults", "FixedSmartbeamConType", ""), "TRUE");
   EXPECT_STREQ(QelGetProfileString("MiscDefaults", "Other", ""), "kept");
 }
 
-TEST(StringTable, EveryNumberOnceAndTheCatalogueTextsPresent) {
-  // Duplicated numbers would make the table longer than the set of numbers it answers.
-  int found = 0;
-  for (UINT id = 25000; id <= 28715; ++id) found += qel::FindResString(id) != nullptr;
-  EXPECT_EQ(found, qel::ResStringCount());
-  EXPECT_STREQ(qel::FindResString(26230), "MiscDefaults");
+TEST(StringTable, NamedEntriesAndTheirTexts) {
+  // Numbers are unique by construction (a duplicate does not compile); names reach the texts.
+  EXPECT_STREQ(qel::FindResString(qel::kIdsMiscDefaults), "MiscDefaults");
+  EXPECT_EQ(qel::kIdsMiscDefaults, 26230u);
   EXPECT_STREQ(qel::FindResString(28391), "Aggregate ");  // the key keeps its trailing blank
-  EXPECT_STREQ(qel::FindResString(27684), "Apply Ritz Vector");
-  EXPECT_STREQ(qel::FindResString(26492), "%m/%d/%y");
-  EXPECT_STREQ(qel::FindResString(28633), "AISC360-16 LRFD");
+  EXPECT_STREQ(qel::FindResString(qel::kIdsDateFormat), "%m/%d/%y");
+  EXPECT_STREQ(qel::FindResString(qel::kIdsKipPerFt), "kip/ft");
+  EXPECT_EQ(qel::FindResString(1), nullptr);
+  EXPECT_EQ(qel::FindResString(26000), nullptr);  // inside the range, no entry
+  EXPECT_EQ(qel::LoadResString(qel::kIdsFALSE), "FALSE");
 }
 
 }  // namespace

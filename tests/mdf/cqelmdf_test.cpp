@@ -1,5 +1,5 @@
-// New-model defaults: fixed values, code tables, pens, units, the metric rule, every group's keys
-// landing in their fields, and the list of fields that no default touches.
+// New-model defaults: fixed values, code tables, pens, units, the built-in tables read in both
+// unit systems, version groups on an older record (the catalogue's rows: cqelmdf_catalogue_test).
 #include "mdf/cqelmdf.h"
 
 #include <gtest/gtest.h>
@@ -13,56 +13,22 @@
 #include <string>
 #include <vector>
 
+#include "fake_defaults.h"
 #include "test_support.h"
 
 namespace {
 
-// A settings file in memory: "section|key" (lower case) -> value. Every request is logged.
-struct FakeSettings {
-  std::map<std::string, std::string> values;
-  std::vector<std::string> asked;  // "section|key=default"
-  std::string fallback;            // when set, the answer to every key not in `values`
-  bool useFallback = false;
-};
-FakeSettings* g_settings = nullptr;
-
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-  return s;
-}
-
-std::string FakeReader(const char* section, const char* key, const char* def) {
-  g_settings->asked.push_back(std::string(section) + "|" + key + "=" + def);
-  auto it = g_settings->values.find(Lower(std::string(section) + "|" + key));
-  if (it != g_settings->values.end()) return it->second;
-  return g_settings->useFallback ? g_settings->fallback : std::string(def);
-}
-
+// Every test starts from a settings reader of its own (answers held in memory, keys logged).
 class DefaultsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    g_settings = &settings_;
-    CQelMDF::SetProfileReader(&FakeReader);
-  }
-  void TearDown() override {
-    CQelMDF::SetProfileReader(nullptr);
-    g_settings = nullptr;
-  }
   void Set(const std::string& section, const std::string& key, const std::string& value) {
-    settings_.values[Lower(section + "|" + key)] = value;
+    settings_.Set(section, key, value);
   }
-  bool Asked(const std::string& sectionKey) const {
-    return std::any_of(settings_.asked.begin(), settings_.asked.end(), [&](const std::string& a) {
-      return Lower(a.substr(0, a.find('='))) == Lower(sectionKey);
-    });
-  }
+  bool Asked(const std::string& sectionKey) const { return settings_.Asked(sectionKey); }
   std::string DefaultAsked(const std::string& sectionKey) const {
-    for (const std::string& a : settings_.asked) {
-      if (Lower(a.substr(0, a.find('='))) == Lower(sectionKey)) return a.substr(a.find('=') + 1);
-    }
-    return "<not asked>";
+    return settings_.AskedDefault(sectionKey);
   }
-  FakeSettings settings_;
+  qeltest::FakeDefaults settings_;
 };
 
 const unsigned char* Bytes(const SMDF& m) { return reinterpret_cast<const unsigned char*>(&m); }
@@ -131,11 +97,9 @@ TEST_F(DefaultsTest, FixedDefaultsAndCombinationBlocks) {
   EXPECT_EQ(m.optGravBeam.Shrink, 1);
   EXPECT_EQ(m.optLatColumn.Shrink, 0);
   EXPECT_EQ(m.optFloorShell.Display, 1);
-  EXPECT_FLOAT_EQ(m.EuroCodeFactor[0], 1.35f);
-  EXPECT_FLOAT_EQ(m.EuroCodeFactor[16], 0.925f);
-  EXPECT_FLOAT_EQ(m.EuroCodeFactor[20], 1.25f);
+  EXPECT_FLOAT_EQ(m.EuroCodeFactor[20], 1.25f);  // the built-in tables, copied to their ends
   EXPECT_FLOAT_EQ(m.DemandCapacityLimit[9], 1.0f);
-  EXPECT_FLOAT_EQ(m.DeflectionInteractionLimit[0], 1.0f);
+  EXPECT_FLOAT_EQ(m.DeflectionInteractionLimit[9], 1.0f);
   EXPECT_EQ(m.eConcBeamStatus, 3);
   EXPECT_STREQ(m.CONNECTIONProjectGUID, "00000000-0000-0000-0000-000000000000");
   // Concrete, soil and the QEL concrete block: "not set" everywhere.
@@ -267,6 +231,56 @@ TEST_F(DefaultsTest, MetricKeysAndConversions) {
   EXPECT_FLOAT_EQ(e.MinBFTop2, 999.0f);
   EXPECT_FLOAT_EQ(e.DefaultBeamFy, 50.0f);
   EXPECT_EQ(DefaultAsked("MiscDefaults|BeamFy"), "50.000");
+}
+
+// The groups that read keys of their own tables rather than catalogue rows (unit conversions of
+// those tables: MetricKeysAndConversions).
+TEST_F(DefaultsTest, TableGroups) {
+  const char* values[][3] = {{"Codes", "BuildingCode", "UBC2"},
+                             {"Pen Colors", "Deck", "1,2,3"},
+                             {"DXFDefaults", "ImpBeamLayer", "BEAMS"},
+                             {"Canada", "RolledWBeam", "350"},
+                             {"MiscDefaults", "HangerISectTG1", "W12X26"},
+                             {"MiscDefaults", "HangerTeeTG1", "WT6X13"},
+                             {"MiscDefaults", "HangerChannelTG1", "C6X8.2"},
+                             {"MiscDefaults", "HangerRectHSSTG2", "HSS4X4"}};
+  for (const auto& v : values) Set(v[0], v[1], v[2]);
+  SMDF m{};
+  CQelMDF(0, &m).FileNewInit(0, "Tables");
+  EXPECT_EQ(m.CodeSelection, 'U');
+  EXPECT_EQ(m.LLRMethod, 2);
+  EXPECT_EQ(m.ColorRef[36], 0x00030201u);
+  EXPECT_STREQ(m.ImpBeamLayer, "BEAMS");
+  EXPECT_EQ(m.CanMaterial.anRolledW[1], 350);
+  // Each hanger trial group lists its families' names in family order.
+  EXPECT_STREQ(m.arHangerTrialGroups[0].arGroupNames, "W12X26,C6X8.2,WT6X13");
+  EXPECT_STREQ(m.arHangerTrialGroups[1].arGroupNames, "HSS4X4");
+  EXPECT_STREQ(m.arHangerTrialGroups[2].arGroupNames, "");
+  EXPECT_EQ(m.lCANCSAImpCategory, 1);             // 11.0 sets it without a key
+  EXPECT_STREQ(m.cSteelStndBldCode, "- None -");  // the combination code group
+  EXPECT_EQ(m.cmbprmSteelSpecial.fValues[0], m.fOmega);
+}
+
+TEST_F(DefaultsTest, VersionGroupsFillOnlyTheirOwnFields) {
+  // A model of an older version gets the newer groups' defaults without losing its own values.
+  Set("FrameDefaults", "NumSteelDeflCrit", "4");
+  Set("RBSDefaults", "RBS_a", "0.6");
+  Set("ConcCommonDefaults", "SMFDeadLoadFactor", "1.4");
+  Set("ConcreteBeamDefaults", "ConcBmTorsionCheck", "TRUE");
+  Set("ConcreteColumnDefaults", "NumSLMajor", "4");
+  Set("MiscDefaults", "SpanDepthRatio", "30");
+  SMDF m{};
+  m.fSpanDepthRatio = 12.0f;
+  CQelMDF mdf(0, &m);
+  mdf.Set142DefaultsFromProfiler();
+  mdf.Set1601RBSDefaults();
+  mdf.Set81DefaultsFromProfiler();
+  EXPECT_EQ(m.nSteelDeflCrit, 4);
+  EXPECT_DOUBLE_EQ(m.dRBSa, 0.6);
+  EXPECT_DOUBLE_EQ(m.dSMFDead, 1.4);
+  EXPECT_EQ(m.bConcBmTorsionCheck, 1);
+  EXPECT_EQ(m.lConcColNumSLMajor, 0);  // the 8.1 group is not the full concrete column group
+  EXPECT_FLOAT_EQ(m.fSpanDepthRatio, 12.0f);
 }
 
 TEST_F(DefaultsTest, TableTimeStampsFromTheTablesFolder) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "mdf/map_xml_read.h"
+#include "mdf/hex_internal.h"
 
 namespace {
 

@@ -35,16 +35,6 @@ std::vector<BYTE> Sequence(int n) {
   return v;
 }
 
-std::string Hex(const std::vector<BYTE>& v) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string s;
-  for (BYTE b : v) {
-    s += digits[b >> 4];
-    s += digits[b & 15];
-  }
-  return s;
-}
-
 // Parses `text` through a file, as the master data reader does.
 std::unique_ptr<ArchiverDataMapList> ReadText(const TempDir& dir, const std::string& text) {
   const std::string path = dir.File("in.xml");
@@ -98,15 +88,16 @@ TEST(MapXmlWrite, DocumentMatchesTheLayoutByteForByte) {
   expected += "\t\t<field name=\"a\"/>\n";
   expected += "\t\t<field name=\"amp&amp;&lt;&quot;&gt;\">01</field>\n";
   expected += "\t\t<field name=\"emptyS\">\n\t\t</field>\n";
-  expected += "\t\t<field name=\"fits\">" + Hex(Sequence(29)) + "</field>\n";
+  expected += "\t\t<field name=\"fits\">" + qeltest::Hex(Sequence(29)) + "</field>\n";
   expected += "\t\t<field name=\"s\">\n";
   expected += "\t\t\t<field name=\"t\">\n";
   expected += "\t\t\t\t<field name=\"deep\">0010</field>\n";
   expected += "\t\t\t</field>\n";
-  expected += "\t\t\t<field name=\"w3\">\n\t\t\t\t" + Hex(Sequence(31)) + "\n\t\t\t</field>\n";
+  expected +=
+      "\t\t\t<field name=\"w3\">\n\t\t\t\t" + qeltest::Hex(Sequence(31)) + "\n\t\t\t</field>\n";
   expected += "\t\t\t<field name=\"x\">FF</field>\n";
   expected += "\t\t</field>\n";
-  expected += "\t\t<field name=\"wrap\">\n\t\t\t" + Hex(Sequence(30)) + "\n\t\t</field>\n";
+  expected += "\t\t<field name=\"wrap\">\n\t\t\t" + qeltest::Hex(Sequence(30)) + "\n\t\t</field>\n";
   expected += "\t</struct>\n";
   expected += "</QELArchive>\n";
 
@@ -144,11 +135,26 @@ TEST(MapXmlWrite, StructsAppendToAnExistingRootAndNeedOne) {
                             "\t</struct>\n"
                             "</QELArchive>\n");
 
+  // A document read from text takes maps as well: into an empty root, and before the end tag of
+  // one that holds elements already, whatever comments and instructions follow the root.
+  IXMLDOMDocument read;
+  ASSERT_TRUE(read.loadXML("<QELArchive v='1'/><!--c-->"));
+  ASSERT_TRUE(xml.MapToXml(b, &read, "B"));
+  EXPECT_EQ(read.xml(),
+            "<QELArchive v='1'>        <struct name=\"B\">\n\t</struct>\n"
+            "</QELArchive><!--c-->");
+  ASSERT_TRUE(read.loadXML("<QELArchive><x/></QELArchive >\n<?pi </QELArchive>?>\n"));
+  ASSERT_TRUE(xml.MapToXml(b, &read, "B"));
+  EXPECT_EQ(read.xml(),
+            "<QELArchive><x/>        <struct name=\"B\">\n\t</struct>\n"
+            "</QELArchive >\n<?pi </QELArchive>?>\n");
+  EXPECT_EQ(xml.XmlToMap(&read)->size(), 1u) << "the tree follows the text";
+
   // A document whose root has another name has no place for the map.
   IXMLDOMDocument other;
   ASSERT_TRUE(other.loadXML("<Other/>"));
   EXPECT_FALSE(xml.MapToXml(a, &other, "A"));
-  EXPECT_EQ(other.xml(), "<Other/>\n");
+  EXPECT_EQ(other.xml(), "<Other/>");
   EXPECT_FALSE(xml.MapToXml(a, nullptr, "A"));
 }
 

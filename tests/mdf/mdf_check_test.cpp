@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "golden_bytes.h"
 #include "platform/cmemfile.h"
 #include "test_support.h"
 

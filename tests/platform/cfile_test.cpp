@@ -1,8 +1,6 @@
 #include "platform/cfile.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "test_support.h"
 
@@ -45,35 +43,12 @@ TEST(CFile, ShareModesExcludeAcrossProcesses) {
   TempDir dir;
   std::string path = dir.File("t.b3d");
   qeltest::WriteText(path, "0123456789");
-  int toChild[2], toParent[2];
-  ASSERT_EQ(pipe(toChild), 0);
-  ASSERT_EQ(pipe(toParent), 0);
-
-  pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    // Child: hold a writer open until told to let go.
-    CFile w;
-    char c = w.Open(path.c_str(), CFile::modeReadWrite | CFile::shareExclusive) ? 'L' : 'E';
-    (void)!write(toParent[1], &c, 1);
-    (void)!read(toChild[0], &c, 1);
-    w.Close();
-    c = 'R';
-    (void)!write(toParent[1], &c, 1);
-    _exit(0);
-  }
-  char c = 0;
-  ASSERT_EQ(read(toParent[0], &c, 1), 1);
-  ASSERT_EQ(c, 'L');
+  qeltest::FileHeldByChild writer(path, CFile::modeReadWrite | CFile::shareExclusive);
+  ASSERT_TRUE(writer.holding());
   EXPECT_EQ(OpenCause(path, CFile::modeRead | CFile::shareDenyWrite),
             CFileException::sharingViolation);
-  c = 'G';
-  ASSERT_EQ(write(toChild[1], &c, 1), 1);
-  ASSERT_EQ(read(toParent[0], &c, 1), 1);
+  ASSERT_TRUE(writer.Release());
   EXPECT_EQ(OpenCause(path, CFile::modeRead | CFile::shareDenyWrite), CFileException::none);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(CFile, ReadWriteSeekLengthAndErrors) {

@@ -9,6 +9,7 @@
 #include "archive_test_util.h"
 #include "platform/cfilefind.h"
 #include "platform/file_system.h"
+#include "platform/win_file.h"
 #include "platform/file_time.h"
 #include "platform/paths.h"
 #include "test_support.h"

@@ -36,16 +36,6 @@ TimeZone::~TimeZone() {
   ::tzset();
 }
 
-std::string Hex(const std::string& bytes) {
-  static const char* const kDigits = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : bytes) {
-    out += kDigits[c >> 4];
-    out += kDigits[c & 15];
-  }
-  return out;
-}
-
 std::string PythonZipListing(const std::string& archive) {
   static const char* const kScript = R"(
 import sys, zipfile

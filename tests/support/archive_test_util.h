@@ -31,9 +31,6 @@ class TimeZone {
   std::optional<ScopedEnv> tz_;
 };
 
-// Lower-case hex digits of the bytes.
-std::string Hex(const std::string& bytes);
-
 // Python's zipfile reading the archive: the comment on the first line, then one line per entry
 // "name|YYYY-MM-DD hh:mm:ss|crc (8 hex)|size|method|data as hex", in directory order. Reading
 // each entry checks its CRC; a failure ends the output with "error: ...".

@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -13,7 +15,30 @@
 #include <random>
 #include <stdexcept>
 
+#include "mdf/file_security.h"
+#include "mdf/settings.h"
+#include "platform/cfile.h"
+#include "platform/paths.h"
+
 namespace qeltest {
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
+  if (const char* old = std::getenv(name)) {
+    had_ = true;
+    old_ = old;
+  }
+  if (value)
+    setenv(name, value, 1);
+  else
+    unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (had_)
+    setenv(name_.c_str(), old_.c_str(), 1);
+  else
+    unsetenv(name_.c_str());
+}
 
 TempDir::TempDir() {
   std::random_device rd;
@@ -34,6 +59,46 @@ TempDir::~TempDir() {
 
 std::string TempDir::File(const std::string& name) const { return (path_ / name).string(); }
 
+ScratchSettings::ScratchSettings() {
+  if (const char* old = std::getenv("DEVINI")) oldDevini_ = old;
+  unsetenv("DEVINI");
+  std::filesystem::create_directories(dir_.path() / "windows");
+  std::filesystem::create_directories(dir_.path() / "common");
+  qel::SetWindowsFolder((dir_.path() / "windows").string());
+  qel::SetCommonAppDataFolder((dir_.path() / "common").string());
+  qel::ResetSettingsState();
+}
+
+ScratchSettings::~ScratchSettings() {
+  if (oldDevini_)
+    setenv("DEVINI", oldDevini_->c_str(), 1);
+  else
+    unsetenv("DEVINI");
+  qel::SetWindowsFolder(std::nullopt);
+  qel::SetCommonAppDataFolder(std::nullopt);
+  qel::ResetSettingsState();
+}
+
+std::string ScratchSettings::IniPath() const { return dir_.File("windows/quvol.ini"); }
+
+void ScratchSettings::Write(const std::string& text) {
+  WriteText(IniPath(), text);
+  qel::ResetSettingsState();
+}
+
+DeviniSettings::DeviniSettings(const std::string& text) {
+  if (const char* old = std::getenv("DEVINI")) oldDevini_ = old;
+  WriteText(dir_.File("quvol.ini"), text);
+  setenv("DEVINI", (dir_.path().string() + "/").c_str(), 1);
+}
+
+DeviniSettings::~DeviniSettings() {
+  if (oldDevini_)
+    setenv("DEVINI", oldDevini_->c_str(), 1);
+  else
+    unsetenv("DEVINI");
+}
+
 MessageCapture::MessageCapture() {
   previous_ = qel::SetMessageSink([this](const char* text, const char* caption, UINT style) {
     boxes_.push_back({text, caption, style});
@@ -42,6 +107,62 @@ MessageCapture::MessageCapture() {
 }
 
 MessageCapture::~MessageCapture() { qel::SetMessageSink(previous_); }
+
+SettingsSandbox::SettingsSandbox(const std::string& ini) {
+  std::filesystem::create_directories(dir_.path() / "windows");
+  std::filesystem::create_directories(dir_.path() / "common");
+  qel::SetWindowsFolder((dir_.path() / "windows").string());
+  qel::SetCommonAppDataFolder((dir_.path() / "common").string());
+  Write(ini);
+}
+
+SettingsSandbox::~SettingsSandbox() {
+  qel::SetWindowsFolder(std::nullopt);
+  qel::SetCommonAppDataFolder(std::nullopt);
+  qel::ResetSettingsState();
+  qel::ResetFileSecurityMode();
+}
+
+void SettingsSandbox::Write(const std::string& ini) {
+  const std::string file = (dir_.path() / "windows" / "quvol.ini").string();
+  if (ini.empty())
+    std::filesystem::remove(file);
+  else
+    WriteText(file, ini);
+  qel::ResetSettingsState();
+  qel::ResetFileSecurityMode();
+}
+
+std::string SettingsSandbox::Folder(const std::string& name) const {
+  std::filesystem::create_directories(dir_.path() / name);
+  return (dir_.path() / name).string();
+}
+
+SettingsFolders::SettingsFolders()
+    : devini_("DEVINI", ((root_.path() / "devini").string() + "/").c_str()) {
+  std::filesystem::create_directories(root_.path() / "devini");
+  std::filesystem::create_directories(windows());
+  std::filesystem::create_directories(common());
+  qel::SetWindowsFolder(windows().string());
+  qel::SetCommonAppDataFolder(common().string());
+  qel::ResetSettingsState();
+}
+
+SettingsFolders::~SettingsFolders() {
+  qel::SetWindowsFolder(std::nullopt);
+  qel::SetCommonAppDataFolder(std::nullopt);
+  qel::ResetSettingsState();
+}
+
+std::string SettingsFolders::Write(const std::string& text, int hoursOld) {
+  const std::string path = (root_.path() / "devini" / "quvol.ini").string();
+  WriteText(path, text);
+  if (hoursOld != 0)
+    std::filesystem::last_write_time(
+        path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(hoursOld));
+  qel::ResetSettingsState();
+  return path;
+}
 
 ProcessResult RunProcess(const std::vector<std::string>& argv) {
   ProcessResult result;
@@ -85,6 +206,63 @@ std::string FindProgram(const std::string& name) {
   return "";
 }
 
+namespace {
+
+int WaitFor(pid_t pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0)
+    if (errno != EINTR) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+int RunInChild(const std::function<int()>& body) {
+  const pid_t pid = fork();
+  if (pid < 0) return -1;
+  if (pid == 0) _exit(body());
+  return WaitFor(pid);
+}
+
+FileHeldByChild::FileHeldByChild(const std::string& path, unsigned flags) {
+  int toChild[2], fromChild[2];
+  if (pipe(toChild) != 0) return;
+  if (pipe(fromChild) != 0) {
+    close(toChild[0]);
+    close(toChild[1]);
+    return;
+  }
+  pid_ = fork();
+  if (pid_ == 0) {
+    CFile file;
+    char c = file.Open(path.c_str(), flags) ? 'L' : 'E';
+    (void)!write(fromChild[1], &c, 1);
+    (void)!read(toChild[0], &c, 1);  // until told to let go
+    file.Close();
+    _exit(0);
+  }
+  close(toChild[0]);
+  close(fromChild[1]);
+  toChild_ = toChild[1];
+  fromChild_ = fromChild[0];
+  char c = 0;
+  holding_ = pid_ > 0 && read(fromChild_, &c, 1) == 1 && c == 'L';
+}
+
+bool FileHeldByChild::Release() {
+  if (pid_ <= 0) return false;
+  const char c = 'G';
+  (void)!write(toChild_, &c, 1);
+  const int code = WaitFor(pid_);
+  pid_ = -1;
+  close(toChild_);
+  close(fromChild_);
+  holding_ = false;
+  return code == 0;
+}
+
+FileHeldByChild::~FileHeldByChild() { Release(); }
+
 std::vector<std::string> WithoutFileOverride(std::vector<std::string> argv) {
   if (::geteuid() != 0) return argv;
   static const char* const kSetpriv = "/usr/bin/setpriv";
@@ -93,23 +271,6 @@ std::vector<std::string> WithoutFileOverride(std::vector<std::string> argv) {
   argv.insert(argv.begin(), {kSetpriv, std::string("--inh-caps=") + drop,
                              std::string("--bounding-set=") + drop, "--"});
   return argv;
-}
-
-ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
-  const char* old = std::getenv(name);
-  had_ = old != nullptr;
-  if (had_) old_ = old;
-  if (value)
-    ::setenv(name, value, 1);
-  else
-    ::unsetenv(name);
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (had_)
-    ::setenv(name_.c_str(), old_.c_str(), 1);
-  else
-    ::unsetenv(name_.c_str());
 }
 
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
@@ -132,29 +293,20 @@ std::string ReadText(const std::string& path) {
   return std::string(b.begin(), b.end());
 }
 
-void PutU16(std::vector<unsigned char>& b, std::size_t off, unsigned v) {
-  b.at(off) = v & 0xFF;
-  b.at(off + 1) = (v >> 8) & 0xFF;
+std::string Hex(const void* bytes, std::size_t count) {
+  static const char* digits = "0123456789ABCDEF";
+  const auto* p = static_cast<const unsigned char*>(bytes);
+  std::string s;
+  for (std::size_t i = 0; i < count; ++i) {
+    s += digits[p[i] >> 4];
+    s += digits[p[i] & 15];
+  }
+  return s;
 }
 
-void PutU32(std::vector<unsigned char>& b, std::size_t off, unsigned long v) {
-  for (int i = 0; i < 4; ++i) b.at(off + i) = (v >> (8 * i)) & 0xFF;
-}
-
-void PutI32(std::vector<unsigned char>& b, std::size_t off, long v) {
-  PutU32(b, off, static_cast<unsigned long>(v) & 0xFFFFFFFFul);
-}
-
-void PutF32(std::vector<unsigned char>& b, std::size_t off, float v) {
-  unsigned int u;
-  std::memcpy(&u, &v, 4);
-  PutU32(b, off, u);
-}
-
-void PutF64(std::vector<unsigned char>& b, std::size_t off, double v) {
-  unsigned long long u;
-  std::memcpy(&u, &v, 8);
-  for (int i = 0; i < 8; ++i) b.at(off + i) = (u >> (8 * i)) & 0xFF;
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
 }
 
 }  // namespace qeltest

@@ -1,7 +1,10 @@
-// Helpers shared by the tests: scratch folders, captured message boxes, files from bytes.
+// Helpers shared by the tests: scratch folders, captured message boxes, files from bytes, child
+// processes, a private settings folder, and text helpers. Golden byte images: golden_bytes.h.
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,52 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// Sets an environment variable for its lifetime (unset: value null), then restores it.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_, old_;
+  bool had_ = false;
+};
+
+// Points the search for the suite's settings file into a scratch folder while it lives: DEVINI
+// unset, the Windows and common application data folders inside the scratch folder, the settings
+// state fresh. Everything is restored on destruction.
+class ScratchSettings {
+ public:
+  ScratchSettings();
+  ~ScratchSettings();
+  ScratchSettings(const ScratchSettings&) = delete;
+  ScratchSettings& operator=(const ScratchSettings&) = delete;
+  // Where the settings file is found (and created by writes): quvol.ini in the Windows folder.
+  std::string IniPath() const;
+  // Replaces the settings file with `text`.
+  void Write(const std::string& text);
+
+ private:
+  TempDir dir_;
+  std::optional<std::string> oldDevini_;
+};
+
+// For programs run by a test: DEVINI points at a scratch folder holding the settings file
+// quvol.ini with `text` while this lives; the previous DEVINI is restored on destruction.
+class DeviniSettings {
+ public:
+  explicit DeviniSettings(const std::string& text);
+  ~DeviniSettings();
+  DeviniSettings(const DeviniSettings&) = delete;
+  DeviniSettings& operator=(const DeviniSettings&) = delete;
+
+ private:
+  TempDir dir_;
+  std::optional<std::string> oldDevini_;
+};
+
 // Records every message box shown while it lives (answering IDOK) and restores the previous sink.
 class MessageCapture {
  public:
@@ -41,6 +90,51 @@ class MessageCapture {
   qel::MessageSink previous_;
 };
 
+// Points the settings search at a scratch folder for as long as it lives: DEVINI unset (and
+// restored afterwards), the Windows and common folders inside the sandbox, the settings file
+// "quvol.ini" in the Windows folder holding `ini` (none when empty), and the process's settings
+// state and file-security mode forgotten on entry and exit.
+class SettingsSandbox {
+ public:
+  explicit SettingsSandbox(const std::string& ini = "");
+  ~SettingsSandbox();
+  SettingsSandbox(const SettingsSandbox&) = delete;
+  SettingsSandbox& operator=(const SettingsSandbox&) = delete;
+  // Replaces the settings file's text and forgets what was read from it.
+  void Write(const std::string& ini);
+  const std::filesystem::path& root() const { return dir_.path(); }
+  // A folder inside the sandbox for the test's own files (created).
+  std::string Folder(const std::string& name) const;
+
+ private:
+  ScopedEnv devini_{"DEVINI", nullptr};
+  TempDir dir_;
+};
+
+// Points the settings search at folders of its own while it lives: DEVINI names root()/devini/
+// (empty until Write), the Windows and common application data folders lie under root(), and the
+// settings state starts afresh; everything (DEVINI too) is restored at the end. DEVINI reaches
+// child processes, so a program run by the test finds the same file.
+class SettingsFolders {
+ public:
+  SettingsFolders();
+  ~SettingsFolders();
+  SettingsFolders(const SettingsFolders&) = delete;
+  SettingsFolders& operator=(const SettingsFolders&) = delete;
+  const TempDir& root() const { return root_; }
+  std::filesystem::path windows() const { return root_.path() / "windows"; }
+  std::filesystem::path common() const { return root_.path() / "common"; }
+  // The suite's folder under the common one, where the search looks second.
+  std::filesystem::path suite() const { return common() / "Quarnel/Engineering/Kestavo"; }
+  // Writes quvol.ini into the DEVINI folder, dated `hoursOld` hours back when that is not 0, and
+  // starts the search afresh; returns its path.
+  std::string Write(const std::string& text, int hoursOld = 0);
+
+ private:
+  TempDir root_;
+  ScopedEnv devini_;
+};
+
 // Runs a program to completion: argv[0] is its path. Standard output and error are captured;
 // exitCode is the exit status, or -1 when the program could not be started or did not exit.
 struct ProcessResult {
@@ -51,23 +145,32 @@ ProcessResult RunProcess(const std::vector<std::string>& argv);
 // The full path of a program found on PATH, or "" when there is none.
 std::string FindProgram(const std::string& name);
 
+// Runs `body` in a forked copy of this process and returns its result as the child's exit status
+// (-1 when the child could not run or did not exit). For what must not touch the test process,
+// such as a resource limit.
+int RunInChild(const std::function<int()>& body);
+
+// Another process holding `path` open with CFile `flags` until Release() (or destruction): the
+// constructor returns once the child has opened the file, or has failed to.
+class FileHeldByChild {
+ public:
+  FileHeldByChild(const std::string& path, unsigned flags);
+  ~FileHeldByChild();
+  FileHeldByChild(const FileHeldByChild&) = delete;
+  FileHeldByChild& operator=(const FileHeldByChild&) = delete;
+  bool holding() const { return holding_; }
+  // Makes the child close the file and exit; true when it did so cleanly.
+  bool Release();
+
+ private:
+  int pid_ = -1, toChild_ = -1, fromChild_ = -1;
+  bool holding_ = false;
+};
+
 // `argv` run so that file permissions hold even for root (the file-access override capabilities
 // dropped with setpriv); argv itself when the tests do not run as root, empty when they do and
 // setpriv is not available.
 std::vector<std::string> WithoutFileOverride(std::vector<std::string> argv);
-
-// Sets (or, with nullptr, unsets) an environment variable for its lifetime, then restores it.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value);
-  ~ScopedEnv();
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string name_, old_;
-  bool had_;
-};
 
 #ifdef QELDB_TOOL_PATH
 // Runs the built qeldb with `args`.
@@ -82,11 +185,10 @@ void WriteText(const std::string& path, const std::string& text);
 std::vector<unsigned char> ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
 
-// Little-endian encoders for building golden images in tests.
-void PutU16(std::vector<unsigned char>& b, std::size_t off, unsigned v);
-void PutU32(std::vector<unsigned char>& b, std::size_t off, unsigned long v);
-void PutI32(std::vector<unsigned char>& b, std::size_t off, long v);
-void PutF32(std::vector<unsigned char>& b, std::size_t off, float v);
-void PutF64(std::vector<unsigned char>& b, std::size_t off, double v);
+// Two upper-case hex digits per byte, as the archive writes field items.
+std::string Hex(const void* bytes, std::size_t count);
+inline std::string Hex(const std::vector<unsigned char>& b) { return Hex(b.data(), b.size()); }
+// ASCII lower case.
+std::string Lower(std::string s);
 
 }  // namespace qeltest

@@ -21,7 +21,8 @@ bool Has(const std::string& text, const std::string& part) {
 TEST(QeldbCli, OneSchemeOfExitCodesAndTheCommandsListedForAStranger) {
   auto r = RunQeldb({"bogus"});
   EXPECT_EQ(r.exitCode, 2);
-  EXPECT_TRUE(Has(r.err, "bogus is not a command; the commands are demo-grids, grids, ls, mdf"))
+  EXPECT_TRUE(Has(r.err, "bogus is not a command; the commands are ") && Has(r.err, " mdf, ") &&
+              Has(r.err, " tables"))
       << r.err;
   for (const std::vector<std::string>& usage : {std::vector<std::string>{},
                                                 {"mdf"},
@@ -32,8 +33,8 @@ TEST(QeldbCli, OneSchemeOfExitCodesAndTheCommandsListedForAStranger) {
   r = RunQeldb({"--help"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_TRUE(Has(r.out, "3  done, but the input looks damaged")) << r.out;
-  for (const char* promise : {"upgrade", "SVG"})
-    EXPECT_FALSE(Has(r.out, promise)) << promise;  // only what the program does today
+  for (const char* command : {"plan", "upgrade", "sections", "pack", "unpack", "ls"})
+    EXPECT_TRUE(Has(r.out, command)) << command;
 }
 
 TEST(QeldbCli, AnyFileOfTheModelNamesTheModel) {

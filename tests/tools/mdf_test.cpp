@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "golden_bytes.h"
 #include "test_support.h"
 
 namespace {
@@ -199,6 +200,42 @@ TEST_F(QeldbMdf, MissingSettingsIsOneNoteThatQuietHides) {
   r = Run({"mdf", base, "--quiet"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.err, "");
+}
+
+TEST_F(QeldbMdf, SetChangesFieldsByArchiveNameOrWritesNothing) {
+  const std::string base = dir_.File("set");
+  ASSERT_EQ(Run({"new", base, "--job", "J"}).exitCode, 0);
+  const std::string before = qeltest::ReadText(base + ".qel");
+  auto r = Run({"mdf", base + ".qel", "--set", "NumStories=12", "--set",
+                "JoistCriteria.DefLoad.UniLoad.Type=2", "--set", "JobName=Tower = B", "--set",
+                "arHangerTrialGroups[1].bEnabled=1", "--set", "dDiaphEccenX=2.5", "--set",
+                "cmbprmSoil.fValues=1,2,3,4,5,6,7,8,9,10"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("set 6 fields"), std::string::npos) << r.out;
+  EXPECT_EQ(qeltest::ReadText(base + ".qel.bak"), before);
+  r = Run({"mdf", base, "--json"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto f = nlohmann::json::parse(r.out)["fields"];
+  EXPECT_EQ(f["NumStories"], 12);
+  EXPECT_EQ(f["JoistCriteria"]["DefLoad"]["UniLoad"]["Type"], 2);
+  EXPECT_EQ(f["JobName"], "Tower = B");
+  EXPECT_EQ(f["arHangerTrialGroups[1]"]["bEnabled"], 1);
+  EXPECT_EQ(f["dDiaphEccenX"], 2.5);
+  EXPECT_EQ(f["cmbprmSoil"]["fValues"][9], 10);
+  EXPECT_EQ(f["DefaultBeamFy"], 36) << "other fields keep their values";
+
+  // A value that does not fit (or no such field) is a usage error and nothing is written.
+  const std::string saved = qeltest::ReadText(base + ".qel");
+  for (const std::string& bad :
+       std::vector<std::string>{"NumStories=twelve", "NumStories=4294967296", "CodeSelection=256",
+                                "Version=1e40", "JobName=" + std::string(72, 'x'), "NoSuchField=1",
+                                "NumStories", "JoistCriteria=1", "cmbprmSoil.fValues=1,2"}) {
+    r = Run({"mdf", base, "--set", "NumStories=3", "--set", bad});
+    EXPECT_EQ(r.exitCode, 2) << bad;
+    EXPECT_FALSE(r.err.empty()) << bad;
+    EXPECT_EQ(qeltest::ReadText(base + ".qel"), saved) << bad;
+  }
+  EXPECT_NE(Run({"mdf", base, "--set", "NumStories=1", "--json"}).exitCode, 0);
 }
 
 }  // namespace

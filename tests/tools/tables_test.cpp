@@ -3,6 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "golden_bytes.h"
 #include "platform/cfile.h"
 #include "test_support.h"
 

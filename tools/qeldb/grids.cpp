@@ -4,10 +4,9 @@
 #include <string>
 
 #include "command.h"
-#include "geom/grid_file.h"
 #include "geom/grid_sys.h"
 #include "model_source.h"
-#include "platform/cmemfile.h"
+#include "plan_picture.h"
 
 namespace {
 
@@ -105,44 +104,30 @@ void PrintText(const SystemView& v) {
 struct Options {
   std::string model;
   bool json = false;
+  std::string svg;  // draw the grids into this picture instead of listing them
+  bool force = false;
   qeldb::ModelSource source;
 };
 
-// The grid-system file from the model's folder or archive.
-qel::GridFileResult ReadSystems(qeldb::ModelSource& source, CArray<CGridSys, CGridSys&>& systems,
-                                CString& error, ULONGLONG& trailing) {
-  if (!source.FromArchive())
-    return qel::ReadGridSysFile(source.Describe("grs").c_str(), systems, &error, &trailing);
-  if (!source.Exists("grs")) return qel::GridFileResult::kMissing;
-  std::vector<unsigned char> bytes;
-  if (!source.Read("grs", bytes)) {
-    error = (source.Describe("grs") + ": the entry cannot be read (damaged or too large)").c_str();
-    return qel::GridFileResult::kBad;
-  }
-  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
-  return qel::ReadGridSysFile(file, systems, &error, &trailing);
+void DrawGrids(const Options& o, const CArray<CGridSys, CGridSys&>& systems) {
+  qeldb::PlanStyle style;
+  style.title = qeldb::ModelDisplayName(o.source.Model()) + ": grid systems";
+  std::string svg, error;
+  if (!qeldb::DrawPlan(systems, qeldb::PlanMembers{}, style, &svg, &error))
+    qeldb::Fail(qeldb::kExitFailed, error);
+  else if (qeldb::WritePicture(o.svg, svg, o.force) == qeldb::kExitOk)
+    std::printf("wrote %s\n", o.svg.c_str());
 }
 
 void Run(Options& o) {
   if (!o.source.Open(o.model)) return;
   const std::string path = o.source.Describe("grs");
-  if (!o.source.FromArchive() && qeldb::RefuseDirectory(path, "a grid-system file")) return;
   CArray<CGridSys, CGridSys&> systems;
-  CString error;
-  ULONGLONG trailing = 0;
-  switch (ReadSystems(o.source, systems, error, trailing)) {
-    case qel::GridFileResult::kMissing:
-      qeldb::Fail(qeldb::kExitUsage, path + ": no grid-system file");
-      return;
-    case qel::GridFileResult::kBad:
-      qeldb::Fail(qeldb::kExitUsage, error.str());
-      return;
-    case qel::GridFileResult::kRead:
-      break;
+  if (!qeldb::ReadModelGrids(o.source, systems)) return;
+  if (!o.svg.empty()) {
+    DrawGrids(o, systems);
+    return;
   }
-  if (trailing > 0)
-    qeldb::Warn(path + ": " + std::to_string(trailing) + " bytes after the last of the " +
-                std::to_string(systems.GetSize()) + " grid systems the file announces");
   if (o.json) {
     nlohmann::json out = nlohmann::json::array();
     for (const CGridSys& s : systems) {
@@ -169,6 +154,8 @@ const bool registered = qeldb::RegisterCommand([](CLI::App& app) {
   cmd->add_option("MODEL", opts->model, "the model: its base path, MODEL.grs or any file of it")
       ->required();
   cmd->add_flag("--json", opts->json, "print a JSON array of systems");
+  cmd->add_option("--svg", opts->svg, "draw the grids into FILE.svg (or FILE.png) instead");
+  cmd->add_flag("--force", opts->force, "replace an existing picture");
   opts->source.AddOption(cmd);
   cmd->callback([opts] { Run(*opts); });
 });

@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
 
   CLI::App app{
       "qeldb: look into a structural model's files -- its record files, master data file and "
-      "grid systems -- create or rewrite its master data file, and pack, list and restore "
-      "model archives"};
+      "grid systems -- draw its plan, create or rewrite its master data file, and pack, list and "
+      "restore model archives"};
   app.set_version_flag("--version", "qeldb 0.1.0");
   app.footer(kExitCodes);
   app.require_subcommand(1);

@@ -2,6 +2,7 @@
 // and table counts, single fields by archive name, or every field as JSON -- and, with --save,
 // the file rewritten in the current XML form. What a careful reader notices about the file
 // (qel::CheckMdfFile) is printed as warnings, and keeps --save from making a misreading permanent.
+// --set changes fields by archive name (qel::FindField, qel::SetFieldText) and saves as --save.
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -17,63 +18,21 @@
 #include "command.h"
 #include "dbio/dbio.h"
 #include "mdf/mdf_check.h"
+#include "mdf/record_desc.h"
 #include "mdf/smdf.h"
-#include "model_name.h"
 #include "model_source.h"
 #include "platform/cfile.h"
 #include "platform/cmemfile.h"
 #include "platform/file_system.h"
 #include "save_guard.h"
+#include "text_forms.h"
 
 namespace qeldb {
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-// The value type of every leaf field, taken from the same field table the record is built from.
-enum class Kind { k_i32, k_BOOL, k_f32, k_f64, k_u8, k_char, k_COLORREF, k_LOGFONTA };
-
-struct KindRow {
-  const char* record;
-  const char* field;
-  Kind kind;
-};
-
-#define QEL_MDF_KIND_BEGIN(rec, bytes)
-#define QEL_MDF_KIND_FIELD(rec, off, name, type) KindRow{#rec, #name, Kind::k_##type},
-#define QEL_MDF_KIND_ARRAY(rec, off, name, type, n) KindRow{#rec, #name, Kind::k_##type},
-#define QEL_MDF_KIND_RECORD(rec, off, name, type)
-#define QEL_MDF_KIND_RECORD_ARRAY(rec, off, name, type, n)
-#define QEL_MDF_KIND_END(rec, bytes)
-constexpr KindRow kKinds[] = {
-#define QEL_MDF_MODE KIND
-#include "mdf/smdf_fields.def"
-#undef QEL_MDF_MODE
-};
-
-Kind KindOf(const qel::RecordDesc& record, const qel::FieldDesc& field) {
-  static const auto* index = [] {
-    auto* m = new std::map<std::pair<std::string_view, std::string_view>, Kind>;
-    for (const KindRow& row : kKinds) (*m)[{row.record, row.field}] = row.kind;
-    return m;
-  }();
-  auto it = index->find({record.name, field.name});
-  return it == index->end() ? Kind::k_u8 : it->second;
-}
-
-std::size_t ElementSize(Kind kind) {
-  switch (kind) {
-    case Kind::k_f64:
-      return 8;
-    case Kind::k_u8:
-    case Kind::k_char:
-      return 1;
-    case Kind::k_LOGFONTA:
-      return sizeof(LOGFONTA);
-    default:
-      return 4;
-  }
-}
+using qel::FieldKind;
 
 template <class T>
 T Load(const unsigned char* p) {
@@ -81,15 +40,6 @@ T Load(const unsigned char* p) {
   std::memcpy(&v, p, sizeof v);
   return v;
 }
-
-// The shortest decimal that reads back as the same float, so 17.3f shows as 17.3, not as the
-// double nearest to it.
-std::string FloatText(float f) {
-  char buf[32];
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, f);
-  return ec == std::errc() ? std::string(buf, end) : std::to_string(f);
-}
-double FloatForHumans(float f) { return std::strtod(FloatText(f).c_str(), nullptr); }
 
 // A stored archive version: 17.3 is stored as the text "17.29999", so six significant digits
 // give back the version that was meant.
@@ -103,22 +53,22 @@ std::string Text(const char* p, std::size_t capacity) {
   return std::string(p, strnlen(p, capacity));
 }
 
-Json Scalar(Kind kind, const unsigned char* p) {
+Json Scalar(FieldKind kind, const unsigned char* p) {
   switch (kind) {
-    case Kind::k_i32:
-    case Kind::k_BOOL:
+    case FieldKind::k_i32:
+    case FieldKind::k_BOOL:
       return Load<std::int32_t>(p);
-    case Kind::k_COLORREF:
+    case FieldKind::k_COLORREF:
       return Load<std::uint32_t>(p);
-    case Kind::k_u8:
+    case FieldKind::k_u8:
       return static_cast<unsigned>(*p);
-    case Kind::k_char:
+    case FieldKind::k_char:
       return Text(reinterpret_cast<const char*>(p), 1);
-    case Kind::k_f32:
+    case FieldKind::k_f32:
       return FloatForHumans(Load<float>(p));
-    case Kind::k_f64:
+    case FieldKind::k_f64:
       return Load<double>(p);
-    case Kind::k_LOGFONTA: {
+    case FieldKind::k_LOGFONTA: {
       const auto f = Load<LOGFONTA>(p);
       Json o;
       o["lfHeight"] = f.lfHeight;
@@ -137,25 +87,24 @@ Json Scalar(Kind kind, const unsigned char* p) {
       o["lfFaceName"] = Text(f.lfFaceName, sizeof f.lfFaceName);
       return o;
     }
+    case FieldKind::kRecord:
+      break;
   }
   return nullptr;
 }
 
 Json RecordValue(const qel::RecordDesc& record, const unsigned char* base);
 
-// One field's value: text for characters, an array for an array of values, an object for a
-// nested record.
-Json FieldValue(const qel::RecordDesc& record, const qel::FieldDesc& field,
-                const unsigned char* base) {
-  const unsigned char* p = base + field.offset;
+// The value of `field` at `p`: text for characters, an array for an array of values, an object
+// for a nested record.
+Json FieldValue(const qel::FieldDesc& field, const unsigned char* p) {
   if (field.record) return RecordValue(*field.record, p);
-  const Kind kind = KindOf(record, field);
-  if (kind == Kind::k_char) return Text(reinterpret_cast<const char*>(p), field.size);
-  if (!field.array) return Scalar(kind, p);
+  if (field.kind == FieldKind::k_char) return Text(reinterpret_cast<const char*>(p), field.size);
+  if (!field.array) return Scalar(field.kind, p);
   Json a = Json::array();
-  const std::size_t step = ElementSize(kind);
+  const std::size_t step = qel::ElementSize(field.kind);
   for (std::size_t off = 0; off + step <= field.size; off += step)
-    a.push_back(Scalar(kind, p + off));
+    a.push_back(Scalar(field.kind, p + off));
   return a;
 }
 
@@ -170,47 +119,10 @@ Json RecordValue(const qel::RecordDesc& record, const unsigned char* base) {
         o[std::string(f.name) + "[" + std::to_string(i) + "]"] =
             RecordValue(*f.record, base + f.offset + i * f.size);
     } else {
-      o[f.name] = FieldValue(record, f, base);
+      o[f.name] = FieldValue(f, base + f.offset);
     }
   }
   return o;
-}
-
-// The value at a dotted archive path ("JoistCriteria.DefLoad.UniLoad.Type"); false when no field
-// has that path.
-bool FieldAtPath(const SMDF& mdf, const std::string& path, Json& out) {
-  const qel::RecordDesc* record = &qel::SmdfLayout();
-  const unsigned char* base = reinterpret_cast<const unsigned char*>(&mdf);
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t dot = path.find('.', start);
-    const std::string part = path.substr(start, dot == std::string::npos ? dot : dot - start);
-    const qel::FieldDesc* found = nullptr;
-    const unsigned char* fieldBase = nullptr;
-    for (std::uint32_t k = 0; k < record->field_count && !found; ++k) {
-      const qel::FieldDesc& f = record->fields[k];
-      if (f.record && f.count > 0) {
-        for (std::uint32_t i = 0; i < f.count; ++i)
-          if (part == std::string(f.name) + "[" + std::to_string(i) + "]") {
-            found = &f;
-            fieldBase = base + f.offset + i * f.size;
-          }
-      } else if (part == f.name) {
-        found = &f;
-        fieldBase = base + f.offset;
-      }
-    }
-    if (!found) return false;
-    if (dot == std::string::npos) {
-      out = found->record ? RecordValue(*found->record, fieldBase)
-                          : FieldValue(*record, *found, base);
-      return true;
-    }
-    if (!found->record) return false;
-    record = found->record;
-    base = fieldBase;
-    start = dot + 1;
-  }
 }
 
 const char* UnitsName(std::int32_t units) {
@@ -236,6 +148,7 @@ std::string Shown(const Json& j) { return j.is_string() ? j.get<std::string>() :
 struct Options {
   std::string model;
   std::vector<std::string> fields;
+  std::vector<std::string> sets;  // "NAME=VALUE"
   bool json = false;
   bool save = false;
   bool force = false;
@@ -297,7 +210,7 @@ bool ReadModel(CDBIO& db, ModelSource& source, SMDF& mdf, Loaded& info) {
 // Saves the record over the model's master data file, keeping the previous file as .qel.bak:
 // refused while the file looks damaged or is read-only, unless forced (save_guard.h). Every
 // command that rewrites the file goes through here.
-void SaveMdf(CDBIO& db, SMDF& mdf, const Loaded& info, bool force) {
+void SaveMdf(CDBIO& db, SMDF& mdf, const Loaded& info, bool force, std::size_t fieldsSet = 0) {
   const std::string path = std::string(db.GetDBName()) + ".qel";
   if (!MayReplace(path, info.warnings.size(), force)) return;
   const std::string backup = path + ".bak";
@@ -309,8 +222,33 @@ void SaveMdf(CDBIO& db, SMDF& mdf, const Loaded& info, bool force) {
     Fail(kExitFailed, "cannot save " + path + "; the file is as it was (copy in " + backup + ")");
     return;
   }
+  if (fieldsSet != 0) std::printf("set %zu field%s; ", fieldsSet, fieldsSet == 1 ? "" : "s");
   std::printf("saved %s as XML %s (previous file kept as %s)\n", path.c_str(),
               FloatText(qel::kMdfArchiveVersion).c_str(), backup.c_str());
+}
+
+// Applies every "NAME=VALUE" to the record; false (after reporting, nothing written) when a name
+// names no field or a value does not fit its field.
+bool SetFields(const std::vector<std::string>& sets, SMDF& mdf) {
+  for (const std::string& set : sets) {
+    const std::size_t eq = set.find('=');
+    if (eq == std::string::npos) {
+      Fail(kExitUsage, "--set takes NAME=VALUE, not " + set);
+      return false;
+    }
+    const std::string name = set.substr(0, eq);
+    const qel::FieldRef ref = qel::FindField(qel::SmdfLayout(), name);
+    if (!ref) {
+      Fail(kExitUsage, "no field named " + name);
+      return false;
+    }
+    std::string error;
+    if (!qel::SetFieldText(ref, &mdf, std::string_view(set).substr(eq + 1), error)) {
+      Fail(kExitUsage, "cannot set " + name + ": " + error + "; nothing was written");
+      return false;
+    }
+  }
+  return true;
 }
 
 void PrintSummary(const SMDF& mdf, const Loaded& info) {
@@ -328,11 +266,15 @@ void PrintSummary(const SMDF& mdf, const Loaded& info) {
   for (std::uint32_t k = 0; k < layout.field_count; ++k) {
     const qel::FieldDesc& f = layout.fields[k];
     if (f.record || f.array || std::strncmp(f.name, "Num", 3) != 0) continue;
-    std::printf("  %-26s %s\n", f.name, Dump(FieldValue(layout, f, base)).c_str());
+    std::printf("  %-26s %s\n", f.name, Dump(FieldValue(f, base + f.offset)).c_str());
   }
 }
 
 void Run(Options& opt) {
+  if (opt.force && !opt.save && opt.sets.empty()) {
+    Fail(kExitUsage, "--force goes with --save or --set");
+    return;
+  }
   if (!opt.source.Open(opt.model)) return;
   CDBIO db(CString(opt.source.Model().c_str()), nullptr);
   auto mdf = std::make_unique<SMDF>();
@@ -340,20 +282,21 @@ void Run(Options& opt) {
   if (!ReadModel(db, opt.source, *mdf, info)) return;
   const auto* base = reinterpret_cast<const unsigned char*>(mdf.get());
 
-  if (opt.save) {
-    SaveMdf(db, *mdf, info, opt.force);
+  if (!opt.sets.empty() && !SetFields(opt.sets, *mdf)) return;
+  if (opt.save || !opt.sets.empty()) {
+    SaveMdf(db, *mdf, info, opt.force, opt.sets.size());
     return;
   }
 
   if (!opt.fields.empty()) {
     std::vector<std::pair<std::string, Json>> values;
     for (const std::string& name : opt.fields) {
-      Json v;
-      if (!FieldAtPath(*mdf, name, v)) {
+      const qel::FieldRef ref = qel::FindField(qel::SmdfLayout(), name);
+      if (!ref) {
         Fail(kExitUsage, "no field named " + name);
         return;
       }
-      values.emplace_back(name, std::move(v));
+      values.emplace_back(name, FieldValue(*ref.field, base + ref.offset));
     }
     if (opt.json) {
       Json out = Json::object();
@@ -394,9 +337,16 @@ const bool registered = RegisterCommand([](CLI::App& app) {
                     "MODEL.qel.bak; refused while the file looks damaged or is read-only")
           ->excludes("--field")
           ->excludes("--json");
-  cmd->add_flag("--force", opt->force, "with --save: save even a damaged or read-only file")
-      ->needs(save);
-  opt->source.AddOption(cmd)->excludes(save);
+  cmd->add_option("--set", opt->sets,
+                  "set one field by archive name (NAME=VALUE: a number, comma-separated numbers "
+                  "for an array, or text) and save as --save does; repeatable")
+      ->excludes("--field")
+      ->excludes("--json")
+      ->excludes(save);
+  CLI::Option* set = cmd->get_option("--set");
+  cmd->add_flag("--force", opt->force,
+                "with --save or --set: save even a damaged or read-only file");
+  opt->source.AddOption(cmd)->excludes(save)->excludes(set);
   cmd->callback([opt] { Run(*opt); });
 });
 

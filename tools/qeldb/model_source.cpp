@@ -4,6 +4,7 @@
 #include "command.h"
 #include "model_name.h"
 #include "platform/cfile.h"
+#include "platform/cmemfile.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 
@@ -74,11 +75,19 @@ bool ModelSource::Serve(CDBIO& db, const char* ext) {
     db.SetMemoryReadBuffer(nullptr);
     return true;
   }
-  db.SetMemoryReadBuffer(nullptr);
   const QelUnzipEntry* e = Entry(ext);
-  if (!e || !unzip_->ReadFileData(e->name, served_)) return false;
+  const bool read = e && unzip_->ReadFileData(e->name, served_);
+  if (!read) served_.clear();
   db.SetMemoryReadBuffer(&served_);
-  return true;
+  return read;
+}
+
+bool ModelSource::ReadMdf(CDBIO& db, SMDF* mdf) {
+  if (!FromArchive()) return db.ReadMdf(mdf);
+  std::vector<unsigned char> bytes;
+  if (!Read("qel", bytes)) return false;
+  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+  return db.ReadMdf(mdf, file);
 }
 
 bool ModelSource::Read(const char* ext, std::vector<unsigned char>& out) {

@@ -8,7 +8,11 @@
 //                           archive the entry becomes the object's memory read buffer (which
 //                           stands for every table while installed, so serve one table at a
 //                           time); from a folder the buffer is removed and the files are read;
-//   - Read(ext, bytes)      the whole of MODEL.ext, for files read as a whole (master data, grids).
+//   - Read(ext, bytes)      the whole of MODEL.ext, for files read as a whole (grids, tables);
+//   - ReadMdf(db, mdf)      the master data file, as CDBIO::ReadMdf reads it.
+// A reader that reads several tables in one call cannot be served from an archive this way (one
+// memory read buffer stands for every table); such commands (decks, whose property names come from
+// further tables) read folders only.
 // Inside an archive MODEL is the model's path within it without extension ("tower" for the
 // entry "tower.sty", "models/tower" for "models/tower.sty"), either separator, any case of the
 // extension; an entry whose name matches exactly wins over one that differs in case.
@@ -40,9 +44,12 @@ class ModelSource {
 
   // A folder where MODEL.ext should be is no file: false, with *directory set when given.
   bool Exists(const char* ext, unsigned long long* bytes = nullptr, bool* directory = nullptr);
-  // False when MODEL.ext is missing or cannot be read (too large, damaged).
+  // False when MODEL.ext is missing or cannot be read (too large, damaged); from an archive an
+  // empty buffer is installed then, so the object's reads find nothing rather than the folder.
   bool Serve(CDBIO& db, const char* ext);
   bool Read(const char* ext, std::vector<unsigned char>& out);
+  // False, with *mdf as CDBIO::ReadMdf leaves it, when the file is missing or unreadable.
+  bool ReadMdf(CDBIO& db, SMDF* mdf);
 
  private:
   // The entry standing for MODEL.ext, or null.

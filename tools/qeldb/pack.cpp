@@ -69,7 +69,7 @@ void Run(const Options& opt) {
   CQelZip zip;
   zip.SetRootOnly(opt.rootOnly);
   zip.SetShowProgress(ShowProgress());
-  zip.SetProgressTitle("Packing");
+  zip.SetProgressTitle("packing");
   zip.SetGlobalComment(opt.comment.c_str());
   zip.AddIgnoredFiles(opt.ignore.c_str());
   // An older archive being replaced inside the folder is not packed into its successor.

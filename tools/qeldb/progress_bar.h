@@ -1,13 +1,12 @@
-// The progress of packing and unpacking drawn as one line on stderr:
-//   [##########----------]  3/10  sub/tower.b3d  45%
-// Only when stderr is a terminal; the line is redrawn at most ten times a second (and at every
-// new file) and cleared when the work ends, so nothing of it stays in the terminal's text.
+// The library's zip progress dialog (platform/progress.h) as the command line's progress bar
+// (progress.h): "packing [#####     ] 3/10  sub/tower.b3d 45%", redrawn at most ten times a
+// second and at every new file, only when stderr is a terminal.
 #pragma once
 
 namespace qeldb {
 
-// Installs the terminal bar as the library's zip progress dialog (a no-op when stderr is not a
-// terminal). Commands then ask for progress with ShowProgress().
+// Installs the bar as the dialog the library creates for Zip and Unzip (nothing when stderr is
+// no terminal). Commands then ask for progress with ShowProgress().
 void InstallProgressBar();
 bool ShowProgress();
 

@@ -10,6 +10,7 @@
 #include "dbio/record_catalogue.h"
 #include "model_source.h"
 #include "platform/cfile.h"
+#include "text_forms.h"
 
 namespace qeldb {
 namespace {
@@ -21,13 +22,6 @@ struct TableRow {
   bool unreadable = false;
   std::optional<unsigned long> stamp;
 };
-
-std::string StampText(unsigned long stamp) {
-  unsigned short major = 0;
-  unsigned char minor = 0, patch = 0;
-  qel::VersionAccess::Parse(stamp, major, minor, patch);
-  return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patch);
-}
 
 std::vector<TableRow> ListTables(CDBIO& db, ModelSource& source) {
   std::vector<TableRow> rows;

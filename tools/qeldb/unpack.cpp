@@ -50,7 +50,7 @@ void Run(const Options& opt) {
   }
   unzip.SetOverwriteReadOnly(opt.overwriteReadOnly);
   unzip.SetShowProgress(ShowProgress());
-  unzip.SetProgressTitle("Unpacking");
+  unzip.SetProgressTitle("unpacking");
   const bool all = unzip.Unzip(opt.dest.c_str());
   ReportZipFailures(unzip.GetFailedEntries());
   std::size_t done = unzip.GetEntries().size();

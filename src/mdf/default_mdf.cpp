@@ -1,0 +1,3 @@
+#include "mdf/default_mdf.h"
+
+SMDF mdf{};

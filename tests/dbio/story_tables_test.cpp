@@ -1,0 +1,285 @@
+// Stories and floor types: the file records against their in-memory form (golden bytes laid out
+// by offset), the member arrays hung on them, the grid files and the walls on the foundation.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "dbio/dbio.h"
+#include "geom/grid_file.h"
+#include "golden_bytes.h"
+#include "member_golden.h"
+#include "test_support.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+using qeltest::Concat;
+using qeltest::PutF32;
+using qeltest::PutI32;
+using qeltest::ReadBytes;
+using qeltest::TempDir;
+using qeltest::WriteBytes;
+
+class TestDB : public CDBIO {
+ public:
+  using CDBIO::CDBIO;
+  using CDBIO::IsPointOnFoundation;
+};
+
+// `count` records of `size` bytes, byte j of record i = (i * 37 + j) & 0xFF.
+Bytes Pattern(int count, int size) {
+  Bytes b(static_cast<std::size_t>(count) * size);
+  for (int i = 0; i < count; ++i)
+    for (int j = 0; j < size; ++j) b[i * size + j] = (i * 37 + j) & 0xFF;
+  return b;
+}
+
+const unsigned char* Raw(const void* p) { return static_cast<const unsigned char*>(p); }
+
+bool AllZero(const void* p, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i)
+    if (Raw(p)[i]) return false;
+  return true;
+}
+
+TEST(StoryTables, StoryRecordsMapBetweenFileAndMemory) {
+  TempDir dir;
+  const std::string base = dir.File("m");
+  Bytes file = Pattern(3, 336);
+  for (int i = 0; i < 3; ++i) {
+    PutI32(file, i * 336 + 24, 7 - i);             // floor type
+    PutF32(file, i * 336 + 40, 120.5f * (i + 1));  // elevation
+    PutI32(file, i * 336 + 48, 10 + i);            // beams
+    PutI32(file, i * 336 + 164, 1000 + i);         // first beam
+    PutI32(file, i * 336 + 176, 3000 + i);         // first brace
+  }
+  WriteBytes(base + ".sty", file);
+  TestDB db(CString(base), nullptr);
+
+  SSTORY stories[3];
+  std::memset(stories, 0xAB, sizeof stories);  // stale pointers and bytes
+  ASSERT_EQ(db.ReadStoryData(stories, 3, 0), 1);
+  for (int i = 0; i < 3; ++i) {
+    const SSTORY& s = stories[i];
+    const unsigned char* rec = file.data() + i * 336;
+    EXPECT_EQ(std::memcmp(Raw(&s), rec, 112), 0);
+    EXPECT_EQ(std::memcmp(Raw(&s) + 208, rec + 160, 176), 0);
+    EXPECT_TRUE(AllZero(Raw(&s) + 112, 88)) << "the whole pointer block is null";
+    EXPECT_EQ(Raw(&s)[200], 0xAB) << "the slot after the pointers is left as it was";
+    EXPECT_EQ(s.nFlrType, 7 - i);
+    EXPECT_EQ(s.fElevation, 120.5f * (i + 1));
+    EXPECT_EQ(s.nNumBeams, 10 + i);
+    EXPECT_EQ(s.nFirstBeam, 1000 + i);
+    EXPECT_EQ(s.nFirstBrace, 3000 + i);
+  }
+
+  // From record 1; and reads that fail leave the records alone.
+  SSTORY two[2];
+  ASSERT_EQ(db.ReadStoryData(two, 2, 1), 1);
+  EXPECT_EQ(two[0].nFirstBeam, 1001);
+  SSTORY before[3];
+  std::memcpy(before, stories, sizeof stories);
+  EXPECT_EQ(db.ReadStoryData(stories, 3, 1), 0);
+  EXPECT_EQ(std::memcmp(before, stories, sizeof stories), 0);
+  TestDB missing(CString(dir.File("none")), nullptr);
+  EXPECT_EQ(missing.ReadStoryData(stories, 1, 0), 0);
+  EXPECT_EQ(std::memcmp(before, stories, sizeof stories), 0);
+
+  // Written back: the file bytes again, with zeros where the pointers were.
+  TestDB out(CString(dir.File("out")), nullptr);
+  ASSERT_EQ(out.WriteStoryData(stories, 3, 0, 1), 1);
+  Bytes expected = file;
+  for (int i = 0; i < 3; ++i) std::memset(expected.data() + i * 336 + 112, 0, 48);
+  EXPECT_EQ(ReadBytes(dir.File("out.sty")), expected);
+}
+
+TEST(StoryTables, FloorTypeRecordsMapBetweenFileAndMemory) {
+  TempDir dir;
+  const std::string base = dir.File("m");
+  Bytes file = Pattern(2, 472);
+  PutI32(file, 472 + 312, 4);  // foundations of floor type 1
+  PutI32(file, 472 + 316, 9);
+  WriteBytes(base + ".flt", file);
+  TestDB db(CString(base), nullptr);
+  SFLRTYPE floors[2];
+  std::memset(floors, 0xCD, sizeof floors);
+  ASSERT_EQ(db.ReadFloorTypeData(floors, 2, 0), 1);
+  struct Piece {
+    int file, memory, length;
+  };
+  for (int i = 0; i < 2; ++i) {
+    const unsigned char* rec = file.data() + i * 472;
+    for (Piece p : {Piece{0, 0, 168}, {216, 272, 96}, {312, 376, 16}, {328, 400, 144}})
+      EXPECT_EQ(std::memcmp(Raw(&floors[i]) + p.memory, rec + p.file, p.length), 0) << p.file;
+    EXPECT_TRUE(AllZero(Raw(&floors[i]) + 168, 104));
+    EXPECT_TRUE(AllZero(Raw(&floors[i]) + 368, 8));
+    EXPECT_TRUE(AllZero(Raw(&floors[i]) + 392, 8));
+  }
+  EXPECT_EQ(floors[1].nNumFoundations, 4);
+  EXPECT_EQ(floors[1].nFirstFoundation, 9);
+
+  ASSERT_EQ(db.WriteFloorData(floors, 2, 0, 1), 1);
+  Bytes expected = file;
+  for (int i = 0; i < 2; ++i) std::memset(expected.data() + i * 472 + 168, 0, 48);
+  EXPECT_EQ(ReadBytes(base + ".flt"), expected);
+}
+
+// Stories whose members are read with them: arrays only for ranges the member files hold.
+TEST(StoryTables, MemberArraysHangOnStoriesAndFloorTypes) {
+  TempDir dir;
+  const std::string base = dir.File("m");
+  using R = qeltest::StoryRanges;
+  WriteBytes(base + ".sty",
+             Concat({qeltest::StoryRecord(R{.columns = 2, .walls = 1, .braces = 1}),  // no beams
+                     qeltest::StoryRecord(R{.beams = 2,
+                                            .columns = 1,
+                                            .firstColumn = 2,
+                                            .walls = 1,
+                                            .firstWall = 1}),  // no braces
+                     // beams 5-7 and brace 1 are not in the files; walls 1-2 are
+                     qeltest::StoryRecord(R{.beams = 3,
+                                            .firstBeam = 5,
+                                            .columns = -1,
+                                            .walls = 2,
+                                            .firstWall = 1,
+                                            .braces = 1,
+                                            .firstBrace = 1})}));
+  using qeltest::BeamRecord;
+  using qeltest::ColumnRecord;
+  using qeltest::WallRecord;
+  WriteBytes(base + ".c3d",
+             Concat({ColumnRecord({1, 1}), ColumnRecord({2, 2}), ColumnRecord({3, 3})}));
+  WriteBytes(base + ".b3d", Concat({BeamRecord({10, 0}, {20, 0}), BeamRecord({30, 0}, {40, 0})}));
+  WriteBytes(base + ".w3d", Concat({WallRecord({0, 5}, {9, 5}), WallRecord({0, 6}, {9, 6}),
+                                    WallRecord({0, 7}, {9, 7})}));
+  WriteBytes(base + ".r3d", Pattern(1, 736));
+  TestDB db(CString(base), nullptr);
+
+  SSTORY s[3];
+  db.ReadStoryDataWith3DGeom(s, 3, 0);
+  ASSERT_NE(s[0].pColumns, nullptr);
+  EXPECT_EQ(s[0].pColumns[1].ptPlan.x, 2);
+  EXPECT_EQ(s[0].pBeams, nullptr) << "a story without beams keeps a null array";
+  ASSERT_NE(s[0].pBraces, nullptr);
+  EXPECT_EQ(std::memcmp(s[0].pBraces, Pattern(1, 736).data(), 736), 0);
+  ASSERT_NE(s[1].pColumns, nullptr);
+  EXPECT_EQ(s[1].pColumns[0].ptPlan.x, 3);
+  ASSERT_NE(s[1].pBeams, nullptr);
+  EXPECT_EQ(s[1].pBeams[1].ptIEnd.x, 30);
+  EXPECT_EQ(s[1].pWalls[0].ptIEnd.y, 6);
+  EXPECT_EQ(s[1].pBraces, nullptr);
+  EXPECT_EQ(s[2].pColumns, nullptr);
+  EXPECT_EQ(s[2].pBeams, nullptr) << "records 5-7 are not in a file of 2";
+  EXPECT_EQ(s[2].pBraces, nullptr);
+  ASSERT_NE(s[2].pWalls, nullptr);
+  EXPECT_EQ(s[2].pWalls[1].ptIEnd.y, 7);
+  db.CleanStory(s, 3);
+
+  // Floor types: columns, beams, walls and foundations.
+  Bytes flt(472);
+  PutI32(flt, 20, 1);   // beams
+  PutI32(flt, 72, 1);   // from record 1
+  PutI32(flt, 312, 2);  // foundations
+  PutI32(flt, 316, 1);  // from record 1
+  WriteBytes(base + ".flt", flt);
+  const Bytes ftg = Pattern(3, 440);
+  WriteBytes(base + ".ftg", ftg);
+  SFLRTYPE f[1];
+  db.ReadFloorDataWith3DGeom(f, 1, 0);
+  EXPECT_EQ(f[0].pColumns, nullptr);
+  ASSERT_NE(f[0].pBeams, nullptr);
+  EXPECT_EQ(f[0].pBeams[0].ptIEnd.x, 30);
+  ASSERT_NE(f[0].pFoundations, nullptr);
+  EXPECT_EQ(std::memcmp(f[0].pFoundations, ftg.data() + 440, 2 * 440), 0);
+  db.CleanFloor(f, 1);
+
+  // An absurd count is refused before anything is allocated.
+  PutI32(flt, 312, 0x7FFFFFF0);
+  WriteBytes(base + ".flt", flt);
+  db.ReadFloorDataWith3DGeom(f, 1, 0);
+  EXPECT_EQ(f[0].pFoundations, nullptr);
+  db.CleanFloor(f, 1);
+}
+
+TEST(StoryTables, WallsOnTheFoundation) {
+  TestDB db(nullptr);
+  // Story 0: a column at (100, 100), a beam framing (0, 200)-(300, 200), a wall (500, 0)-(500,
+  // 300).
+  _COL3D column{};
+  column.ptPlan = {100, 100};
+  _BEAM3D beam{};
+  beam.ptSupport1 = {0, 200};
+  beam.ptSupport2 = {300, 200};
+  _WALL3D below{};
+  below.ptIEnd = {500, 0};
+  below.ptJEnd = {500, 300};
+  _WALL3D walls[3]{};
+  walls[0].ptIEnd = {100.5, 100.5};  // 0.5 from the column in x and y: supported
+  walls[0].ptJEnd = {101.5, 100};    // 1.5 away in x: on the foundation
+  walls[1].ptIEnd = {150, 200.8};    // within 1.0 of the beam's line, inside its span
+  walls[1].ptJEnd = {350, 200.5};    // on its line but beyond its span
+  walls[2].ptIEnd = {500.9, 150};    // beside the wall below
+  walls[2].ptJEnd = {500, 301};      // past its end
+
+  SSTORY stories[2]{};
+  stories[0].nNumColumns = stories[0].nNumBeams = stories[0].nNumWalls = 1;
+  stories[0].pColumns = &column;
+  stories[0].pBeams = &beam;
+  stories[0].pWalls = &below;
+  stories[1].nNumWalls = 3;
+  stories[1].pWalls = walls;
+  for (_WALL3D& w : walls) w.bIOnFoundation = w.bJOnFoundation = 7;
+  db.FindFoundationGravityWalls(stories, 2);
+  EXPECT_EQ(below.bIOnFoundation, 1);
+  EXPECT_EQ(below.bJOnFoundation, 1);
+  const int expected[3][2] = {{0, 1}, {0, 1}, {0, 1}};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(walls[i].bIOnFoundation, expected[i][0]) << "wall " << i;
+    EXPECT_EQ(walls[i].bJOnFoundation, expected[i][1]) << "wall " << i;
+  }
+
+  // A story below whose arrays are missing (counts without arrays) supports nothing.
+  SSTORY hollow{};
+  hollow.nNumColumns = hollow.nNumBeams = hollow.nNumWalls = 5;
+  EXPECT_EQ(db.IsPointOnFoundation(&hollow, _POINT2D{100, 100}), 1);
+  EXPECT_EQ(db.IsPointOnFoundation(&stories[0], _POINT2D{100, 100}), 0);
+}
+
+TEST(StoryTables, GridIndexAndGridSystems) {
+  TempDir dir;
+  const std::string base = dir.File("m");
+  TestDB db(CString(base), nullptr);
+
+  WriteBytes(base + ".gri", Bytes{5, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 9, 0, 0, 0});
+  int index[2] = {0, 0};
+  db.ReadGridIndex(index, 2, 1);
+  EXPECT_EQ(index[0], -1);
+  EXPECT_EQ(index[1], 9);
+
+  CArray<CGridSys, CGridSys&> grids;
+  CGridSys kept(7, "kept", GRID_SYS_ORTHOGONAL, 0, 0, 0, 0),
+      a(1, "A", GRID_SYS_ORTHOGONAL, 0, 0, 0, 0), b(2, "B", GRID_SYS_RADIAL, 5, 5, 0, 0);
+  grids.Add(kept);
+  db.ReadGridSysData(&grids);  // no file
+  EXPECT_EQ(grids.GetSize(), 1);
+  WriteBytes(base + ".grs", Bytes{0, 0, 0, 0});
+  db.ReadGridSysData(&grids);
+  EXPECT_EQ(grids.GetSize(), 1) << "a count of 0 appends nothing";
+
+  CArray<CGridSys, CGridSys&> two;
+  two.Add(a);
+  two.Add(b);
+  ASSERT_TRUE(qel::WriteGridSysFile((base + ".grs").c_str(), two));
+  db.ReadGridSysData(&grids);
+  ASSERT_EQ(grids.GetSize(), 3);
+  EXPECT_EQ(grids[2].m_strName, "B");
+
+  // A file that announces more systems than it holds leaves the array as it was.
+  Bytes bad = ReadBytes(base + ".grs");
+  PutI32(bad, 0, 3);
+  WriteBytes(base + ".grs", bad);
+  db.ReadGridSysData(&grids);
+  EXPECT_EQ(grids.GetSize(), 3);
+}
+
+}  // namespace
