@@ -14,15 +14,13 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 using qeltest::ReadBytes;
-using qeltest::RunProcess;
 using qeltest::TempDir;
 using qeltest::WriteBytes;
 
 class QeldbModel : public ::testing::Test {
  protected:
   qeltest::ProcessResult Run(std::vector<std::string> args) {
-    args.insert(args.begin(), QELDB_TOOL_PATH);
-    return RunProcess(args);
+    return qeltest::RunQeldb(std::move(args));
   }
   Json RunJson(std::vector<std::string> args, int exitCode = 0) {
     args.push_back("--json");

@@ -53,8 +53,9 @@ int main(int argc, char** argv) {
   });
 
   CLI::App app{
-      "qeldb: look into a structural model's files -- its record files, master data file and "
-      "grid systems -- draw its plan, create or rewrite its master data file, and pack, list and "
+      "qeldb: look into a structural model's files -- its record files, master data file, "
+      "grid systems, stories, members and other tables -- draw its plan, create or rewrite its "
+      "master data file, upgrade its tables, generate a synthetic building, and pack, list and "
       "restore model archives"};
   app.set_version_flag("--version", "qeldb 0.1.0");
   app.footer(kExitCodes);
