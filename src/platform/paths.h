@@ -53,7 +53,7 @@ BOOL PathFileExistsA(const char* path);
 // Relative unless it starts with a separator or a drive ("X:").
 BOOL PathIsRelativeA(const char* path);
 // Whether `file` matches `spec`: a list of masks separated by ';', each with its leading spaces
-// skipped and matched by qel::WildcardMatch; the spec "*.*" matches every name, dotted or not.
+// skipped and matched by qel::WildcardMatch; the mask "*.*" matches every name, dotted or not.
 // Null arguments match nothing.
 BOOL PathMatchSpecA(const char* file, const char* spec);
 
