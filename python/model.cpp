@@ -5,7 +5,6 @@
 #include <cstring>
 #include <vector>
 
-#include "dbio/table_list.h"
 #include "errors.h"
 #include "field_values.h"
 #include "mdf/record_desc.h"
@@ -16,7 +15,9 @@
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "record_dtype.h"
+#include "table_rows.h"
 #include "table_upgrades.h"
+#include "text_forms.h"
 
 namespace py = pybind11;
 
@@ -32,6 +33,18 @@ long SliceRecords(int recordSize) {
   return std::max(1L, static_cast<long>((1UL << 30) / static_cast<unsigned long>(recordSize)));
 }
 
+// A JSON value as the Python object json.loads makes of it: the command-line tool's rows, as it
+// prints them.
+py::object FromJson(const qeldb::Json& value) {
+  static py::object* loads = new py::object(py::module_::import("json").attr("loads"));
+  return (*loads)(value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+}
+
+void Warn(const std::vector<std::string>& warnings) {
+  for (const std::string& w : warnings)
+    if (PyErr_WarnEx(PyExc_UserWarning, w.c_str(), 1) != 0) throw py::error_already_set();
+}
+
 }  // namespace
 
 Model::Model(const std::string& path)
@@ -39,6 +52,8 @@ Model::Model(const std::string& path)
       mdf_(std::make_unique<SMDF>()),
       db_(CString(name_.c_str()), nullptr) {
   std::memset(mdf_.get(), 0, sizeof(SMDF));
+  std::string folderOnly;
+  source_.Open(name_, "", folderOnly);  // a folder always opens
   if (PathFileExistsA((name_ + ".qel").c_str())) {
     bool ok;
     MessageCapture messages;
@@ -58,29 +73,24 @@ Model::Model(const std::string& path)
   bool any;
   {
     py::gil_scoped_release unlocked;
-    any = !qel::ListTables(db_).empty();
+    std::vector<std::string> directories;
+    any = !qeldb::ListTables(db_, source_, directories).empty();
   }
   if (!any) RaiseNotFound("no model named " + name_ + " (no master data file and no record file)");
 }
 
 Model::~Model() = default;
 
-py::list Model::Tables() {
-  std::vector<qel::TableListing> rows;
+py::object Model::Tables() {
+  std::vector<qeldb::TableRow> rows;
+  std::vector<std::string> directories;
   {
     py::gil_scoped_release unlocked;
-    rows = qel::ListTables(db_);
+    rows = qeldb::ListTables(db_, source_, directories);
   }
-  py::list out;
-  for (const auto& r : rows) {
-    py::dict row;
-    row["ext"] = r.ext;
-    row["bytes"] = r.bytes;
-    row["records"] = r.records ? py::object(py::int_(*r.records)) : py::object(py::none());
-    row["stamp"] = r.stamp ? py::object(py::str(qel::StampText(*r.stamp))) : py::object(py::none());
-    out.append(row);
-  }
-  return out;
+  for (std::string& d : directories) d += " is a directory, not a record file";
+  Warn(directories);
+  return FromJson(qeldb::TablesJson(rows));
 }
 
 const qel::RecordFileInfo& Model::Table(const std::string& ext) const {
@@ -174,8 +184,8 @@ py::array Model::ReadConverted(const qel::RecordFileInfo& info, unsigned long st
   const std::string path = db_.RecordFilePath(info.ext).GetString();
   const qeldb::TableUpgrade* up = qeldb::FindTableUpgrade(info.ext);
   if (!up)
-    RaiseValue(path + ": the records carry stamp " + qel::StampText(stamp) + ", older than " +
-               qel::StampText(info.currentStamp) + ", and this version cannot convert them");
+    RaiseValue(path + ": the records carry stamp " + qeldb::StampText(stamp) + ", older than " +
+               qeldb::StampText(info.currentStamp) + ", and this version cannot convert them");
   std::vector<unsigned char> image;
   int size = 0;
   bool read, aligned = false, converted = false;
@@ -194,11 +204,11 @@ py::array Model::ReadConverted(const qel::RecordFileInfo& info, unsigned long st
   if (!read) RaiseFailure(info.ext, kReadFlags, "the records could not be read");
   if (!aligned)
     RaiseValue(path + ": the length is no whole number of " + std::to_string(size) +
-               "-byte records of " + qel::StampText(fileStamp));
+               "-byte records of " + qeldb::StampText(fileStamp));
   if (!converted) {
     const std::string why = messages.Text();
-    RaiseValue(path + ": the records of " + qel::StampText(fileStamp) + " could not be converted" +
-               (why.empty() ? "" : ": " + why));
+    RaiseValue(path + ": the records of " + qeldb::StampText(fileStamp) +
+               " could not be converted" + (why.empty() ? "" : ": " + why));
   }
   const long n = static_cast<long>(image.size() / static_cast<std::size_t>(info.recordSize));
   const long want = CheckRange(n, start, count);
@@ -229,9 +239,9 @@ void Model::Write(const std::string& ext, const py::array& array) {
       std::uint32_t stamp;
       std::memcpy(&stamp, bytes + i * static_cast<long>(info.recordSize) + info.stampOffset, 4);
       if (stamp != info.currentStamp)
-        RaiseValue("record " + std::to_string(i) + " carries stamp " + qel::StampText(stamp) +
+        RaiseValue("record " + std::to_string(i) + " carries stamp " + qeldb::StampText(stamp) +
                    "; table '" + ext + "' is written at stamp " +
-                   qel::StampText(info.currentStamp));
+                   qeldb::StampText(info.currentStamp));
     }
   }
   bool ok = true;
@@ -268,18 +278,6 @@ void Model::SaveMdf() {
 }
 
 namespace {
-
-// A JSON value as the Python object json.loads makes of it: the command-line tool's rows, as it
-// prints them.
-py::object FromJson(const qeldb::Json& value) {
-  static py::object* loads = new py::object(py::module_::import("json").attr("loads"));
-  return (*loads)(value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
-}
-
-void Warn(const std::vector<std::string>& warnings) {
-  for (const std::string& w : warnings)
-    if (PyErr_WarnEx(PyExc_UserWarning, w.c_str(), 1) != 0) throw py::error_already_set();
-}
 
 [[noreturn]] void RaiseReport(const qeldb::RowReport& report) {
   if (report.missing) RaiseNotFound(report.error);
@@ -358,7 +356,7 @@ py::object Model::Stories() {
   MessageCapture messages;
   {
     py::gil_scoped_release unlocked;
-    ok = qeldb::StoryRows(name_, rows, report);
+    ok = qeldb::StoryRows(source_, rows, report);
   }
   if (!ok) RaiseReport(report);
   Warn(report.warnings);
@@ -373,7 +371,7 @@ py::object Model::Members(const std::string& kind, std::optional<int> story) {
   MessageCapture messages;
   {
     py::gil_scoped_release unlocked;
-    ok = qeldb::MemberRows(name_, kind, story.value_or(-1), rows, report);
+    ok = qeldb::MemberRows(source_, kind, story.value_or(-1), rows, report);
   }
   Warn(report.warnings);
   if (!ok) RaiseReport(report);

@@ -15,6 +15,7 @@
 #include "dbio/dbio.h"
 #include "dbio/record_catalogue.h"
 #include "model_tables.h"
+#include "table_source.h"
 
 struct SMDF;
 
@@ -39,7 +40,7 @@ class Model {
 
   const std::string& Name() const { return name_; }
   // The rows of `qeldb tables --json`.
-  pybind11::list Tables();
+  pybind11::object Tables();
   // The dtype of table `ext`.
   pybind11::dtype Dtype(const std::string& ext);
   // Records [start, start + count) of table `ext` (count: to the end), read in one go into the
@@ -83,6 +84,7 @@ class Model {
   std::unique_ptr<SMDF> mdf_;
   bool hasMdf_ = false;
   Database db_;
+  qeldb::TableSource source_;  // the model's folder
 };
 
 }  // namespace qelpy

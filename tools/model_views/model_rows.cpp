@@ -128,13 +128,13 @@ bool ReadTable(ModelDB& db, const std::string& kind, Tables& t, RowReport& repor
   }
   if (!ok) {
     report.error = error;
-    report.missing = !db.DoesFileExist(db.GetDBName(), ext);
+    report.missing = !HasTable(db, ext);
     return false;
   }
   const unsigned long current = qel::FindRecordFile(ext)->currentStamp;
   if (table.records > 0 && table.fileStamp < current)
     report.notes.push_back(TablePath(db, ext) + " holds records of " + StampText(table.fileStamp) +
-                           ": shown converted to the current layout in memory (an upgrade "
+                           ": shown converted to the current layout in memory (qeldb upgrade "
                            "converts the file)");
   return true;
 }
@@ -155,23 +155,42 @@ void Hang(std::vector<SSTORY>& stories, const std::vector<T>& table, LONG SSTORY
 
 }  // namespace
 
-bool StoryRows(const std::string& base, Json& rows, RowReport& report) {
+bool StoryRows(TableSource& source, Json& rows, RowReport& report) {
   rows = Json::array();
+  const std::string base = source.Model();
   auto mdf = std::make_unique<SMDF>();
   ModelDB db(CString(base.c_str()), mdf.get());
-  const bool haveMdf = db.DoesFileExist(CString(base.c_str()), "qel") != 0;
-  const bool haveStories = db.DoesFileExist(CString(base.c_str()), "sty") != 0;
-  if (!haveMdf && !haveStories)
-    return Missing(report, "no model named " + base + " (no master data file and no story table)");
+  db.source = &source;
+  const bool haveMdf = source.Exists("qel");
+  if (!haveMdf && !HasTable(db, "sty"))
+    return Missing(report, "no model named " + base +
+                               (source.FromArchive() ? " in the archive" : "") +
+                               " (no master data file and no story table)");
   std::vector<SSTORY> stories;
   std::string error;
-  if (haveStories && !ReadStories(db, stories, report.warnings, error))
+  if (HasTable(db, "sty") && !ReadStories(db, stories, report.warnings, error))
     return Refuse(report, error);
   if (haveMdf) BeforeSettings(report);
-  if (haveMdf && db.ReadMdf(mdf.get()) && mdf->NumStories != static_cast<int>(stories.size()))
+  if (haveMdf && source.ReadMdf(db, mdf.get()) &&
+      mdf->NumStories != static_cast<int>(stories.size()))
     report.warnings.push_back("the master data counts " + std::to_string(mdf->NumStories) +
                               " stories; " + TablePath(db, "sty") + " holds " +
                               std::to_string(stories.size()));
+
+  // Each member table's record size (from its stamp) and length, read once, from the archive's
+  // bytes when the model comes from one.
+  struct Extent {
+    int recordSize;
+    unsigned long long bytes;
+  };
+  std::vector<Extent> extents;
+  for (const StoryMembers& kind : kStoryMembers) {
+    source.Serve(db, kind.ext);
+    extents.push_back(
+        {kind.size ? (db.*kind.size)(qel::kStampOfFile) : qel::FindRecordFile(kind.ext)->recordSize,
+         db.TableBytes(kind.ext)});
+  }
+  db.SetMemoryReadBuffer(nullptr);
 
   for (std::size_t k = 0; k < stories.size(); ++k) {
     const SSTORY& s = stories[k];
@@ -185,12 +204,14 @@ bool StoryRows(const std::string& base, Json& rows, RowReport& report) {
       key.pop_back();  // "beams" -> "first_beam"
       row["first_" + key] = s.*kind.first;
     }
-    for (const StoryMembers& kind : kStoryMembers) {
+    for (std::size_t m = 0; m < std::size(kStoryMembers); ++m) {
+      const StoryMembers& kind = kStoryMembers[m];
       const long n = s.*kind.count, first = s.*kind.first;
       if (n <= 0) continue;
-      const int size = kind.size ? (db.*kind.size)(qel::kStampOfFile)
-                                 : qel::FindRecordFile(kind.ext)->recordSize;
-      if (!db.TableHoldsRange(kind.ext, size, first, n))
+      const Extent& e = extents[m];
+      if (e.recordSize <= 0 || first < 0 ||
+          static_cast<unsigned long long>(first) + static_cast<unsigned long long>(n) >
+              e.bytes / static_cast<unsigned>(e.recordSize))
         report.warnings.push_back("story " + std::to_string(k) + ": its " + kind.name +
                                   " (records " + std::to_string(first) + " to " +
                                   std::to_string(first + n - 1) + ") are not all in " +
@@ -222,19 +243,20 @@ const std::vector<std::string>& MemberKeys(const std::string& kind) {
   return it == keys.end() ? none : it->second;
 }
 
-bool MemberRows(const std::string& base, const std::string& kind, int story, Json& rows,
+bool MemberRows(TableSource& source, const std::string& kind, int story, Json& rows,
                 RowReport& report) {
   rows = Json::array();
   const auto& kinds = MemberKinds();
   if (std::find(kinds.begin(), kinds.end(), kind) == kinds.end())
     return Refuse(report, "no member kind '" + kind + "' (beams, columns or walls)");
   auto mdf = std::make_unique<SMDF>();
-  ModelDB db(CString(base.c_str()), mdf.get());
+  ModelDB db(CString(source.Model().c_str()), mdf.get());
+  db.source = &source;
   // Walls older than 16.0.0 take defaults from the master data; without it they stay as zeros.
   BeforeSettings(report);
-  if (db.DoesFileExist(CString(base.c_str()), "qel") && !db.ReadMdf(mdf.get()))
-    report.warnings.push_back(base + ".qel cannot be read: walls that take defaults from it " +
-                              "show zeros");
+  if (source.Exists("qel") && !source.ReadMdf(db, mdf.get()))
+    report.warnings.push_back(source.Describe("qel") +
+                              " cannot be read: walls that take defaults from it show zeros");
 
   Tables t;
   if (!ReadTable(db, kind, t, report)) return false;
@@ -252,7 +274,7 @@ bool MemberRows(const std::string& base, const std::string& kind, int story, Jso
   std::vector<SSTORY> stories;
   std::string error;
   if (!ReadStories(db, stories, report.warnings, error)) {
-    report.missing = !db.DoesFileExist(CString(base.c_str()), "sty");
+    report.missing = !HasTable(db, "sty");
     report.error = error;
     return false;
   }
@@ -265,7 +287,7 @@ bool MemberRows(const std::string& base, const std::string& kind, int story, Jso
     const std::pair<const char*, const char*> others[] = {{"beams", "b3d"}, {"columns", "c3d"}};
     for (const auto& [other, ext] : others) {
       RowReport sub;
-      if (db.DoesFileExist(CString(base.c_str()), ext) && !ReadTable(db, other, t, sub))
+      if (HasTable(db, ext) && !ReadTable(db, other, t, sub))
         report.warnings.push_back(sub.error + " (taken as no such members)");
     }
   }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model_tables.h"
+#include "table_source.h"
 
 namespace qeldb {
 
@@ -24,22 +25,22 @@ struct RowReport {
   bool missing = false;
 };
 
-// One row per story of model `base`: {index, floor_type, elevation, beams, columns, walls,
-// braces, first_beam, first_column, first_wall, first_brace}. A warning for every member range
-// the member tables do not hold and for a story count that differs from the master data's. False
-// (with report.error) when the model has neither a master data file nor a story table, or the
+// One row per story of the model `source` reads: {index, floor_type, elevation, beams, columns,
+// walls, braces, first_beam, first_column, first_wall, first_brace}. A warning for every member
+// range the member tables do not hold and for a story count that differs from the master data's.
+// False (with report.error) when the model has neither a master data file nor a story table, or the
 // story table cannot be read.
-bool StoryRows(const std::string& base, Json& rows, RowReport& report);
+bool StoryRows(TableSource& source, Json& rows, RowReport& report);
 
 // The member kinds MemberRows knows: "beams", "columns", "walls".
 const std::vector<std::string>& MemberKinds();
 
-// One row per beam, column or wall (`kind`) of model `base`, as the library's readers give them
-// (older records converted, in memory only): the whole table, or story `story`'s range when it is
-// not negative (walls then carry the foundation flags CDBIO::FindFoundationGravityWalls gives).
-// The keys of each kind are MemberKeys(kind). False (with report.error) for an unknown kind, a
-// missing or unreadable table, or a story the model does not have.
-bool MemberRows(const std::string& base, const std::string& kind, int story, Json& rows,
+// One row per beam, column or wall (`kind`) of the model `source` reads, as the library's readers
+// give them (older records converted, in memory only): the whole table, or story `story`'s range
+// when it is not negative (walls then carry the foundation flags CDBIO::FindFoundationGravityWalls
+// gives). The keys of each kind are MemberKeys(kind). False (with report.error) for an unknown
+// kind, a missing or unreadable table, or a story the model does not have.
+bool MemberRows(TableSource& source, const std::string& kind, int story, Json& rows,
                 RowReport& report);
 // The keys of a member row of `kind`, in order.
 const std::vector<std::string>& MemberKeys(const std::string& kind);

@@ -1,12 +1,12 @@
-// How qeldb shows numbers that the files hold: floats by their shortest decimal, version stamps as
-// major.minor.patch.
+// How qeldb and the Python module show numbers that the files hold: floats by their shortest
+// decimal, version stamps as major.minor.patch.
 #pragma once
 
 #include <charconv>
 #include <cstdlib>
 #include <string>
 
-#include "dbio/table_list.h"
+#include "dbio/dbio.h"
 
 namespace qeldb {
 
@@ -21,6 +21,11 @@ inline std::string FloatText(float f) {
 inline double FloatForHumans(float f) { return std::strtod(FloatText(f).c_str(), nullptr); }
 
 // "17.1.0" for 0x00110100.
-using qel::StampText;
+inline std::string StampText(unsigned long stamp) {
+  unsigned short major = 0;
+  unsigned char minor = 0, patch = 0;
+  qel::VersionAccess::Parse(stamp, major, minor, patch);
+  return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patch);
+}
 
 }  // namespace qeldb

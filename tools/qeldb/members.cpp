@@ -6,8 +6,8 @@
 #include <string>
 
 #include "command.h"
-#include "model_name.h"
 #include "model_rows.h"
+#include "model_source.h"
 
 namespace qeldb {
 namespace {
@@ -17,13 +17,15 @@ struct Options {
   std::string kind;
   int story = -1;
   bool json = false;
+  ModelSource source;
 };
 
-void Run(const Options& opt) {
+void Run(Options& opt) {
+  if (!opt.source.Open(opt.model)) return;
   Json rows;
   RowReport report;
   report.beforeSettings = UseSettings;
-  const bool ok = MemberRows(ModelBase(opt.model), opt.kind, opt.story, rows, report);
+  const bool ok = MemberRows(opt.source, opt.kind, opt.story, rows, report);
   for (const std::string& n : report.notes) Note(n);
   if (!ok) {
     for (const std::string& w : report.warnings) Warn(w);
@@ -49,6 +51,7 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   cmd->add_option("--story", opt->story, "only this story's members (its index, from 0)")
       ->check(CLI::NonNegativeNumber);
   cmd->add_flag("--json", opt->json, "print a JSON array of objects, one per member");
+  opt->source.AddOption(cmd);
   cmd->callback([opt] { Run(*opt); });
 });
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "command.h"
-#include "model_name.h"
 #include "model_rows.h"
+#include "model_source.h"
 
 namespace qeldb {
 namespace {
@@ -14,13 +14,15 @@ namespace {
 struct Options {
   std::string model;
   bool json = false;
+  ModelSource source;
 };
 
-void Run(const Options& opt) {
+void Run(Options& opt) {
+  if (!opt.source.Open(opt.model)) return;
   Json rows;
   RowReport report;
   report.beforeSettings = UseSettings;
-  if (!StoryRows(ModelBase(opt.model), rows, report)) {
+  if (!StoryRows(opt.source, rows, report)) {
     Fail(kExitUsage, report.error);
     return;
   }
@@ -41,6 +43,7 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   cmd->add_flag("--json", opt->json,
                 "print a JSON array of {index, floor_type, elevation, beams, columns, walls, "
                 "braces, first_beam, first_column, first_wall, first_brace}");
+  opt->source.AddOption(cmd);
   cmd->callback([opt] { Run(*opt); });
 });
 

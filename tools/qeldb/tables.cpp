@@ -1,19 +1,18 @@
 // qeldb tables MODEL: which record files a model has, how big they are, and what stamp they carry.
 #include <cstdio>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "command.h"
 #include "dbio/dbio.h"
-#include "dbio/table_list.h"
-#include "model_name.h"
+#include "model_source.h"
+#include "table_rows.h"
+#include "text_forms.h"
 
 namespace qeldb {
 namespace {
-
-using TableRow = qel::TableListing;
-using qel::StampText;
 
 void PrintText(const std::vector<TableRow>& rows) {
   std::printf("%-6s %12s %10s  %s\n", "ext", "bytes", "records", "stamp");
@@ -25,36 +24,26 @@ void PrintText(const std::vector<TableRow>& rows) {
   }
 }
 
-void PrintJson(const std::vector<TableRow>& rows) {
-  nlohmann::ordered_json out = nlohmann::ordered_json::array();
-  for (const auto& r : rows) {
-    nlohmann::ordered_json o;
-    o["ext"] = r.ext;
-    o["bytes"] = r.bytes;
-    o["records"] = r.records ? nlohmann::ordered_json(*r.records) : nlohmann::ordered_json(nullptr);
-    o["stamp"] =
-        r.stamp ? nlohmann::ordered_json(StampText(*r.stamp)) : nlohmann::ordered_json(nullptr);
-    out.push_back(std::move(o));
-  }
-  std::printf("%s\n", out.dump(2).c_str());
-}
-
 struct Options {
   std::string model;
   bool json = false;
+  ModelSource source;
 };
 
-void Run(const Options& opt) {
-  const std::string base = ModelBase(opt.model);
-  CDBIO db(CString(base.c_str()), nullptr);
-  const std::vector<TableRow> rows = qel::ListTables(
-      db, [](const std::string& path) { Warn(path + " is a directory, not a record file"); });
-  if (rows.empty() && ExitCode() == kExitOk && !db.DoesFileExist(CString(base.c_str()), "qel")) {
-    Fail(kExitUsage, "no model named " + base + " (no master data file and no record file)");
+void Run(Options& opt) {
+  if (!opt.source.Open(opt.model)) return;
+  CDBIO db(CString(opt.source.Model().c_str()), nullptr);
+  std::vector<std::string> directories;
+  const std::vector<TableRow> rows = ListTables(db, opt.source, directories);
+  for (const std::string& d : directories) Warn(d + " is a directory, not a record file");
+  if (rows.empty() && ExitCode() == kExitOk && !opt.source.Exists("qel")) {
+    Fail(kExitUsage, "no model named " + opt.source.Model() +
+                         (opt.source.FromArchive() ? " in the archive" : "") +
+                         " (no master data file and no record file)");
     return;
   }
   if (opt.json)
-    PrintJson(rows);
+    std::printf("%s\n", TablesJson(rows).dump(2).c_str());
   else
     PrintText(rows);
 }
@@ -66,6 +55,7 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   cmd->add_option("MODEL", opt->model, "the model: its base path, MODEL.qel or any file of it")
       ->required();
   cmd->add_flag("--json", opt->json, "print a JSON array of {ext, bytes, records, stamp}");
+  opt->source.AddOption(cmd);
   cmd->callback([opt] { Run(*opt); });
 });
 
