@@ -197,8 +197,11 @@ py::array Model::ReadConverted(const qel::RecordFileInfo& info, unsigned long st
     size = read ? up->recordSize(db_, stamp) : 0;
     aligned = read && size > 0 && image.size() % static_cast<std::size_t>(size) == 0 &&
               image.size() / static_cast<std::size_t>(size) <= INT_MAX;
+    // The conversion installs the file's bytes as its database's memory read buffer: a database
+    // of its own, so that another thread's calls on this model never read through it.
+    qeldb::ModelDB db(CString(name_.c_str()), hasMdf_ ? mdf_.get() : nullptr);
     if (aligned)
-      converted = qeldb::ConvertInMemory(db_, info, *up, static_cast<int>(image.size() / size),
+      converted = qeldb::ConvertInMemory(db, info, *up, static_cast<int>(image.size() / size),
                                          image, stamp);
   }
   if (!read) RaiseFailure(info.ext, kReadFlags, "the records could not be read");
@@ -384,7 +387,8 @@ py::object Model::Upgrade(bool dryRun) {
   MessageCapture messages;
   {
     py::gil_scoped_release unlocked;
-    rows = qeldb::UpgradeModel(db_, dryRun);
+    qeldb::ModelDB db(CString(name_.c_str()), mdf_.get());  // its own memory read buffer
+    rows = qeldb::UpgradeModel(db, dryRun);
   }
   std::string failed;
   bool readOnly = false;

@@ -23,14 +23,15 @@ static_assert(CatalogueIsConsistent());
 // table's current record, and its stamp is the field the catalogue says.
 constexpr bool FieldsMatchTheCatalogue() {
   for (const RecordField& f : kRecordFields) {
-    const RecordFileInfo* table = nullptr;
-    for (const auto& e : kCatalogue)
-      if (std::string_view(e.recordType) == f.record) table = &e;
-    if (!table) return false;
-    if (f.offset + RecordFieldTypeSize(f.type) * f.count > static_cast<unsigned>(table->recordSize))
+    // An index rather than a pointer: a sanitised build does not fold pointer tests here.
+    std::size_t table = std::size(kCatalogue);
+    for (std::size_t i = 0; i < std::size(kCatalogue); ++i)
+      if (std::string_view(kCatalogue[i].recordType) == f.record) table = i;
+    if (table == std::size(kCatalogue)) return false;
+    const RecordFileInfo& e = kCatalogue[table];
+    if (f.offset + RecordFieldTypeSize(f.type) * f.count > static_cast<unsigned>(e.recordSize))
       return false;
-    const bool atStamp =
-        table->stampOffset >= 0 && f.offset == static_cast<unsigned>(table->stampOffset);
+    const bool atStamp = e.stampOffset >= 0 && f.offset == static_cast<unsigned>(e.stampOffset);
     if (atStamp != (std::string_view(f.name) == "dwVersion")) return false;
   }
   return true;
