@@ -108,7 +108,8 @@ def test_upgrade_converts_on_disk_as_the_command_does(old_demo, tmp_path):
     assert {"ext": "b3d", "from": "14.5.0", "to": "17.1.0", "records": 12} in rows
     assert file_bytes(old_demo + ".b3d.bak") == before
     assert file_bytes(old_demo + ".b3d") == file_bytes(twin + ".b3d")
-    assert m.upgrade()[-1] == {"ext": "b3d", "from": "17.1.0", "to": "17.1.0", "records": 12}
+    again = {r["ext"]: r for r in m.upgrade()}
+    assert again["b3d"] == {"ext": "b3d", "from": "17.1.0", "to": "17.1.0", "records": 12}
 
 
 def test_an_old_deck_table_is_upgraded(model):

@@ -25,8 +25,15 @@ bool RegisterTableUpgrade(const TableUpgrade& upgrade) {
 std::vector<TableUpgrade> TableUpgrades() {
   std::vector<TableUpgrade> all;
   for (const auto& entry : Registry()) all.push_back(entry.second);
-  std::stable_sort(all.begin(), all.end(),
-                   [](const TableUpgrade& a, const TableUpgrade& b) { return a.order < b.order; });
+  // Tables of one order go in catalogue order.
+  auto position = [](const TableUpgrade& u) {
+    const auto catalogue = qel::RecordCatalogue();
+    const qel::RecordFileInfo* info = qel::FindRecordFile(u.ext);
+    return info ? info - catalogue.data() : static_cast<std::ptrdiff_t>(catalogue.size());
+  };
+  std::sort(all.begin(), all.end(), [&](const TableUpgrade& a, const TableUpgrade& b) {
+    return a.order != b.order ? a.order < b.order : position(a) < position(b);
+  });
   return all;
 }
 
