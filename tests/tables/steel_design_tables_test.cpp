@@ -206,7 +206,7 @@ TEST_F(SteelTables, PlankModeFindsTablesThroughTheSiblingSettingsFile) {
   // Plank mode lasts for the process, so it is tried in a child.
   const std::string plankTables = settings_.Folder("plank");
   WriteText(plankTables + "/qp.tab", "W1 A 10 0.5 8 1\n");
-  WriteText(settings_.root().string() + "/windows/QELPlank.ini",
+  WriteText((settings_.windows() / "QELPlank.ini").string(),
             "[Directories]\ntables=" + plankTables + "\n");
   const std::string model = Model("W9 A 10 0.5 8 1\n");
   EXPECT_EXIT(

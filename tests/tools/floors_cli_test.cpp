@@ -21,12 +21,15 @@ using Bytes = std::vector<unsigned char>;
 class FloorsCli : public ::testing::Test {
  protected:
   // A metric-keyed absolute limit and a ratio, so the test sees which keys a model reads.
-  qeltest::DeviniSettings settings_{
-      "[MiscDefaults]\r\n"
-      "DeflCritRatioNonCmpLiveL0=500\r\n"
-      "DeflCritAbsNonCmpNet0=1.1\r\n"
-      "DeflCritAbsNonCmpNet0Metric=25\r\n"
-      "DeflCritName1=Roof\r\n"};
+  FloorsCli() {
+    settings_.Write(
+        "[MiscDefaults]\r\n"
+        "DeflCritRatioNonCmpLiveL0=500\r\n"
+        "DeflCritAbsNonCmpNet0=1.1\r\n"
+        "DeflCritAbsNonCmpNet0Metric=25\r\n"
+        "DeflCritName1=Roof\r\n");
+  }
+  qeltest::SettingsFolders settings_;
   TempDir dir_;
   std::string base_ = dir_.File("bldg");
 };
