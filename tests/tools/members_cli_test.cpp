@@ -19,9 +19,7 @@ using qeltest::WriteBytes;
 
 class QeldbModel : public ::testing::Test {
  protected:
-  qeltest::ProcessResult Run(std::vector<std::string> args) {
-    return qeltest::RunQeldb(std::move(args));
-  }
+  static constexpr auto Run = qeltest::RunQeldb;
   Json RunJson(std::vector<std::string> args, int exitCode = 0) {
     args.push_back("--json");
     const auto r = Run(args);

@@ -27,19 +27,14 @@ const char* const kTable =
 // new models take.
 class QeldbSections : public ::testing::Test {
  protected:
-  QeldbSections() : tables_(dir_.File("tables")) {
-    std::filesystem::create_directories(tables_);
-    WriteText(ini_.File("quvol.ini"),
-              "[MiscDefaults]\nMasterSteelTableName=shop\n[Directories]\n"
-              "tables=" +
-                  tables_ + "\n");
+  QeldbSections() {
+    settings_.Write("[MiscDefaults]\nMasterSteelTableName=shop\n[Directories]\ntables=" + tables_ +
+                    "\n");
   }
-  static qeltest::ProcessResult Run(std::vector<std::string> args) {
-    return qeltest::RunQeldb(std::move(args));
-  }
-  TempDir ini_, dir_;
-  std::string tables_;
-  qeltest::ScopedEnv devini_{"DEVINI", (ini_.path().string() + "/").c_str()};
+  static constexpr auto Run = qeltest::RunQeldb;
+  qeltest::SettingsFolders settings_;
+  TempDir dir_;
+  std::string tables_ = settings_.Folder("tables");
 };
 
 TEST_F(QeldbSections, PrintsTheTableBuiltFromTheModelsWorkingCopy) {
