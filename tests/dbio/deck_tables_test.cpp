@@ -14,12 +14,7 @@
 
 namespace {
 
-using qeltest::PutF64;
-using qeltest::PutI32;
-using qeltest::PutU32;
-using qeltest::ReadBytes;
-using qeltest::TempDir;
-using qeltest::WriteBytes;
+using namespace qeltest;
 using Bytes = std::vector<unsigned char>;
 
 constexpr unsigned long k120 = 0x000C0000, k131 = 0x000D0100, k140 = 0x000E0000, k145 = 0x000E0500,

@@ -16,12 +16,7 @@
 
 namespace {
 
-using qeltest::PutF64;
-using qeltest::PutU32;
-using qeltest::ReadBytes;
-using qeltest::ReadText;
-using qeltest::TempDir;
-using qeltest::WriteBytes;
+using namespace qeltest;
 using Bytes = std::vector<unsigned char>;
 
 class DeflectionCriteria : public ::testing::Test {
@@ -34,8 +29,8 @@ class DeflectionCriteria : public ::testing::Test {
   }
   // With no settings file anywhere, writes create it in the Windows folder, searched last.
   std::string WindowsIni() const { return (settings_.windows() / "quvol.ini").string(); }
-  qeltest::SettingsFolders settings_;
-  qeltest::MessageCapture boxes_;  // the missing settings file is reported in a box
+  SettingsFolders settings_;
+  MessageCapture boxes_;  // the missing settings file is reported in a box
   TempDir dir_;
   std::string base_ = dir_.File("m");
 };

@@ -17,11 +17,7 @@
 
 namespace {
 
-using polytest::Outcome;
-using polytest::P;
-using polytest::ResultArea;
-using polytest::Square;
-using polytest::Take;
+using namespace polytest;
 
 double ListArea(const PolygonList& l) {
   double sum = 0;

@@ -10,9 +10,7 @@
 
 namespace {
 
-using qeltest::ReadText;
-using qeltest::TempDir;
-using qeltest::WriteText;
+using namespace qeltest;
 
 const char* const kTable =
     "I\n"
@@ -31,8 +29,8 @@ class QeldbSections : public ::testing::Test {
     settings_.Write("[MiscDefaults]\nMasterSteelTableName=shop\n[Directories]\ntables=" + tables_ +
                     "\n");
   }
-  static constexpr auto Run = qeltest::RunQeldb;
-  qeltest::SettingsFolders settings_;
+  static constexpr auto Run = RunQeldb;
+  SettingsFolders settings_;
   TempDir dir_;
   std::string tables_ = settings_.Folder("tables");
 };
