@@ -11,7 +11,7 @@
 #include "command.h"
 #include "dbio/record_catalogue.h"
 #include "mdf/smdf.h"
-#include "model_name.h"
+#include "model_source.h"
 #include "model_tables.h"
 #include "text_forms.h"
 
@@ -23,6 +23,7 @@ struct Options {
   std::string kind;
   int story = -1;
   bool json = false;
+  ModelSource source;
 };
 
 Json Point(const _POINT2D& p) { return Json::array({p.x, p.y}); }
@@ -125,14 +126,16 @@ void Hang(std::vector<SSTORY>& stories, const std::vector<T>& table, LONG SSTORY
   }
 }
 
-void Run(const Options& opt) {
-  const std::string base = ModelBase(opt.model);
+void Run(Options& opt) {
+  if (!opt.source.Open(opt.model)) return;
   auto mdf = std::make_unique<SMDF>();
-  ModelDB db(CString(base.c_str()), mdf.get());
+  ModelDB db(CString(opt.source.Model().c_str()), mdf.get());
+  db.source = &opt.source;
   // Walls older than 16.0.0 take defaults from the master data; without it they stay as zeros.
   UseSettings();
-  if (db.DoesFileExist(CString(base.c_str()), "qel") && !db.ReadMdf(mdf.get()))
-    Warn(base + ".qel cannot be read: walls that take defaults from it show zeros");
+  if (opt.source.Exists("qel") && !opt.source.ReadMdf(db, mdf.get()))
+    Warn(opt.source.Describe("qel") +
+         " cannot be read: walls that take defaults from it show zeros");
 
   Tables t;
   std::string error;
@@ -168,7 +171,7 @@ void Run(const Options& opt) {
     if (opt.kind == "walls" && opt.story > 0) {
       const std::pair<const char*, const char*> others[] = {{"beams", "b3d"}, {"columns", "c3d"}};
       for (const auto& [other, ext] : others)
-        if (db.DoesFileExist(CString(base.c_str()), ext) && !ReadTable(db, other, t, error))
+        if (HasTable(db, ext) && !ReadTable(db, other, t, error))
           Warn(error + " (taken as no such members)");
     }
     Hang(stories, t.beams, &SSTORY::nNumBeams, &SSTORY::nFirstBeam, &SSTORY::pBeams);
@@ -222,6 +225,7 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   cmd->add_option("--story", opt->story, "only this story's members (its index, from 0)")
       ->check(CLI::NonNegativeNumber);
   cmd->add_flag("--json", opt->json, "print a JSON array of objects, one per member");
+  opt->source.AddOption(cmd);
   cmd->callback([opt] { Run(*opt); });
 });
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "command.h"
-#include "model_name.h"
+#include "model_source.h"
 #include "plan_picture.h"
 
 namespace qeldb {
@@ -18,16 +18,18 @@ struct Options {
   bool noBubbles = false;
   double textScale = 0;
   bool force = false;
+  ModelSource source;
 };
 
-void Run(const Options& o) {
+void Run(Options& o) {
   if (!o.output.empty() && !IsPictureName(o.output)) {
     Fail(kExitUsage, o.output + ": a picture's name ends in .svg or .png");
     return;
   }
-  const std::string base = ModelBase(o.model);
+  if (!o.source.Open(o.model)) return;
+  const std::string base = o.source.Model();
   CArray<CGridSys, CGridSys&> systems;
-  if (!ReadModelGrids(base, systems)) return;
+  if (!ReadModelGrids(o.source, systems)) return;
 
   PlanStyle style;
   style.width = o.width;
@@ -58,6 +60,7 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   cmd->add_option("--text-scale", o->textScale, "scale of grid labels and bubbles (0: default)")
       ->check(CLI::Range(0.0, kMaxTextScale));
   cmd->add_flag("--force", o->force, "replace an existing picture");
+  o->source.AddOption(cmd);
   cmd->callback([o] { Run(*o); });
 });
 
