@@ -85,6 +85,11 @@ T Filled(unsigned char value) {
   std::memset(&r, value, sizeof r);
   return r;
 }
+// The characters of `s` (no terminator) at `off`.
+inline void PutText(std::vector<unsigned char>& b, std::size_t off, const std::string& s) {
+  if (b.size() < off + s.size()) b.resize(off + s.size());
+  std::memcpy(b.data() + off, s.data(), s.size());
+}
 
 class Bytes {
  public:
