@@ -19,9 +19,7 @@ bool ReadModelGrids(const std::string& base, CArray<CGridSys, CGridSys&>& system
 struct PlanMembers {
   std::vector<_LINE2D> beams;
   std::vector<_LINE2D> walls;
-  std::vector<_LINE2D> braces;
   std::vector<_POINT2D> columns;
-  bool Empty() const { return beams.empty() && walls.empty() && braces.empty() && columns.empty(); }
 };
 
 struct PlanStyle {
