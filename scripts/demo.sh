@@ -128,3 +128,14 @@ echo "== qeldb sections --name w14x22 (any letter case)"
 echo
 echo "== a double angle, as JSON"
 "$qeldb" sections "$work/steel/bldg" --name 2l4x4x1/2 --json
+echo
+echo "== model archives: the tower's folder packed, listed, read in place and restored"
+"$qeldb" pack "$work/tower" "$work/tower.zip" --comment "Demo tower, as issued"
+"$qeldb" ls "$work/tower.zip"
+echo "== qeldb tables tower --archive tower.zip (read without extracting)"
+"$qeldb" tables tower --archive "$work/tower.zip"
+"$qeldb" unpack "$work/tower.zip" "$work/restored"
+diff -r "$work/tower" "$work/restored" && echo "restored folder is identical"
+echo "== the generated building, packed, and its stories read out of the archive"
+"$qeldb" pack "$work/bldg" "$work/bldg.zip"
+"$qeldb" stories bldg --archive "$work/bldg.zip"

@@ -9,6 +9,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   librsvg2-dev fonts-dejavu-core
+  zip unzip python3
 )
 
 missing=()

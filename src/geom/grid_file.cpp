@@ -37,6 +37,11 @@ GridFileResult ReadGridSysFile(const char* path, CArray<CGridSys, CGridSys&>& ou
     SetError(error, fe.GetErrorMessage());
     return GridFileResult::kBad;
   }
+  return ReadGridSysFile(file, out, error, trailing);
+}
+
+GridFileResult ReadGridSysFile(CFile& file, CArray<CGridSys, CGridSys&>& out, CString* error,
+                               ULONGLONG* trailing) {
   CArray<CGridSys, CGridSys&> loaded;
   try {
     CArchive ar(&file, CArchive::load);

@@ -31,6 +31,10 @@ enum class GridFileResult { kRead, kMissing, kBad };
 // given) is the number of bytes after the last announced system.
 GridFileResult ReadGridSysFile(const char* path, CArray<CGridSys, CGridSys&>& out,
                                CString* error = nullptr, ULONGLONG* trailing = nullptr);
+// The same over a file already open (a CMemFile over bytes read from an archive, say): kRead or
+// kBad, read from the file's current position.
+GridFileResult ReadGridSysFile(CFile& file, CArray<CGridSys, CGridSys&>& out,
+                               CString* error = nullptr, ULONGLONG* trailing = nullptr);
 // true when written; otherwise false with a description in *error.
 bool WriteGridSysFile(const char* path, CArray<CGridSys, CGridSys&>& systems,
                       CString* error = nullptr);

@@ -23,6 +23,7 @@
 #include <cstdint>
 
 #include "platform/crect.h"
+#include "platform/cwnd.h"
 #include "platform/cstring.h"
 #include "platform/win_types.h"
 
@@ -141,18 +142,6 @@ class CBrush : public CGdiObject {
 
  private:
   LOGBRUSH brush_{};
-};
-
-// The window a context draws into, as far as drawing needs it: its client area in device units.
-class CWnd {
- public:
-  CWnd() = default;
-  explicit CWnd(CRect client) : client_(client) {}
-  void GetClientRect(CRect* out) const { *out = client_; }
-  void SetClientRect(CRect client) { client_ = client; }
-
- private:
-  CRect client_;
 };
 
 // The stock object of that index (WHITE_BRUSH ... SYSTEM_FONT), or null for an unknown index.

@@ -58,5 +58,6 @@ bool CreateDirectories(const std::string& path);
 }  // namespace qel
 
 BOOL DeleteFileA(const char* path);
+
 BOOL CopyFileA(const char* existing, const char* newFile, BOOL failIfExists);
 BOOL MoveFileA(const char* existing, const char* newFile);

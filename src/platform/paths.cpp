@@ -117,6 +117,31 @@ std::wstring Utf8ToWide(const std::string& text) {
   return out;
 }
 
+bool WildcardMatch(std::string_view name, std::string_view mask) {
+  auto same = [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
+  };
+  // Greedy walk that remembers the last '*': on a mismatch the star takes one more character.
+  std::size_t n = 0, m = 0, starMask = std::string_view::npos, starName = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && mask[m] == '*') {
+      starMask = m++;
+      starName = n;
+    } else if (m < mask.size() && (mask[m] == '?' || same(mask[m], name[n]))) {
+      ++m;
+      ++n;
+    } else if (starMask != std::string_view::npos) {
+      m = starMask + 1;
+      n = ++starName;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
+}
+
 }  // namespace qel
 
 UINT GetWindowsDirectoryA(char* buffer, UINT size) {
@@ -187,4 +212,18 @@ BOOL PathIsRelativeW(const wchar_t* path) {
       path[1] == L':')
     return FALSE;
   return TRUE;
+}
+
+BOOL PathMatchSpecA(const char* file, const char* spec) {
+  if (!file || !spec) return FALSE;
+  if (std::strcmp(spec, "*.*") == 0) return TRUE;
+  std::string_view rest(spec);
+  while (!rest.empty()) {
+    while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+    const std::size_t end = rest.find(';');
+    if (qel::WildcardMatch(file, rest.substr(0, end))) return TRUE;
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 1);
+  }
+  return FALSE;
 }

@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/win_types.h"
 
@@ -32,6 +33,11 @@ void SetCommonAppDataFolder(std::optional<std::string> folder);
 std::string WideToUtf8(const std::wstring& text);
 std::wstring Utf8ToWide(const std::string& text);
 
+// One wildcard mask against a name, the shell's way: '*' stands for any run of characters
+// (none included), '?' for exactly one, every other character matches itself without regard to
+// ASCII case. Linear in the product of the lengths at worst; never recursive.
+bool WildcardMatch(std::string_view name, std::string_view mask);
+
 }  // namespace qel
 
 constexpr int CSIDL_COMMON_APPDATA = 35;
@@ -46,6 +52,10 @@ BOOL CreateDirectoryA(const char* path, void* securityAttributes);
 BOOL PathFileExistsA(const char* path);
 // Relative unless it starts with a separator or a drive ("X:").
 BOOL PathIsRelativeA(const char* path);
+// Whether `file` matches `spec`: a list of masks separated by ';', each with its leading spaces
+// skipped and matched by qel::WildcardMatch; the mask "*.*" matches every name, dotted or not.
+// Null arguments match nothing.
+BOOL PathMatchSpecA(const char* file, const char* spec);
 
 // The wide forms; sizes and results count wchar_t characters.
 DWORD GetCurrentDirectoryW(DWORD size, wchar_t* buffer);

@@ -6,5 +6,7 @@ namespace qel {
 
 // 1 standard output, 2 standard error. False for anything else and for files, pipes and sockets.
 bool IsTerminal(int stream);
+// Columns of the terminal behind `stream` (1 or 2); 80 when it is none or does not say.
+int TerminalColumns(int stream);
 
 }  // namespace qel

@@ -185,3 +185,23 @@ bool GrantEveryoneReadWrite(const char* name) {
 }
 
 }  // namespace qel
+
+DWORD GetFileAttributesA(const char* path) {
+  struct stat st {};
+  if (!path || ::stat(qel::NativePath(path).c_str(), &st) != 0) return INVALID_FILE_ATTRIBUTES;
+  DWORD attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+  if (!(st.st_mode & S_IWUSR)) attributes |= FILE_ATTRIBUTE_READONLY;
+  return attributes;
+}
+
+BOOL SetFileAttributesA(const char* path, DWORD attributes) {
+  struct stat st {};
+  const std::string p = qel::NativePath(path);
+  if (!path || ::stat(p.c_str(), &st) != 0) return FALSE;
+  mode_t mode = st.st_mode & 07777;
+  if (attributes & FILE_ATTRIBUTE_READONLY)
+    mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
+  else
+    mode |= S_IWUSR;
+  return mode == (st.st_mode & 07777) || ::chmod(p.c_str(), mode) == 0;
+}

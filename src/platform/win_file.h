@@ -34,7 +34,17 @@ constexpr DWORD OPEN_EXISTING = 3;
 constexpr DWORD OPEN_ALWAYS = 4;
 constexpr DWORD TRUNCATE_EXISTING = 5;
 
+// File attributes. A file is read-only when its owner may not write it (the owner's write
+// permission bit is clear); setting FILE_ATTRIBUTE_READONLY clears every write bit, setting
+// attributes without it gives the owner write permission back. Every other attribute is accepted
+// and has no effect. Windows refuses to overwrite a read-only file even for an administrator, so
+// callers that create files check the attribute rather than rely on the OS (which lets root write
+// anything).
+constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
 
 constexpr DWORD SECURITY_DESCRIPTOR_REVISION = 1;
 constexpr DWORD DACL_SECURITY_INFORMATION = 0x4;
@@ -53,14 +63,6 @@ struct SECURITY_ATTRIBUTES {
   BOOL bInheritHandle;
 };
 
-union LARGE_INTEGER {
-  struct {
-    DWORD LowPart;
-    LONG HighPart;
-  } u;
-  LONGLONG QuadPart;
-};
-
 HANDLE CreateFileA(const char* name, DWORD access, DWORD share, SECURITY_ATTRIBUTES* sa,
                    DWORD disposition, DWORD flags, HANDLE templateFile);
 BOOL CloseHandle(HANDLE handle);
@@ -68,6 +70,10 @@ BOOL CloseHandle(HANDLE handle);
 BOOL ReadFile(HANDLE handle, void* buffer, DWORD count, DWORD* read, void* overlapped);
 BOOL WriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* written, void* overlapped);
 BOOL GetFileSizeEx(HANDLE handle, LARGE_INTEGER* size);
+// FILE_ATTRIBUTE_DIRECTORY for a folder, FILE_ATTRIBUTE_ARCHIVE for anything else, plus
+// FILE_ATTRIBUTE_READONLY; INVALID_FILE_ATTRIBUTES when the path does not exist.
+DWORD GetFileAttributesA(const char* path);
+BOOL SetFileAttributesA(const char* path, DWORD attributes);
 // The errno value of the last failed call of this family on this thread.
 DWORD GetLastError();
 

@@ -117,6 +117,17 @@ struct FlangedPlates {
     if (bfTop * tfTop >= A / 2) return d - (A / 2) / bfTop;
     return tfBot + (A / 2 - bfBot * tfBot) / tw;
   }
+  // The plate dimensions as the table keeps them, with the fillet depths of both flanges.
+  void StoreDimensions(float kdesTop, float kdesBot, _MASTERTABLE& m) const {
+    m.fDepth = d;
+    m.fTw = tw;
+    m.fBfTop = bfTop;
+    m.fTfTop = tfTop;
+    m.fBfBot = bfBot;
+    m.fTfBot = tfBot;
+    m.fKdesTop = kdesTop;
+    m.fKdesBot = kdesBot;
+  }
   float Zx(float A) const {
     return PlasticModulus({{0, tfBot, bfBot}, {tfBot, d - tfTop, tw}, {d - tfTop, d, bfTop}},
                           PlasticAxis(A));
@@ -188,14 +199,7 @@ void CompleteIShape(SectionRow& row, bool metric, _MASTERTABLE& m) {
                                 : (v[tfTop] + v[tfBot]) * Square(ho) * Cube(v[bfTop]) *
                                       Cube(v[bfBot]) / (Cube(v[bfTop]) + Cube(v[bfBot])) / 24;
 
-  m.fDepth = v[d];
-  m.fTw = v[tw];
-  m.fBfTop = v[bfTop];
-  m.fTfTop = v[tfTop];
-  m.fBfBot = v[bfBot];
-  m.fTfBot = v[tfBot];
-  m.fKdesTop = v[kdesTop];
-  m.fKdesBot = v[kdesBot];
+  p.StoreDimensions(v[kdesTop], v[kdesBot], m);
   m.fArea = area;
   m.fYBar = yBar;
   m.fIx = ix;
@@ -283,14 +287,7 @@ void CompleteChannel(SectionRow& row, bool metric, _MASTERTABLE& m) {
     cw = Cube(b) * tf * Square(hp) * (3 * b * tf + 2 * hp * v[tw]) / (6 * b * tf + hp * v[tw]) / 12;
   }
 
-  m.fDepth = v[d];
-  m.fTw = v[tw];
-  m.fBfTop = v[bfTop];
-  m.fTfTop = v[tfTop];
-  m.fBfBot = v[bfBot];
-  m.fTfBot = v[tfBot];
-  m.fKdesTop = v[kdesTop];
-  m.fKdesBot = v[kdesBot];
+  p.StoreDimensions(v[kdesTop], v[kdesBot], m);
   m.fArea = area;
   m.fYBar = yBar;
   m.fIx = ix;

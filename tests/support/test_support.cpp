@@ -192,6 +192,20 @@ ProcessResult RunProcess(const std::vector<std::string>& argv) {
   return result;
 }
 
+std::string FindProgram(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= dirs.size()) {
+    std::size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    const std::string candidate = dirs.substr(start, end - start) + "/" + name;
+    if (end > start && ::access(candidate.c_str(), X_OK) == 0) return candidate;
+    start = end + 1;
+  }
+  return "";
+}
+
 namespace {
 
 int WaitFor(pid_t pid) {

@@ -142,6 +142,8 @@ struct ProcessResult {
   std::string out, err;
 };
 ProcessResult RunProcess(const std::vector<std::string>& argv);
+// The full path of a program found on PATH, or "" when there is none.
+std::string FindProgram(const std::string& name);
 
 // Runs `body` in a forked copy of this process and returns its result as the child's exit status
 // (-1 when the child could not run or did not exit). For what must not touch the test process,

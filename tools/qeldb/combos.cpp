@@ -11,7 +11,7 @@
 
 #include "command.h"
 #include "dbio/dbio.h"
-#include "model_name.h"
+#include "model_source.h"
 #include "platform/cfile.h"
 
 namespace qeldb {
@@ -21,6 +21,7 @@ struct Options {
   std::string model;
   std::string ext;
   bool json = false;
+  ModelSource source;
 };
 
 struct ComboRow {
@@ -56,30 +57,21 @@ void Print(const std::vector<ComboRow>& rows, bool json) {
   }
 }
 
-void Run(const Options& opt) {
-  if (!IsExtension(opt.ext)) {
-    Fail(kExitUsage, "'" + opt.ext + "' is not a file extension (letters, digits and _ only)");
-    return;
-  }
-  const std::string base = ModelBase(opt.model);
-  const std::string path = base + "." + opt.ext;
-
-  // The table is read once into memory and every check below is served from those bytes, so a
-  // record reported invalid is invalid, not unreadable.
-  if (RefuseDirectory(path, "a load-combination table")) return;
-  std::vector<unsigned char> bytes;
+// The table's bytes from the model's folder; false after failing.
+bool ReadFromFolder(const std::string& path, std::vector<unsigned char>& bytes) {
+  if (RefuseDirectory(path, "a load-combination table")) return false;
   CFile file;
   CFileException openError;
   if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary,
                  &openError)) {
     Fail(kExitUsage, CannotOpen(path, openError));
-    return;
+    return false;
   }
   try {
     const ULONGLONG length = file.GetLength();
     if (length > static_cast<ULONGLONG>(INT_MAX)) {
       Fail(kExitUsage, path + " is too large to be a load-combination table");
-      return;
+      return false;
     }
     bytes.resize(static_cast<std::size_t>(length));
     if (file.Read(bytes.data(), static_cast<UINT>(bytes.size())) != bytes.size())
@@ -87,6 +79,45 @@ void Run(const Options& opt) {
     file.Close();
   } catch (const CFileException&) {
     Fail(kExitUsage, "cannot read " + path);
+    return false;
+  }
+  return true;
+}
+
+// The table's bytes from the archive; false after failing.
+bool ReadFromArchive(ModelSource& source, const std::string& ext,
+                     std::vector<unsigned char>& bytes) {
+  const std::string path = source.Describe(ext.c_str());
+  if (!source.Exists(ext.c_str())) {
+    Fail(kExitUsage, path + ": no such table");
+    return false;
+  }
+  if (!source.Read(ext.c_str(), bytes)) {
+    Fail(kExitUsage, "cannot read " + path + " (damaged or too large)");
+    return false;
+  }
+  if (bytes.size() > static_cast<std::size_t>(INT_MAX)) {
+    Fail(kExitUsage, path + " is too large to be a load-combination table");
+    return false;
+  }
+  return true;
+}
+
+void Run(Options& opt) {
+  if (!IsExtension(opt.ext)) {
+    Fail(kExitUsage, "'" + opt.ext + "' is not a file extension (letters, digits and _ only)");
+    return;
+  }
+  if (!opt.source.Open(opt.model)) return;
+  const std::string base = opt.source.Model();
+  const std::string path = opt.source.Describe(opt.ext.c_str());
+
+  // The table is read once into memory and every check below is served from those bytes, so a
+  // record reported invalid is invalid, not unreadable.
+  std::vector<unsigned char> bytes;
+  if (opt.source.FromArchive()) {
+    if (!ReadFromArchive(opt.source, opt.ext, bytes)) return;
+  } else if (!ReadFromFolder(path, bytes)) {
     return;
   }
 
@@ -119,6 +150,7 @@ const bool registered = RegisterCommand([](CLI::App& app) {
       ->required();
   cmd->add_option("EXT", opt->ext, "extension of the load-combination file, e.g. cmb")->required();
   cmd->add_flag("--json", opt->json, "print a JSON array of {index, cases, case_indexes, valid}");
+  opt->source.AddOption(cmd);
   cmd->callback([opt] { Run(*opt); });
 });
 

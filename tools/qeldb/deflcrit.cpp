@@ -10,7 +10,7 @@
 #include "command.h"
 #include "dbio/dbio.h"
 #include "mdf/smdf.h"
-#include "model_name.h"
+#include "model_source.h"
 #include "platform/cfile.h"
 #include "text_forms.h"
 
@@ -27,6 +27,7 @@ struct Options {
   bool concrete = false;
   int count = -1;  // -1: as many as the model has
   bool json = false;
+  ModelSource source;
 };
 
 Json Triple(const SDEFLCRIT& t) {
@@ -95,33 +96,37 @@ Json Read(CDBIO& db, int count, int (CDBIO::*read)(Criterion*, int)) {
   return ToJson(criteria);
 }
 
-void Run(const Options& opt) {
-  const std::string base = ModelBase(opt.model);
+void Run(Options& opt) {
+  if (!opt.source.Open(opt.model)) return;
+  const std::string base = opt.source.Model();
   const char* ext = opt.concrete ? "cdc" : "sdc";
   const int recordSize =
       static_cast<int>(opt.concrete ? sizeof(SCONCDEFLCRIT) : sizeof(SSTEELDEFLCRIT));
   auto mdf = std::make_unique<SMDF>();
   std::memset(mdf.get(), 0, sizeof(SMDF));
   CDBIO db(CString(base.c_str()), mdf.get());
-  CFileStatus status;
-  const bool hasMdf = CFile::GetStatus((base + ".qel").c_str(), status);
-  if (!hasMdf && !db.DoesFileExist(base.c_str(), ext)) {
-    Fail(kExitUsage, "no model named " + base + " (no master data file and no " + ext + " table)");
+  const bool hasMdf = opt.source.Exists("qel");
+  if (!hasMdf && !opt.source.Exists(ext)) {
+    Fail(kExitUsage, "no model named " + base +
+                         (opt.source.FromArchive() ? " in the archive" : "") +
+                         " (no master data file and no " + ext + " table)");
     return;
   }
   // The unit system chooses the settings keys of absolute limits; a model without a master data
   // file is taken as unit system 0.
   UseSettings();
-  if (hasMdf && !db.ReadMdf(mdf.get())) {
-    Fail(kExitUsage, "cannot read " + base + ".qel");
+  if (hasMdf && !opt.source.ReadMdf(db, mdf.get())) {
+    Fail(kExitUsage, "cannot read " + opt.source.Describe("qel"));
     return;
   }
 
+  // From an archive the table (or, when it is missing, nothing) is the memory read buffer.
   int inFile = -1;
   try {
-    inFile = db.GetRecordCount(ext, recordSize);
+    if (opt.source.Serve(db, ext) || !opt.source.FromArchive())
+      inFile = db.GetRecordCount(ext, recordSize);
   } catch (const CFileException&) {
-    Fail(kExitUsage, "cannot read " + base + "." + ext);
+    Fail(kExitUsage, "cannot read " + opt.source.Describe(ext));
     return;
   }
   int count = opt.count;
@@ -129,9 +134,10 @@ void Run(const Options& opt) {
     const int kept = opt.concrete ? mdf->nConcDeflCrit : mdf->nSteelDeflCrit;
     count = inFile > 0 ? inFile : (kept >= 1 && kept <= kMaxCriteria ? kept : 1);
   }
+  const std::string table = opt.source.Describe(ext);
   const std::string source = inFile >= count
-                                 ? "from " + base + "." + ext
-                                 : "from the settings file (" + base + "." + ext +
+                                 ? "from " + table
+                                 : "from the settings file (" + table +
                                        (inFile < 0 ? " is missing or damaged)" : " is too short)");
   const Json criteria = opt.concrete ? Read(db, count, &CDBIO::ReadConcDeflCrit)
                                      : Read(db, count, &CDBIO::ReadSteelDeflCrit);
@@ -152,6 +158,7 @@ const bool registered = RegisterCommand([](CLI::App& app) {
                   "number of criteria to read (default: the file's, else the model's count)")
       ->check(CLI::Range(0, kMaxCriteria));
   cmd->add_flag("--json", opt->json, "print a JSON array of {index, name, stamp, ratio, abs}");
+  opt->source.AddOption(cmd);
   cmd->callback([opt] { Run(*opt); });
 });
 

@@ -5,7 +5,7 @@
 
 #include "command.h"
 #include "geom/grid_sys.h"
-#include "model_name.h"
+#include "model_source.h"
 #include "plan_picture.h"
 
 namespace {
@@ -106,11 +106,12 @@ struct Options {
   bool json = false;
   std::string svg;  // draw the grids into this picture instead of listing them
   bool force = false;
+  qeldb::ModelSource source;
 };
 
 void DrawGrids(const Options& o, const CArray<CGridSys, CGridSys&>& systems) {
   qeldb::PlanStyle style;
-  style.title = qeldb::ModelDisplayName(qeldb::ModelBase(o.model)) + ": grid systems";
+  style.title = qeldb::ModelDisplayName(o.source.Model()) + ": grid systems";
   std::string svg, error;
   if (!qeldb::DrawPlan(systems, qeldb::PlanMembers{}, style, &svg, &error))
     qeldb::Fail(qeldb::kExitFailed, error);
@@ -118,10 +119,11 @@ void DrawGrids(const Options& o, const CArray<CGridSys, CGridSys&>& systems) {
     std::printf("wrote %s\n", o.svg.c_str());
 }
 
-void Run(const Options& o) {
-  const std::string path = qeldb::ModelBase(o.model) + ".grs";
+void Run(Options& o) {
+  if (!o.source.Open(o.model)) return;
+  const std::string path = o.source.Describe("grs");
   CArray<CGridSys, CGridSys&> systems;
-  if (!qeldb::ReadModelGrids(qeldb::ModelBase(o.model), systems)) return;
+  if (!qeldb::ReadModelGrids(o.source, systems)) return;
   if (!o.svg.empty()) {
     DrawGrids(o, systems);
     return;
@@ -154,6 +156,7 @@ const bool registered = qeldb::RegisterCommand([](CLI::App& app) {
   cmd->add_flag("--json", opts->json, "print a JSON array of systems");
   cmd->add_option("--svg", opts->svg, "draw the grids into FILE.svg (or FILE.png) instead");
   cmd->add_flag("--force", opts->force, "replace an existing picture");
+  opts->source.AddOption(cmd);
   cmd->callback([opts] { Run(*opts); });
 });
 

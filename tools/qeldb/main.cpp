@@ -7,6 +7,7 @@
 #include "command.h"
 #include "platform/carchive.h"
 #include "platform/messages.h"
+#include "progress_bar.h"
 
 namespace qeldb {
 std::vector<CommandSetup>& Registry();
@@ -54,10 +55,12 @@ int main(int argc, char** argv) {
   CLI::App app{
       "qeldb: look into a structural model's files -- its record files, master data file, "
       "grid systems, stories, members and other tables -- draw its plan, create or rewrite its "
-      "master data file, upgrade its tables, and generate a synthetic building"};
+      "master data file, upgrade its tables, generate a synthetic building, and pack, list and "
+      "restore model archives"};
   app.set_version_flag("--version", "qeldb 0.1.0");
   app.footer(kExitCodes);
   app.require_subcommand(1);
+  qeldb::InstallProgressBar();
   // Options the sub-command does not know (--quiet after the command) go to the top level.
   app.fallthrough();
   bool quiet = false;

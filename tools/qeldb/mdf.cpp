@@ -20,8 +20,9 @@
 #include "mdf/mdf_check.h"
 #include "mdf/record_desc.h"
 #include "mdf/smdf.h"
-#include "model_name.h"
+#include "model_source.h"
 #include "platform/cfile.h"
+#include "platform/cmemfile.h"
 #include "platform/file_system.h"
 #include "save_guard.h"
 #include "text_forms.h"
@@ -151,6 +152,7 @@ struct Options {
   bool json = false;
   bool save = false;
   bool force = false;
+  ModelSource source;
 };
 
 struct Loaded {
@@ -159,17 +161,9 @@ struct Loaded {
   std::vector<std::string> warnings;  // what CheckMdfFile noticed
 };
 
-// Reads the model's master data file, printing a warning for each finding of the careful look;
+// Reads an open master data file, printing a warning for each finding of the careful look;
 // false (after reporting) when it cannot be read.
-bool ReadModel(CDBIO& db, SMDF& mdf, Loaded& info) {
-  const std::string path = std::string(db.GetDBName()) + ".qel";
-  CFile file;
-  CFileException error;
-  if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary,
-                 &error)) {
-    Fail(kExitUsage, CannotOpen(path, error));
-    return false;
-  }
+bool ReadOpenFile(CDBIO& db, CFile& file, const std::string& path, SMDF& mdf, Loaded& info) {
   try {
     for (const qel::MdfFinding& finding : qel::CheckMdfFile(file)) {
       info.warnings.push_back(finding.text);
@@ -188,6 +182,29 @@ bool ReadModel(CDBIO& db, SMDF& mdf, Loaded& info) {
     return false;
   }
   return true;
+}
+
+// Reads the model's master data file from its folder or its archive; false (after reporting)
+// when it cannot.
+bool ReadModel(CDBIO& db, ModelSource& source, SMDF& mdf, Loaded& info) {
+  const std::string path = source.Describe("qel");
+  if (source.FromArchive()) {
+    std::vector<unsigned char> bytes;
+    if (!source.Read("qel", bytes)) {
+      Fail(kExitUsage, "cannot read " + path + " (missing, damaged or too large)");
+      return false;
+    }
+    CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+    return ReadOpenFile(db, file, path, mdf, info);
+  }
+  CFile file;
+  CFileException error;
+  if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary,
+                 &error)) {
+    Fail(kExitUsage, CannotOpen(path, error));
+    return false;
+  }
+  return ReadOpenFile(db, file, path, mdf, info);
 }
 
 // Saves the record over the model's master data file, keeping the previous file as .qel.bak:
@@ -253,15 +270,16 @@ void PrintSummary(const SMDF& mdf, const Loaded& info) {
   }
 }
 
-void Run(const Options& opt) {
+void Run(Options& opt) {
   if (opt.force && !opt.save && opt.sets.empty()) {
     Fail(kExitUsage, "--force goes with --save or --set");
     return;
   }
-  CDBIO db(CString(ModelBase(opt.model).c_str()), nullptr);
+  if (!opt.source.Open(opt.model)) return;
+  CDBIO db(CString(opt.source.Model().c_str()), nullptr);
   auto mdf = std::make_unique<SMDF>();
   Loaded info;
-  if (!ReadModel(db, *mdf, info)) return;
+  if (!ReadModel(db, opt.source, *mdf, info)) return;
   const auto* base = reinterpret_cast<const unsigned char*>(mdf.get());
 
   if (!opt.sets.empty() && !SetFields(opt.sets, *mdf)) return;
@@ -325,8 +343,10 @@ const bool registered = RegisterCommand([](CLI::App& app) {
       ->excludes("--field")
       ->excludes("--json")
       ->excludes(save);
+  CLI::Option* set = cmd->get_option("--set");
   cmd->add_flag("--force", opt->force,
                 "with --save or --set: save even a damaged or read-only file");
+  opt->source.AddOption(cmd)->excludes(save)->excludes(set);
   cmd->callback([opt] { Run(*opt); });
 });
 

@@ -9,7 +9,7 @@
 
 #include "command.h"
 #include "mdf/smdf.h"
-#include "model_name.h"
+#include "model_source.h"
 #include "model_tables.h"
 #include "text_forms.h"
 
@@ -21,6 +21,7 @@ struct Options {
   std::string kind;
   int story = -1;
   bool json = false;
+  ModelSource source;
 };
 
 Json Point(const _POINT2D& p) { return Json::array({p.x, p.y}); }
@@ -72,14 +73,16 @@ Json Row(const _WALL3D& w, long index) {
   return r;
 }
 
-void Run(const Options& opt) {
-  const std::string base = ModelBase(opt.model);
+void Run(Options& opt) {
+  if (!opt.source.Open(opt.model)) return;
   auto mdf = std::make_unique<SMDF>();
-  ModelDB db(CString(base.c_str()), mdf.get());
+  ModelDB db(CString(opt.source.Model().c_str()), mdf.get());
+  db.source = &opt.source;
   // Walls older than 16.0.0 take defaults from the master data; without it they stay as zeros.
   UseSettings();
-  if (db.DoesFileExist(CString(base.c_str()), "qel") && !db.ReadMdf(mdf.get()))
-    Warn(base + ".qel cannot be read: walls that take defaults from it show zeros");
+  if (opt.source.Exists("qel") && !opt.source.ReadMdf(db, mdf.get()))
+    Warn(opt.source.Describe("qel") +
+         " cannot be read: walls that take defaults from it show zeros");
 
   MemberTables t;
   std::string error;
@@ -115,7 +118,7 @@ void Run(const Options& opt) {
     if (opt.kind == "walls" && opt.story > 0) {
       const std::pair<const char*, const char*> others[] = {{"beams", "b3d"}, {"columns", "c3d"}};
       for (const auto& [other, ext] : others)
-        if (db.DoesFileExist(CString(base.c_str()), ext) && !ReadMemberTable(db, other, t, error))
+        if (HasTable(db, ext) && !ReadMemberTable(db, other, t, error))
           Warn(error + " (taken as no such members)");
     }
     HangMembers(stories, t);
@@ -167,6 +170,7 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   cmd->add_option("--story", opt->story, "only this story's members (its index, from 0)")
       ->check(CLI::NonNegativeNumber);
   cmd->add_flag("--json", opt->json, "print a JSON array of objects, one per member");
+  opt->source.AddOption(cmd);
   cmd->callback([opt] { Run(*opt); });
 });
 

@@ -6,23 +6,28 @@
 
 #include "command.h"
 #include "dbio/record_catalogue.h"
+#include "model_source.h"
 #include "platform/file_system.h"
 #include "text_forms.h"
 
 namespace qeldb {
 
-std::string TablePath(const CDBIO& db, const char* ext) {
-  return std::string(db.GetDBName()) + "." + ext;
+std::string TablePath(const ModelDB& db, const char* ext) {
+  return db.source ? db.source->Describe(ext) : std::string(db.GetDBName()) + "." + ext;
+}
+
+bool HasTable(ModelDB& db, const char* ext) {
+  return db.source ? db.source->Exists(ext) : db.DoesFileExist(db.GetDBName(), ext) != 0;
 }
 
 bool LoadTableBytes(ModelDB& db, const char* ext, WholeTable& table, std::string& error) {
   table = WholeTable{};
   const std::string path = TablePath(db, ext);
-  if (!db.DoesFileExist(db.GetDBName(), ext)) {
+  if (!HasTable(db, ext)) {
     error = path + ": no such table";
     return false;
   }
-  if (!qel::ReadWholeFile(path, table.bytes)) {
+  if (db.source ? !db.source->Read(ext, table.bytes) : !qel::ReadWholeFile(path, table.bytes)) {
     error = path + ": cannot be read";
     return false;
   }
@@ -40,8 +45,17 @@ bool ReadStories(ModelDB& db, std::vector<SSTORY>& stories, std::vector<std::str
                  std::string& error) {
   constexpr int kFileRecord = 336;
   stories.clear();
-  if (!db.DoesFileExist(db.GetDBName(), "sty")) {
+  if (!HasTable(db, "sty")) {
     error = TablePath(db, "sty") + ": no story table";
+    return false;
+  }
+  // From an archive the table is the memory read buffer while it is read.
+  struct Served {
+    ModelDB& db;
+    ~Served() { db.SetMemoryReadBuffer(nullptr); }
+  } served{db};
+  if (db.source && !db.source->Serve(db, "sty")) {
+    error = TablePath(db, "sty") + ": cannot be read";
     return false;
   }
   const unsigned long long bytes = db.TableBytes("sty");

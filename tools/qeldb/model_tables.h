@@ -14,17 +14,24 @@ namespace qeldb {
 
 using Json = nlohmann::ordered_json;
 
-// CDBIO with the members the tools use beyond the public interface.
+class ModelSource;
+
+// CDBIO with the members the tools use beyond the public interface, and, for commands that read
+// a model out of an archive (--archive), the source its tables come from (model_source.h): the
+// helpers below then read every table through it and never the folder.
 class ModelDB : public CDBIO {
  public:
   using CDBIO::CDBIO;
   using CDBIO::InitBeamZs;
   using CDBIO::TableBytes;
   using CDBIO::TableHoldsRange;
+  ModelSource* source = nullptr;
 };
 
-// "<model>.<ext>".
-std::string TablePath(const CDBIO& db, const char* ext);
+// "<model>.<ext>", or how the source names it.
+std::string TablePath(const ModelDB& db, const char* ext);
+// Whether the model has the table (from the source when there is one).
+bool HasTable(ModelDB& db, const char* ext);
 
 // A whole table read through the library's reader with the file's bytes as the memory read
 // buffer: older records are converted as every program converts them, but only in memory, so

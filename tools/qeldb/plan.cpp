@@ -9,10 +9,9 @@
 
 #include "command.h"
 #include "mdf/smdf.h"
-#include "model_name.h"
+#include "model_source.h"
 #include "model_tables.h"
 #include "plan_picture.h"
-#include "platform/cfile.h"
 #include "text_forms.h"
 
 namespace qeldb {
@@ -26,16 +25,18 @@ struct Options {
   bool noBubbles = false;
   double textScale = 0;
   bool force = false;
+  ModelSource source;
 };
 
 // Story `index` of the model: its members in `members` and the title naming it. False after
 // failing (an unknown story or an unreadable table is a usage error).
-bool ReadStory(const std::string& base, int index, PlanMembers& members, std::string& title) {
+bool ReadStory(ModelSource& source, int index, PlanMembers& members, std::string& title) {
   auto mdf = std::make_unique<SMDF>();
-  ModelDB db(CString(base.c_str()), mdf.get());
+  ModelDB db(CString(source.Model().c_str()), mdf.get());
+  db.source = &source;
   // Walls older than 16.0.0 take defaults from the master data; they are drawn all the same.
   UseSettings();
-  if (db.DoesFileExist(CString(base.c_str()), "qel")) db.ReadMdf(mdf.get());
+  if (source.Exists("qel")) source.ReadMdf(db, mdf.get());
   std::vector<SSTORY> stories;
   std::vector<std::string> warnings;
   std::string error;
@@ -51,7 +52,8 @@ bool ReadStory(const std::string& base, int index, PlanMembers& members, std::st
   }
   const SSTORY& s = stories[static_cast<std::size_t>(index)];
   const std::string story = "story " + std::to_string(index);
-  title = ModelDisplayName(base) + ": " + story + ", elevation " + FloatText(s.fElevation);
+  title =
+      ModelDisplayName(source.Model()) + ": " + story + ", elevation " + FloatText(s.fElevation);
 
   // Only the tables the story has members in are read.
   MemberTables t;
@@ -85,24 +87,25 @@ bool ReadStory(const std::string& base, int index, PlanMembers& members, std::st
   return true;
 }
 
-void Run(const Options& o) {
+void Run(Options& o) {
   if (!o.output.empty() && !IsPictureName(o.output)) {
     Fail(kExitUsage, o.output + ": a picture's name ends in .svg or .png");
     return;
   }
-  const std::string base = ModelBase(o.model);
+  if (!o.source.Open(o.model)) return;
+  const std::string base = o.source.Model();
   PlanStyle style;
   style.width = o.width;
   style.bubbles = !o.noBubbles;
   style.textScale = o.textScale;
   style.title = ModelDisplayName(base) + ": grid systems";
   PlanMembers members;
-  if (o.story >= 0 && !ReadStory(base, o.story, members, style.title)) return;
+  if (o.story >= 0 && !ReadStory(o.source, o.story, members, style.title)) return;
   // A story's members are drawn without grids when the model has none.
   CArray<CGridSys, CGridSys&> systems;
-  CFileStatus grids;
-  if ((o.story < 0 || CFile::GetStatus((base + ".grs").c_str(), grids)) &&
-      !ReadModelGrids(base, systems))
+  bool folder = false;
+  if ((o.story < 0 || o.source.Exists("grs", nullptr, &folder) || folder) &&
+      !ReadModelGrids(o.source, systems))
     return;
 
   std::string svg, message;
@@ -131,6 +134,7 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   cmd->add_option("--text-scale", o->textScale, "scale of grid labels and bubbles (0: default)")
       ->check(CLI::Range(0.0, kMaxTextScale));
   cmd->add_flag("--force", o->force, "replace an existing picture");
+  o->source.AddOption(cmd);
   cmd->callback([o] { Run(*o); });
 });
 

@@ -7,7 +7,9 @@
 
 #include "command.h"
 #include "geom/grid_file.h"
+#include "model_source.h"
 #include "platform/cfile.h"
+#include "platform/cmemfile.h"
 #include "platform/file_system.h"
 #include "platform/svg_dc.h"
 #include "svg_raster.h"
@@ -132,12 +134,25 @@ bool EndsWith(const std::string& s, const char* tail) {
 
 }  // namespace
 
-bool ReadModelGrids(const std::string& base, CArray<CGridSys, CGridSys&>& systems) {
-  const std::string path = base + ".grs";
-  if (RefuseDirectory(path, "a grid-system file")) return false;
+bool ReadModelGrids(ModelSource& source, CArray<CGridSys, CGridSys&>& systems) {
+  const std::string path = source.Describe("grs");
   CString error;
   ULONGLONG trailing = 0;
-  switch (qel::ReadGridSysFile(path.c_str(), systems, &error, &trailing)) {
+  qel::GridFileResult result = qel::GridFileResult::kMissing;
+  if (!source.FromArchive()) {
+    if (RefuseDirectory(path, "a grid-system file")) return false;
+    result = qel::ReadGridSysFile(path.c_str(), systems, &error, &trailing);
+  } else if (source.Exists("grs")) {
+    std::vector<unsigned char> bytes;
+    if (source.Read("grs", bytes)) {
+      CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+      result = qel::ReadGridSysFile(file, systems, &error, &trailing);
+    } else {
+      result = qel::GridFileResult::kBad;
+      error = (path + ": the entry cannot be read (damaged or too large)").c_str();
+    }
+  }
+  switch (result) {
     case qel::GridFileResult::kMissing:
       Fail(kExitUsage, path + ": no grid-system file");
       return false;

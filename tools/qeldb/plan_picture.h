@@ -10,10 +10,12 @@
 
 namespace qeldb {
 
-// Reads MODEL.grs for a command (`base` is the database name): false, after failing with
-// kExitUsage, when the file is missing, a folder or not a valid grid-system file; bytes after the
-// last system are reported as a warning.
-bool ReadModelGrids(const std::string& base, CArray<CGridSys, CGridSys&>& systems);
+class ModelSource;
+
+// Reads MODEL.grs for a command from the model's folder or archive (an opened source,
+// model_source.h): false, after failing with kExitUsage, when the file is missing, a folder or not
+// a valid grid-system file; bytes after the last system are reported as a warning.
+bool ReadModelGrids(ModelSource& source, CArray<CGridSys, CGridSys&>& systems);
 
 // Members of one story in plan coordinates.
 struct PlanMembers {

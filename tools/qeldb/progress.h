@@ -1,5 +1,5 @@
-// A progress bar on stderr for long work (generating, upgrading), drawn only when stderr is a
-// terminal; elsewhere it prints nothing, so redirected output stays clean.
+// A progress bar on stderr for long work (generating, upgrading, packing), drawn only when stderr
+// is a terminal; elsewhere it prints nothing, so redirected output stays clean.
 #pragma once
 
 #include <cstdio>
@@ -16,12 +16,24 @@ class ProgressBar {
   ProgressBar(const ProgressBar&) = delete;
   ProgressBar& operator=(const ProgressBar&) = delete;
 
-  void Update(long done, long total) {
+  // `detail` (the current file's name and progress, say) follows the count, shortened from the
+  // front to what the terminal's width leaves.
+  void Update(long done, long total, const std::string& detail = "") {
     if (!on_ || total <= 0) return;
     constexpr int kWidth = 30;
     const long filled = done >= total ? kWidth : done * kWidth / total;
-    std::fprintf(stderr, "\r%s [%s%s] %ld/%ld", label_.c_str(), std::string(filled, '#').c_str(),
-                 std::string(kWidth - filled, ' ').c_str(), done, total);
+    std::string line = label_;
+    line.append(" [").append(filled, '#').append(kWidth - filled, ' ').append("] ");
+    line.append(std::to_string(done)).append(1, '/').append(std::to_string(total));
+    const long room = qel::TerminalColumns(2) - 3 - static_cast<long>(line.size());
+    if (!detail.empty() && room >= 8) {
+      line.append("  ");
+      if (static_cast<long>(detail.size()) <= room)
+        line.append(detail);
+      else
+        line.append("...").append(detail, detail.size() - (room - 3), std::string::npos);
+    }
+    std::fprintf(stderr, "\r%s\033[K", line.c_str());
     std::fflush(stderr);
     drawn_ = true;
   }

@@ -8,7 +8,7 @@
 #include "command.h"
 #include "dbio/record_catalogue.h"
 #include "mdf/smdf.h"
-#include "model_name.h"
+#include "model_source.h"
 #include "model_tables.h"
 #include "text_forms.h"
 
@@ -18,6 +18,7 @@ namespace {
 struct Options {
   std::string model;
   bool json = false;
+  ModelSource source;
 };
 
 struct MemberKind {
@@ -35,27 +36,46 @@ constexpr MemberKind kKinds[] = {
     {"braces", "r3d", &SSTORY::nNumBraces, &SSTORY::nFirstBrace, nullptr},
 };
 
-void Run(const Options& opt) {
-  const std::string base = ModelBase(opt.model);
+void Run(Options& opt) {
+  if (!opt.source.Open(opt.model)) return;
+  const std::string base = opt.source.Model();
   auto mdf = std::make_unique<SMDF>();
   ModelDB db(CString(base.c_str()), mdf.get());
-  const bool haveMdf = db.DoesFileExist(CString(base.c_str()), "qel") != 0;
-  if (!haveMdf && !db.DoesFileExist(CString(base.c_str()), "sty")) {
-    Fail(kExitUsage, "no model named " + base + " (no master data file and no story table)");
+  db.source = &opt.source;
+  const bool haveMdf = opt.source.Exists("qel");
+  if (!haveMdf && !HasTable(db, "sty")) {
+    Fail(kExitUsage, "no model named " + base +
+                         (opt.source.FromArchive() ? " in the archive" : "") +
+                         " (no master data file and no story table)");
     return;
   }
   std::vector<std::string> warnings;
   std::vector<SSTORY> stories;
   std::string error;
-  if (db.DoesFileExist(CString(base.c_str()), "sty") &&
-      !ReadStories(db, stories, warnings, error)) {
+  if (HasTable(db, "sty") && !ReadStories(db, stories, warnings, error)) {
     Fail(kExitUsage, error);
     return;
   }
   if (haveMdf) UseSettings();
-  if (haveMdf && db.ReadMdf(mdf.get()) && mdf->NumStories != static_cast<int>(stories.size()))
+  if (haveMdf && opt.source.ReadMdf(db, mdf.get()) &&
+      mdf->NumStories != static_cast<int>(stories.size()))
     warnings.push_back("the master data counts " + std::to_string(mdf->NumStories) + " stories; " +
                        TablePath(db, "sty") + " holds " + std::to_string(stories.size()));
+
+  // Each member table's record size (from its stamp) and length, read once, from the archive's
+  // bytes when the model comes from one.
+  struct Extent {
+    int recordSize;
+    unsigned long long bytes;
+  };
+  std::vector<Extent> extents;
+  for (const MemberKind& kind : kKinds) {
+    opt.source.Serve(db, kind.ext);
+    extents.push_back(
+        {kind.size ? (db.*kind.size)(qel::kStampOfFile) : qel::FindRecordFile(kind.ext)->recordSize,
+         db.TableBytes(kind.ext)});
+  }
+  db.SetMemoryReadBuffer(nullptr);
 
   Json rows = Json::array();
   for (std::size_t k = 0; k < stories.size(); ++k) {
@@ -70,12 +90,14 @@ void Run(const Options& opt) {
       key.pop_back();  // "beams" -> "first_beam"
       row["first_" + key] = s.*kind.first;
     }
-    for (const MemberKind& kind : kKinds) {
+    for (std::size_t m = 0; m < std::size(kKinds); ++m) {
+      const MemberKind& kind = kKinds[m];
       const long n = s.*kind.count, first = s.*kind.first;
       if (n <= 0) continue;
-      const int size = kind.size ? (db.*kind.size)(qel::kStampOfFile)
-                                 : qel::FindRecordFile(kind.ext)->recordSize;
-      if (!db.TableHoldsRange(kind.ext, size, first, n))
+      const Extent& e = extents[m];
+      if (e.recordSize <= 0 || first < 0 ||
+          static_cast<unsigned long long>(first) + static_cast<unsigned long long>(n) >
+              e.bytes / static_cast<unsigned>(e.recordSize))
         warnings.push_back("story " + std::to_string(k) + ": its " + kind.name + " (records " +
                            std::to_string(first) + " to " + std::to_string(first + n - 1) +
                            ") are not all in " + TablePath(db, kind.ext));
@@ -100,6 +122,7 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   cmd->add_flag("--json", opt->json,
                 "print a JSON array of {index, floor_type, elevation, beams, columns, walls, "
                 "braces, first_beam, first_column, first_wall, first_brace}");
+  opt->source.AddOption(cmd);
   cmd->callback([opt] { Run(*opt); });
 });
 

@@ -8,14 +8,12 @@
 #include "command.h"
 #include "dbio/dbio.h"
 #include "dbio/record_catalogue.h"
-#include "model_name.h"
+#include "model_source.h"
 #include "platform/cfile.h"
 #include "text_forms.h"
 
 namespace qeldb {
 namespace {
-
-constexpr BYTE kDirectoryAttribute = 0x10;
 
 struct TableRow {
   std::string ext;
@@ -25,20 +23,22 @@ struct TableRow {
   std::optional<unsigned long> stamp;
 };
 
-std::vector<TableRow> ListTables(CDBIO& db) {
+std::vector<TableRow> ListTables(CDBIO& db, ModelSource& source) {
   std::vector<TableRow> rows;
   for (const auto& info : qel::RecordCatalogue()) {
     if (!*info.ext) continue;  // its name comes from the caller; nothing to look for
-    CFileStatus status;
-    const CString path = db.GetDBName() + "." + info.ext;
-    if (!CFile::GetStatus(path, status)) continue;
-    if (status.m_attribute & kDirectoryAttribute) {
-      Warn(path.str() + " is a directory, not a record file");
+    TableRow row;
+    bool directory = false;
+    if (!source.Exists(info.ext, &row.bytes, &directory)) {
+      if (directory) Warn(source.Describe(info.ext) + " is a directory, not a record file");
       continue;
     }
-    TableRow row;
     row.ext = info.ext;
-    row.bytes = status.m_size;
+    if (!source.Serve(db, info.ext)) {
+      row.unreadable = true;
+      rows.push_back(std::move(row));
+      continue;
+    }
     try {
       const int n = db.GetRecordCount(info.ext, info.recordSize);
       if (n >= 0) row.records = n;
@@ -50,6 +50,7 @@ std::vector<TableRow> ListTables(CDBIO& db) {
       row.stamp = stamp;
     rows.push_back(std::move(row));
   }
+  db.SetMemoryReadBuffer(nullptr);
   return rows;
 }
 
@@ -80,14 +81,17 @@ void PrintJson(const std::vector<TableRow>& rows) {
 struct Options {
   std::string model;
   bool json = false;
+  ModelSource source;
 };
 
-void Run(const Options& opt) {
-  const std::string base = ModelBase(opt.model);
-  CDBIO db(CString(base.c_str()), nullptr);
-  const std::vector<TableRow> rows = ListTables(db);
-  if (rows.empty() && ExitCode() == kExitOk && !db.DoesFileExist(CString(base.c_str()), "qel")) {
-    Fail(kExitUsage, "no model named " + base + " (no master data file and no record file)");
+void Run(Options& opt) {
+  if (!opt.source.Open(opt.model)) return;
+  CDBIO db(CString(opt.source.Model().c_str()), nullptr);
+  const std::vector<TableRow> rows = ListTables(db, opt.source);
+  if (rows.empty() && ExitCode() == kExitOk && !opt.source.Exists("qel")) {
+    Fail(kExitUsage, "no model named " + opt.source.Model() +
+                         (opt.source.FromArchive() ? " in the archive" : "") +
+                         " (no master data file and no record file)");
     return;
   }
   if (opt.json)
@@ -103,6 +107,7 @@ const bool registered = RegisterCommand([](CLI::App& app) {
   cmd->add_option("MODEL", opt->model, "the model: its base path, MODEL.qel or any file of it")
       ->required();
   cmd->add_flag("--json", opt->json, "print a JSON array of {ext, bytes, records, stamp}");
+  opt->source.AddOption(cmd);
   cmd->callback([opt] { Run(*opt); });
 });
 
