@@ -232,8 +232,11 @@ TEST(PlanCommand, StoryMembersLandWhereTheirCoordinatesSay) {
   EXPECT_FALSE(InkNear(pic, x(50), y(50), 3));
   EXPECT_FALSE(InkNear(pic, x(200), y(100), 3));
 
-  // The title names the story and its elevation; one square per column.
-  r = Qeldb({"plan", model, "--story", "1"});
+  // Read out of a zip archive, the title names the story and its elevation; one square per
+  // column.
+  qeltest::TempDir zips;
+  ASSERT_EQ(Qeldb({"pack", dir.path().string(), zips.File("m.zip")}).exitCode, 0);
+  r = Qeldb({"plan", "m", "--archive", zips.File("m.zip"), "--story", "1"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   pugi::xml_document doc;
   ASSERT_TRUE(doc.load_string(r.out.c_str())) << r.out;
