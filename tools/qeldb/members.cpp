@@ -1,7 +1,6 @@
 // qeldb members MODEL KIND [--story N]: a model's beams, columns or walls as the library reads
 // them (older records converted, in memory only), the whole table or one story's range. For one
 // story's walls the foundation flags are those CDBIO::FindFoundationGravityWalls gives them.
-#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -9,7 +8,6 @@
 #include <vector>
 
 #include "command.h"
-#include "dbio/record_catalogue.h"
 #include "mdf/smdf.h"
 #include "model_source.h"
 #include "model_tables.h"
@@ -75,57 +73,6 @@ Json Row(const _WALL3D& w, long index) {
   return r;
 }
 
-// The three tables, read whole (and converted in memory) with the library's readers.
-struct Tables {
-  std::vector<_BEAM3D> beams;
-  std::vector<_COL3D> columns;
-  std::vector<_WALL3D> walls;
-};
-
-bool ReadTable(ModelDB& db, const std::string& kind, Tables& t, std::string& error) {
-  WholeTable table;
-  bool ok = false;
-  const char* ext = "";
-  if (kind == "beams") {
-    ext = "b3d";
-    ok = ReadWholeInMemory<_BEAM3D>(
-        db, ext, &CDBIO::GetBeamRecordSize,
-        [](ModelDB& d, _BEAM3D* b, int n) { return d.ReadBeam3DData(b, n, 0) == 1; }, table,
-        t.beams, error);
-  } else if (kind == "columns") {
-    ext = "c3d";
-    ok = ReadWholeInMemory<_COL3D>(
-        db, ext, &CDBIO::GetColRecordSize,
-        [](ModelDB& d, _COL3D* c, int n) { return d.ReadCol3DData(c, n, 0) == 1; }, table,
-        t.columns, error);
-  } else {
-    ext = "w3d";
-    ok = ReadWholeInMemory<_WALL3D>(
-        db, ext, &CDBIO::GetWallRecordSize,
-        [](ModelDB& d, _WALL3D* w, int n) { return d.ReadWall3DData(w, n, 0); }, table, t.walls,
-        error);
-  }
-  const unsigned long current = qel::FindRecordFile(ext)->currentStamp;
-  if (ok && table.records > 0 && table.fileStamp < current)
-    Note(TablePath(db, ext) + " holds records of " + StampText(table.fileStamp) +
-         ": shown converted to the current layout in memory (qeldb upgrade converts the file)");
-  return ok;
-}
-
-// Hangs copies of each story's range of the tables on the story (null when the range is not in
-// the table), so the library's story functions see the members as the readers give them.
-template <class T>
-void Hang(std::vector<SSTORY>& stories, const std::vector<T>& table, LONG SSTORY::*count,
-          LONG SSTORY::*first, T* SSTORY::*array) {
-  for (SSTORY& s : stories) {
-    s.*array = nullptr;
-    const long n = s.*count, f = s.*first;
-    if (n <= 0 || f < 0 || static_cast<unsigned long>(f + n) > table.size()) continue;
-    s.*array = new T[static_cast<std::size_t>(n)];
-    std::copy(table.begin() + f, table.begin() + f + n, s.*array);
-  }
-}
-
 void Run(Options& opt) {
   if (!opt.source.Open(opt.model)) return;
   auto mdf = std::make_unique<SMDF>();
@@ -137,9 +84,9 @@ void Run(Options& opt) {
     Warn(opt.source.Describe("qel") +
          " cannot be read: walls that take defaults from it show zeros");
 
-  Tables t;
+  MemberTables t;
   std::string error;
-  if (!ReadTable(db, opt.kind, t, error)) {
+  if (!ReadMemberTable(db, opt.kind, t, error)) {
     Fail(kExitUsage, error);
     return;
   }
@@ -171,12 +118,10 @@ void Run(Options& opt) {
     if (opt.kind == "walls" && opt.story > 0) {
       const std::pair<const char*, const char*> others[] = {{"beams", "b3d"}, {"columns", "c3d"}};
       for (const auto& [other, ext] : others)
-        if (HasTable(db, ext) && !ReadTable(db, other, t, error))
+        if (HasTable(db, ext) && !ReadMemberTable(db, other, t, error))
           Warn(error + " (taken as no such members)");
     }
-    Hang(stories, t.beams, &SSTORY::nNumBeams, &SSTORY::nFirstBeam, &SSTORY::pBeams);
-    Hang(stories, t.columns, &SSTORY::nNumColumns, &SSTORY::nFirstColumn, &SSTORY::pColumns);
-    Hang(stories, t.walls, &SSTORY::nNumWalls, &SSTORY::nFirstWall, &SSTORY::pWalls);
+    HangMembers(stories, t);
     const int upTo = opt.story + 1;
     if (opt.kind == "walls") db.FindFoundationGravityWalls(stories.data(), upTo);
     const SSTORY& s = stories[static_cast<std::size_t>(opt.story)];
