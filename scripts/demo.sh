@@ -80,6 +80,9 @@ mkdir -p "$work/bldg" "$work/old"
 "$qeldb" demo-model "$work/old/old" --stories 3 --beams-per-story 12 --beam-stamp 14.5.0
 echo "== qeldb stories"
 "$qeldb" stories "$work/bldg/bldg"
+echo "== a plan of story 1 of the building: its beams, columns and walls over the grids"
+"$qeldb" plan "$work/bldg/bldg" --story 1 -o "$pictures/story1.svg" --force
+"$qeldb" plan "$work/bldg/bldg" --story 1 -o "$pictures/story1.png" --force
 echo "== qeldb decks (the generated building's floors)"
 "$qeldb" decks "$work/bldg/bldg"
 echo "== qeldb members columns --story 1"

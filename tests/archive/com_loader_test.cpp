@@ -12,8 +12,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using qeltest::CallI4;
-using qeltest::I4;
+using namespace qeltest;
 
 // Each test: components laid out under a temporary folder, COM up on the test's thread, the
 // real loader server, and the process-wide client shut down again at the end.
@@ -51,8 +50,8 @@ class LoaderTest : public ::testing::Test {
     return CallI4(counter, L"Pid") == static_cast<LONG>(qel::CurrentProcessId());
   }
 
-  qeltest::TempDir dir;
-  qeltest::ComScope com;
+  TempDir dir;
+  ComScope com;
 };
 
 TEST(CiWless, OrdersWithoutCaseAndShorterFirst) {
@@ -76,7 +75,7 @@ TEST_F(LoaderTest, CreatesUnlistedAssembliesInThisProcess) {
   ASSERT_NE(module, nullptr);
   Place(QELDB_COUNTER_COMPONENT, "app/Counter.so");
   Place(QELDB_MINIMAL_COMPONENT, "app/Minimal.so");
-  qeltest::WriteText(dir.File("app/Text.so"), "text");
+  WriteText(dir.File("app/Text.so"), "text");
 
   IUnknown* object = nullptr;
   ASSERT_EQ(Create(L"Counter.so", L"Counter", &object, module), S_OK);
@@ -128,16 +127,16 @@ TEST_F(LoaderTest, ListedAssembliesAreCreatedByTheServer) {
   text.vt = VT_BSTR;
   const wchar_t kText[] = L"Gr\u00fc\u00dfe\0!";
   text.bstrVal = SysAllocStringLen(kText, 7);
-  ASSERT_EQ(qeltest::CallMethod(second, L"Echo", {text}, &echoed), S_OK);
+  ASSERT_EQ(CallMethod(second, L"Echo", {text}, &echoed), S_OK);
   EXPECT_EQ(qel::BstrText(echoed.bstrVal), std::wstring(kText, 7));
   VariantClear(&text);
   VariantClear(&echoed);
-  EXPECT_EQ(qeltest::CallMethod(second, L"Add"), DISP_E_BADPARAMCOUNT);
-  EXPECT_EQ(qeltest::CallMethod(second, L"Frobnicate"), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(CallMethod(second, L"Add"), DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(CallMethod(second, L"Frobnicate"), DISP_E_UNKNOWNNAME);
 
   // An object handed back by a call is an object of the server too.
   VARIANT spawned;
-  ASSERT_EQ(qeltest::CallMethod(second, L"Spawn", {}, &spawned), S_OK);
+  ASSERT_EQ(CallMethod(second, L"Spawn", {}, &spawned), S_OK);
   ASSERT_EQ(spawned.vt, VT_UNKNOWN);
   EXPECT_EQ(CallI4(spawned.punkVal, L"Live"), 2);
   VariantClear(&spawned);
@@ -182,7 +181,7 @@ TEST_F(LoaderTest, AServerThatCannotStartGivesFailedResults) {
   const HMODULE module = ModuleIn("app");
   Place(QELDB_COUNTER_COMPONENT, "app/remote.so");
   Place(QELDB_COUNTER_COMPONENT, "app/local.so");
-  qeltest::WriteText(dir.File("hangs.sh"), "#!/bin/sh\nexec sleep 30\n");
+  WriteText(dir.File("hangs.sh"), "#!/bin/sh\nexec sleep 30\n");
   fs::permissions(dir.File("hangs.sh"), fs::perms::owner_all);
   qel::SetLoaderTimeouts(300, 300);
   const int before = qel::LiveLoaderServers();
@@ -217,7 +216,7 @@ TEST_F(LoaderTest, AServerThatDiesOrHangsMidCallGivesFailedResults) {
   Place(QELDB_COUNTER_COMPONENT, "app/remote.so");
   IUnknown* counter = nullptr;
   ASSERT_EQ(Create(L"remote.so", L"Counter", &counter, module), S_OK);
-  EXPECT_EQ(qeltest::CallMethod(counter, L"Exit"), RPC_E_DISCONNECTED);
+  EXPECT_EQ(CallMethod(counter, L"Exit"), RPC_E_DISCONNECTED);
   EXPECT_EQ(CallI4(counter, L"Value"), std::nullopt);
   IUnknown* object = nullptr;
   EXPECT_EQ(Create(L"remote.so", L"Counter", &object, module), RPC_E_DISCONNECTED);
@@ -226,8 +225,8 @@ TEST_F(LoaderTest, AServerThatDiesOrHangsMidCallGivesFailedResults) {
 
   qel::SetLoaderTimeouts(20000, 300);
   ASSERT_EQ(Create(L"remote.so", L"Counter", &counter, module), S_OK);
-  EXPECT_EQ(qeltest::CallMethod(counter, L"Sleep", {I4(30000)}), RPC_E_TIMEOUT);
-  EXPECT_EQ(qeltest::CallMethod(counter, L"Value"), RPC_E_DISCONNECTED);
+  EXPECT_EQ(CallMethod(counter, L"Sleep", {I4(30000)}), RPC_E_TIMEOUT);
+  EXPECT_EQ(CallMethod(counter, L"Value"), RPC_E_DISCONNECTED);
   counter->Release();
 }
 

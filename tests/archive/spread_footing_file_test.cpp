@@ -12,9 +12,7 @@
 
 namespace {
 
-using qeltest::ReadBytes;
-using qeltest::TempDir;
-using qeltest::WriteBytes;
+using namespace qeltest;
 
 // A record whose every value is derived from `k`, so two records differ everywhere.
 SPREAD_FOOT_RESULT Sample(int k) {
@@ -47,7 +45,7 @@ SPREAD_FOOT_RESULT Sample(int k) {
 }
 
 // The stored form of `r`, field by field in the file's order.
-void Append(qeltest::Bytes& b, const SPREAD_FOOT_RESULT& r) {
+void Append(Bytes& b, const SPREAD_FOOT_RESULT& r) {
   const std::size_t start = b.size();
   b.F64(9.0).I32(r.iKey);
   for (double v : r.adGroup1) b.F64(v);
@@ -86,7 +84,7 @@ void Append(qeltest::Bytes& b, const SPREAD_FOOT_RESULT& r) {
 
 void ExpectSame(const SPREAD_FOOT_RESULT& a, const SPREAD_FOOT_RESULT& b) {
   // The stored form covers every stored member, so equal images mean equal records.
-  qeltest::Bytes x, y;
+  Bytes x, y;
   Append(x, a);
   Append(y, b);
   EXPECT_EQ(x.bytes(), y.bytes());
@@ -108,7 +106,7 @@ struct ResultsFile {
 
 TEST(SpreadFootingFile, WritesAndReadsTheLayout) {
   ResultsFile f;
-  qeltest::Bytes golden;
+  Bytes golden;
   Append(golden, Sample(1));
   Append(golden, Sample(2));
 
@@ -153,7 +151,7 @@ TEST(SpreadFootingFile, BadFilesStopCleanly) {
 
   // A string that announces more than the file holds ends the reading after the whole records,
   // without allocating what it announces.
-  qeltest::Bytes b;
+  Bytes b;
   Append(b, Sample(1));
   const std::size_t at = b.size() + 496 + 24;  // record 2's first string prefix
   Append(b, Sample(2));

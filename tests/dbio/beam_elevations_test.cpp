@@ -19,28 +19,13 @@
 #include "mdf/smdf.h"
 #include "member_golden.h"
 #include "model_gen.h"
+#include "test_db.h"
 #include "test_support.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-using qeltest::BeamRecord;
-using qeltest::ColumnRecord;
-using qeltest::Concat;
-using qeltest::PutF32;
-using qeltest::PutF64;
-using qeltest::PutU32;
-using qeltest::ReadBytes;
-using qeltest::StoryRecord;
-using qeltest::TempDir;
-using qeltest::WallRecord;
-using qeltest::WriteBytes;
-
-class TestDB : public CDBIO {
- public:
-  using CDBIO::CDBIO;
-  using CDBIO::InitBeamZs;
-};
+using namespace qeltest;
 
 std::vector<_BEAM3D> ReadBeams(CDBIO& db) {
   const int n = db.GetRecordCount("b3d", db.GetBeamRecordSize(qel::kStampOfFile));
@@ -50,7 +35,7 @@ std::vector<_BEAM3D> ReadBeams(CDBIO& db) {
   return beams;
 }
 
-Bytes Supported(Bytes beam, qeltest::XY s1, qeltest::XY s2, float iDistance, float span) {
+Bytes Supported(Bytes beam, XY s1, XY s2, float iDistance, float span) {
   PutF64(beam, 40, s1.x);
   PutF64(beam, 48, s1.y);
   PutF64(beam, 56, s2.x);
@@ -184,9 +169,9 @@ TEST(BeamElevations, OldColumnAndWallTablesAreConverted) {
   db.InitBeamZs();
   const Bytes columns = ReadBytes(base + ".c3d"), walls = ReadBytes(base + ".w3d");
   ASSERT_EQ(columns.size(), 2u * 1072);
-  EXPECT_EQ(qeltest::GetU32(columns, 596), 0x00110300u);
+  EXPECT_EQ(GetU32(columns, 596), 0x00110300u);
   ASSERT_EQ(walls.size(), 2u * 584);
-  EXPECT_EQ(qeltest::GetU32(walls, 188), 0x00100000u);
+  EXPECT_EQ(GetU32(walls, 188), 0x00100000u);
 }
 
 // The documented support tests, written out plainly, for the index to be held to.

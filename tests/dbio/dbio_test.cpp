@@ -8,32 +8,15 @@
 #include <climits>
 #include <filesystem>
 
+#include "golden_bytes.h"
 #include "platform/cfile.h"
+#include "test_db.h"
 #include "test_support.h"
 
 namespace {
 
-using qeltest::ReadBytes;
-using qeltest::TempDir;
-using qeltest::WriteBytes;
+using namespace qeltest;
 using Bytes = std::vector<unsigned char>;
-
-// Opens the record primitives to the tests.
-class TestDB : public CDBIO {
- public:
-  using CDBIO::CDBIO;
-  using CDBIO::ReadDB;
-  using CDBIO::WriteDB;
-};
-
-// `count` records of `size` bytes; byte j of record i is (i * 16 + j) & 0xFF, so every record and
-// every position within it is distinguishable.
-Bytes Pattern(int count, int size, int firstRecord = 0) {
-  Bytes b(static_cast<std::size_t>(count) * size);
-  for (int i = 0; i < count; ++i)
-    for (int j = 0; j < size; ++j) b[i * size + j] = ((firstRecord + i) * 16 + j) & 0xFF;
-  return b;
-}
 
 TEST(CDBIO, ReadDBFromFiles) {
   TempDir dir;

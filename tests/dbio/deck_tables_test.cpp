@@ -14,20 +14,11 @@
 
 namespace {
 
-using qeltest::PutF64;
-using qeltest::PutI32;
-using qeltest::PutU32;
-using qeltest::ReadBytes;
-using qeltest::TempDir;
-using qeltest::WriteBytes;
+using namespace qeltest;
 using Bytes = std::vector<unsigned char>;
 
 constexpr unsigned long k120 = 0x000C0000, k131 = 0x000D0100, k140 = 0x000E0000, k145 = 0x000E0500,
                         k155 = 0x000F0500;
-
-void PutText(Bytes& b, std::size_t off, const std::string& s) {
-  std::memcpy(b.data() + off, s.data(), s.size());
-}
 
 // Deck records of `size` bytes: property index 10 + i at 12, kind 2 at 20, a marker byte 0x40 + i
 // at 0, and `stamp` at 32 when the record is long enough to hold it.
@@ -41,11 +32,6 @@ Bytes Decks(int n, int size, unsigned long stamp) {
     PutU32(b, r + 32, stamp);
   }
   return b;
-}
-
-Bytes AsBytes(const void* p, std::size_t n) {
-  auto* c = static_cast<const unsigned char*>(p);
-  return Bytes(c, c + n);
 }
 
 TEST(DeckData, OldRecordsAreWidenedInMemoryOnly) {
@@ -66,7 +52,7 @@ TEST(DeckData, OldRecordsAreWidenedInMemoryOnly) {
     expected[i * 40] = static_cast<unsigned char>(0x41 + i);
     PutI32(expected, i * 40 + 12, 11 + i);
   }
-  EXPECT_EQ(AsBytes(decks, sizeof decks), expected) << "bytes 36 to 39 must be zero";
+  EXPECT_EQ(ImageOf(decks), expected) << "bytes 36 to 39 must be zero";
   EXPECT_EQ(ReadBytes(base + ".dec"), old);
 
   // Running off the end fails at the first missing record; the ones before stay converted.
@@ -80,7 +66,7 @@ TEST(DeckData, OldRecordsAreWidenedInMemoryOnly) {
   const Bytes current = Decks(2, 40, k131);
   WriteBytes(base + ".dec", current);
   ASSERT_TRUE(db.ReadDeckData(decks, 2, 0));
-  EXPECT_EQ(AsBytes(decks, sizeof decks), current);
+  EXPECT_EQ(ImageOf(decks), current);
   EXPECT_FALSE(CDBIO(CString(dir.File("none")), nullptr).ReadDeckData(decks, 1, 0));
 }
 
@@ -153,7 +139,7 @@ TEST(DeckProp, OldTablesGetNumberedDisplayNames) {
   const char* display[] = {"Deck", "Deck 2", "1", "Roof", "2"};
   const char* names[] = {"Deck", "Deck", "", "Roof", ""};
   for (int i = 0; i < 5; ++i)
-    EXPECT_EQ(AsBytes(&props[i], 368), ConvertedDeckProp(names[i], display[i])) << i;
+    EXPECT_EQ(ImageOf(props[i]), ConvertedDeckProp(names[i], display[i])) << i;
   EXPECT_EQ(ReadBytes(base + ".dpt"), old);
 
   // Part of the table: the whole file is converted on disk, numbering over all its records.
@@ -170,7 +156,7 @@ TEST(DeckProp, OldTablesGetNumberedDisplayNames) {
   // From 14.5.0 on the display names are the file's own.
   WriteBytes(base + ".dpt", OldDeckProps({"Deck", "Deck"}, k145));
   ASSERT_EQ(db.ReadDeckProp(props, 2, 0), 1);
-  EXPECT_EQ(AsBytes(&props[1], 368), ConvertedDeckProp("Deck", "old display"));
+  EXPECT_EQ(ImageOf(props[1]), ConvertedDeckProp("Deck", "old display"));
 }
 
 TEST(ConcAndNonCompDeckProps, OldRecordsAreConvertedInPlace) {
@@ -194,7 +180,7 @@ TEST(ConcAndNonCompDeckProps, OldRecordsAreConvertedInPlace) {
   PutU32(expected, 0, k155);
   PutText(expected, 84, "C2");
   for (int k = 0; k < 6; ++k) PutF64(expected, 136 + 8 * k, 1.0);
-  EXPECT_EQ(AsBytes(&c[1], 224), expected);
+  EXPECT_EQ(ImageOf(c[1]), expected);
   EXPECT_EQ(ReadBytes(base + ".cdp"), conc) << "never rewritten";
 
   SNONCOMPDECKPROP n[3];
@@ -204,7 +190,7 @@ TEST(ConcAndNonCompDeckProps, OldRecordsAreConvertedInPlace) {
   PutU32(expected, 0, k155);
   PutText(expected, 44, "N1");
   for (int k = 0; k < 6; ++k) PutF64(expected, 96 + 8 * k, 1.0);
-  EXPECT_EQ(AsBytes(&n[1], 208), expected);
+  EXPECT_EQ(ImageOf(n[1]), expected);
 }
 
 // A model with one composite, one non-composite and one concrete property table.

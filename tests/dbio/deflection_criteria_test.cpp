@@ -16,12 +16,7 @@
 
 namespace {
 
-using qeltest::PutF64;
-using qeltest::PutU32;
-using qeltest::ReadBytes;
-using qeltest::ReadText;
-using qeltest::TempDir;
-using qeltest::WriteBytes;
+using namespace qeltest;
 using Bytes = std::vector<unsigned char>;
 
 class DeflectionCriteria : public ::testing::Test {
@@ -32,8 +27,10 @@ class DeflectionCriteria : public ::testing::Test {
     m->Units = units;
     return m;
   }
-  qeltest::ScratchSettings settings_;
-  qeltest::MessageCapture boxes_;  // the missing settings file is reported in a box
+  // With no settings file anywhere, writes create it in the Windows folder, searched last.
+  std::string WindowsIni() const { return (settings_.windows() / "quvol.ini").string(); }
+  SettingsFolders settings_;
+  MessageCapture boxes_;  // the missing settings file is reported in a box
   TempDir dir_;
   std::string base_ = dir_.File("m");
 };
@@ -119,7 +116,7 @@ TEST_F(DeflectionCriteria, KeysFollowTheGrammar) {
 TEST_F(DeflectionCriteria, HalvesAreWrittenUnderTheSameKeys) {
   SCONCDEFLCRITHALF ratio{0, 360, 0, 240};
   CDBIO::IniWriteConcDeflCritHalf("ConcreteBeamDefaults", ratio, qel::kIdsDeflCritRatio, 0);
-  EXPECT_EQ(ReadText(settings_.IniPath()),
+  EXPECT_EQ(ReadText(WindowsIni()),
             "[ConcreteBeamDefaults]\r\n"
             "DeflCritRatioDeadL0=0\r\n"
             "DeflCritRatioLiveL0=360\r\n"
@@ -129,7 +126,7 @@ TEST_F(DeflectionCriteria, HalvesAreWrittenUnderTheSameKeys) {
   // A metric absolute half, in the writers' order, values as "%g".
   SSTEELDEFLCRITHALF abs{0.1, 0.25, 1.0 / 3, 2, {4, 5, 6}, {7, 8, 1234567}};
   CDBIO::IniWriteSteelDeflCritHalf("MiscDefaults", abs, 0, 3);
-  const std::string text = ReadText(settings_.IniPath());
+  const std::string text = ReadText(WindowsIni());
   const std::string expected =
       "[MiscDefaults]\r\n"
       "DeflCritAbsCmpShoredDeadL3Metric=4\r\n"

@@ -13,11 +13,7 @@
 
 namespace {
 
-using qeltest::PutF64;
-using qeltest::PutI32;
-using qeltest::ReadBytes;
-using qeltest::TempDir;
-using qeltest::WriteBytes;
+using namespace qeltest;
 using Bytes = std::vector<unsigned char>;
 
 // Load combinations: case counts `counts`, case c of combination i has index 100 * i + c, except

@@ -22,16 +22,14 @@
 
 namespace {
 
-using qeltest::PutF32;
-using qeltest::PutI32;
-using qeltest::TempDir;
+using namespace qeltest;
 using Bytes = std::vector<unsigned char>;
 
 class MasterDataFile : public ::testing::Test {
  protected:
   // Every settings key reads as its built-in default, so the defaults do not depend on the
   // machine.
-  qeltest::FakeDefaults settings_;
+  FakeDefaults settings_;
 
   std::string Base() const { return dir_.File("tower"); }
   std::string Path() const { return Base() + ".qel"; }
@@ -46,18 +44,7 @@ class MasterDataFile : public ::testing::Test {
   TempDir dir_;
 };
 
-bool AllZero(const SMDF& m) {
-  const auto* p = reinterpret_cast<const unsigned char*>(&m);
-  for (std::size_t i = 0; i < sizeof m; ++i)
-    if (p[i] != 0) return false;
-  return true;
-}
-
-SMDF Filled(unsigned char b) {
-  SMDF m;
-  std::memset(&m, b, sizeof m);
-  return m;
-}
+SMDF Filled(unsigned char b) { return qeltest::Filled<SMDF>(b); }
 
 TEST_F(MasterDataFile, FormIsRecognisedByTheFirstSixBytes) {
   CDBIO db(Base(), nullptr);
@@ -73,7 +60,7 @@ TEST_F(MasterDataFile, FormIsRecognisedByTheFirstSixBytes) {
       {" <?xml version", false},
   };
   for (const Case& c : cases) {
-    qeltest::WriteBytes(Path(), Text(c.bytes));
+    WriteBytes(Path(), Text(c.bytes));
     CFile f(Path().c_str(), CFile::modeRead);
     f.Seek(static_cast<LONGLONG>(c.bytes.size() / 2), CFile::begin);
     EXPECT_EQ(db.IsXml(f), c.xml) << c.bytes;
@@ -84,7 +71,7 @@ TEST_F(MasterDataFile, FormIsRecognisedByTheFirstSixBytes) {
 TEST_F(MasterDataFile, StoredVersionOfEveryForm) {
   CDBIO db(Base(), nullptr);
   auto versionOf = [&](const Bytes& bytes) {
-    qeltest::WriteBytes(Path(), bytes);
+    WriteBytes(Path(), bytes);
     CFile f(Path().c_str(), CFile::modeRead);
     const float v = db.ReadMdfVersion(f);
     EXPECT_EQ(f.GetPosition(), 0u);
@@ -141,7 +128,7 @@ Bytes LegacyImage() {
 }
 
 TEST_F(MasterDataFile, BinaryImageReadsOverDefaultsAndIsWrittenBackAsXml) {
-  qeltest::WriteBytes(Path(), LegacyImage());
+  WriteBytes(Path(), LegacyImage());
   CDBIO db(Base(), nullptr);
   auto m = std::make_unique<SMDF>(Filled(0x5A));
   ASSERT_TRUE(db.ReadMdf(m.get()));
@@ -166,7 +153,7 @@ TEST_F(MasterDataFile, BinaryImageReadsOverDefaultsAndIsWrittenBackAsXml) {
 
   // Saving converts the model: XML, archive version 17.3, the values kept.
   ASSERT_TRUE(db.WriteMdf(m.get()));
-  const std::string text = qeltest::ReadText(Path());
+  const std::string text = ReadText(Path());
   EXPECT_EQ(text.rfind("<?xml ", 0), 0u);
   EXPECT_NE(text.find("<QELArchive version=\"17.29999\">"), std::string::npos);
   EXPECT_NE(text.find("<struct name=\"MDF\">"), std::string::npos);
@@ -188,7 +175,7 @@ TEST_F(MasterDataFile, ShortAndOddBinaryImages) {
   // A short image: the bytes it does not supply read as zero.
   Bytes image = LegacyImage();
   image.resize(300);
-  qeltest::WriteBytes(Path(), image);
+  WriteBytes(Path(), image);
   auto m = std::make_unique<SMDF>();
   ASSERT_TRUE(db.ReadMdf(m.get()));
   EXPECT_EQ(m->NumStories, 3);
@@ -198,7 +185,7 @@ TEST_F(MasterDataFile, ShortAndOddBinaryImages) {
   // A metric image gets the metric defaults for what it lacks.
   image = LegacyImage();
   PutI32(image, 260, 1);
-  qeltest::WriteBytes(Path(), image);
+  WriteBytes(Path(), image);
   ASSERT_TRUE(db.ReadMdf(m.get()));
   EXPECT_EQ(m->Units, 1);
   EXPECT_EQ(m->fShearPlateFy, Defaults(1)->fShearPlateFy);
@@ -206,13 +193,13 @@ TEST_F(MasterDataFile, ShortAndOddBinaryImages) {
 
   // A unit code no system has still reads (English defaults) and keeps the stored code.
   PutI32(image, 260, 77);
-  qeltest::WriteBytes(Path(), image);
+  WriteBytes(Path(), image);
   ASSERT_TRUE(db.ReadMdf(m.get()));
   EXPECT_EQ(m->Units, 77);
   EXPECT_EQ(m->fShearPlateFy, Defaults(0)->fShearPlateFy);
 
   // An empty file is a binary image of zeros.
-  qeltest::WriteBytes(Path(), {});
+  WriteBytes(Path(), {});
   ASSERT_TRUE(db.ReadMdf(m.get()));
   EXPECT_EQ(m->NumStories, 0);
   EXPECT_EQ(m->dDiaphEccenX, 5.0);
@@ -231,23 +218,23 @@ std::string OlderXml() {
          "\t\t<field name=\"NumStories\">07000000</field>\n"
          "\t\t<field name=\"Units\">01000000</field>\n"
          "\t\t<field name=\"cmbprmConcrete\">" +
-         qeltest::Hex(concrete) +
+         Hex(concrete) +
          "</field>\n"
          "\t\t<field name=\"cmbprmSoil\">" +
-         qeltest::Hex(soil) +
+         Hex(soil) +
          "</field>\n"
          "\t\t<field name=\"cmbprmSteelSpecial\">" +
-         qeltest::Hex(Bytes(76, 0)) +
+         Hex(Bytes(76, 0)) +
          "</field>\n"
          "\t\t<field name=\"cmbprmSteelStand\">" +
-         qeltest::Hex(Bytes(76, 0)) +
+         Hex(Bytes(76, 0)) +
          "</field>\n"
          "\t</struct>\n"
          "</QELArchive>\n";
 }
 
 TEST_F(MasterDataFile, OlderXmlReadsOverMetricDefaultsWithLeafCombinationBlocks) {
-  qeltest::WriteBytes(Path(), Text(OlderXml()));
+  WriteBytes(Path(), Text(OlderXml()));
   CDBIO db(Base(), nullptr);
   {
     CFile f(Path().c_str(), CFile::modeRead);
@@ -272,7 +259,7 @@ TEST_F(MasterDataFile, OlderXmlReadsOverMetricDefaultsWithLeafCombinationBlocks)
   // Without "Units" the English defaults are used.
   std::string noUnits = OlderXml();
   noUnits.erase(noUnits.find("\t\t<field name=\"Units\">"), 36);
-  qeltest::WriteBytes(Path(), Text(noUnits));
+  WriteBytes(Path(), Text(noUnits));
   ASSERT_TRUE(db.ReadMdf(m.get()));
   EXPECT_EQ(m->Units, 0);
   EXPECT_EQ(m->DefaultBeamFy, Defaults(0)->DefaultBeamFy);
@@ -289,7 +276,7 @@ TEST_F(MasterDataFile, UnreadableFilesFailWithoutHalfRecords) {
 
   // An MDF item without fields is still the MDF item: a record of pure defaults.
   const std::string head = "<?xml version=\"1.0\"?>\n<QELArchive version=\"17.3\">";
-  qeltest::WriteBytes(Path(), Text(head + "<struct name=\"MDF\"/></QELArchive>"));
+  WriteBytes(Path(), Text(head + "<struct name=\"MDF\"/></QELArchive>"));
   *m = Filled(0x33);
   ASSERT_TRUE(db.ReadMdf(m.get()));
   EXPECT_EQ(m->NumStories, 0);
@@ -307,14 +294,14 @@ TEST_F(MasterDataFile, UnreadableFilesFailWithoutHalfRecords) {
       "<?xml " + std::string(5000, '\xFF'),
   };
   for (const std::string& text : bad) {
-    qeltest::WriteBytes(Path(), Text(text));
+    WriteBytes(Path(), Text(text));
     *m = Filled(0x33);
     EXPECT_FALSE(db.ReadMdf(m.get())) << text.substr(0, 120);
-    EXPECT_TRUE(AllZero(*m)) << text.substr(0, 120);
+    EXPECT_TRUE(AllZero(m.get(), sizeof(SMDF))) << text.substr(0, 120);
   }
 
   // A well-formed file that another writer holds is not opened, let alone half read.
-  qeltest::WriteBytes(Path(), Text(head + mdf + "</QELArchive>"));
+  WriteBytes(Path(), Text(head + mdf + "</QELArchive>"));
   *m = Filled(0x33);
   {
     CFile writer(Path().c_str(), CFile::modeReadWrite | CFile::shareExclusive);
@@ -332,7 +319,7 @@ TEST_F(MasterDataFile, SavingNeverLosesThePreviousFile) {
 
   // A new file is created; nothing but it is left in the folder.
   ASSERT_TRUE(db.WriteMdf(m.get()));
-  const Bytes first = qeltest::ReadBytes(Path());
+  const Bytes first = ReadBytes(Path());
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
 
   // A reader holding the file makes the save fail and leaves the file alone.
@@ -341,12 +328,12 @@ TEST_F(MasterDataFile, SavingNeverLosesThePreviousFile) {
     CFile reader(Path().c_str(), CFile::modeRead | CFile::shareDenyWrite);
     EXPECT_FALSE(db.WriteMdf(m.get()));
   }
-  EXPECT_EQ(qeltest::ReadBytes(Path()), first);
+  EXPECT_EQ(ReadBytes(Path()), first);
 
   // A save cut short by the file-size limit returns false in the writer and leaves the old file
   // byte for byte. The write runs in a child so the limit binds nothing else.
   std::signal(SIGXFSZ, SIG_IGN);
-  const int code = qeltest::RunInChild([&] {
+  const int code = RunInChild([&] {
     rlimit limit{};
     limit.rlim_cur = limit.rlim_max = 4096;
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
@@ -354,7 +341,7 @@ TEST_F(MasterDataFile, SavingNeverLosesThePreviousFile) {
   });
   EXPECT_EQ(code, 0) << "1: the save claimed success; 3: no limit";
   EXPECT_GT(first.size(), 4096u) << "the document must be larger than the limit";
-  EXPECT_EQ(qeltest::ReadBytes(Path()), first);
+  EXPECT_EQ(ReadBytes(Path()), first);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1)
       << "no temporary file is left behind";
 
@@ -397,13 +384,13 @@ TEST_F(MasterDataFile, CQelMDFArchivesThroughTheMasterDataFile) {
     CQelMDF(2, m.get()).Serialize(ar);
     ar.Close();
   }
-  const std::string text = qeltest::ReadText(Path());
+  const std::string text = ReadText(Path());
   ASSERT_GT(text.size(), 7u);
   EXPECT_EQ(text.substr(0, 3), "HDR");
   EXPECT_EQ(text.substr(7, 6), "<?xml ");
 
   // Loading reads the record from a file that starts with it.
-  qeltest::WriteBytes(Path(), Text(text.substr(7)));
+  WriteBytes(Path(), Text(text.substr(7)));
   auto back = std::make_unique<SMDF>();
   {
     CFile f(Path().c_str(), CFile::modeRead);

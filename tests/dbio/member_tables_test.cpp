@@ -17,29 +17,9 @@
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-using qeltest::BeamRecord;
-using qeltest::ColumnRecord;
-using qeltest::Concat;
-using qeltest::GetF32;
-using qeltest::GetF64;
-using qeltest::GetU32;
-using qeltest::PutF32;
-using qeltest::PutF64;
-using qeltest::PutI32;
-using qeltest::PutU32;
-using qeltest::ReadBytes;
-using qeltest::StoryRecord;
-using qeltest::TempDir;
-using qeltest::WallRecord;
-using qeltest::WriteBytes;
+using namespace qeltest;
 
 constexpr unsigned long V(unsigned a, unsigned b, unsigned c) { return a << 16 | b << 8 | c; }
-
-template <class T>
-Bytes Image(const T* records, int n) {
-  const auto* p = reinterpret_cast<const unsigned char*>(records);
-  return Bytes(p, p + sizeof(T) * n);
-}
 
 TEST(MemberTables, RecordSizeByStamp) {
   TempDir dir;
@@ -111,7 +91,7 @@ TEST(MemberTables, OldBeamTablesAreRewrittenWithTheirElevations) {
   // The file now holds exactly those records at the current size.
   const Bytes file = ReadBytes(m.base + ".b3d");
   ASSERT_EQ(file.size(), 2u * 1312);
-  EXPECT_EQ(file, Image(beams, 2));
+  EXPECT_EQ(file, ImageOf(beams[0], 2));
 }
 
 TEST(MemberTables, OldBeamTablesWithLinksAreConvertedInMemoryOrOnPartialReads) {
@@ -246,7 +226,7 @@ TEST(MemberTables, ColumnUpgrades) {
   ASSERT_EQ(db.ReadCol3DData(c, 2, 0), 1);
   EXPECT_EQ(c[1].ptLink.x, 99);
   EXPECT_EQ(c[1].adLinkBlock[0], 98);
-  const Bytes got = Image(&c[1], 1);
+  const Bytes got = ImageOf(c[1]);
   EXPECT_EQ(Bytes(got.begin() + 992, got.begin() + 996),
             Bytes(mid.begin() + 992, mid.begin() + 996));
   EXPECT_EQ(Bytes(got.begin() + 996, got.begin() + 1004), Bytes(8));
@@ -296,7 +276,7 @@ TEST(MemberTables, FiniteElementsAndColumnLines) {
   COLLINEINDEXSTRUCT index[3];
   std::memset(index, 0x11, sizeof index);
   ASSERT_EQ(db.ReadColLineIndex(index, 2), 1);
-  Bytes got = Image(index, 2);
+  Bytes got = ImageOf(index[0], 2);
   for (int i = 0; i < 2; ++i) {
     EXPECT_EQ(GetU32(got, i * 952 + 288), V(14, 4, 1));
     EXPECT_EQ(Bytes(got.begin() + i * 952, got.begin() + i * 952 + 288), Bytes(288, 0x5A));
@@ -304,14 +284,14 @@ TEST(MemberTables, FiniteElementsAndColumnLines) {
   }
   // Asking for more entries than the file holds converts what is there and reports the failure.
   EXPECT_EQ(db.ReadColLineIndex(index, 3), 0);
-  EXPECT_EQ(Image(&index[2], 1), Bytes(952)) << "slots after the failed read stay cleared";
+  EXPECT_EQ(ImageOf(index[2]), Bytes(952)) << "slots after the failed read stay cleared";
   EXPECT_EQ(ReadBytes(base + ".cli"), cli);
   // Older than 14.4.0: 448-byte entries, kept whole.
   Bytes cli13 = Bytes(448, 0x33);
   PutU32(cli13, 288, V(13, 1, 0));
   WriteBytes(base + ".cli", cli13);
   ASSERT_EQ(db.ReadColLineIndex(index, 1), 1);
-  got = Image(index, 1);
+  got = ImageOf(index[0]);
   EXPECT_EQ(Bytes(got.begin() + 292, got.begin() + 448), Bytes(156, 0x33));
   EXPECT_EQ(Bytes(got.begin() + 448, got.end()), Bytes(504));
   index[0].dwVersion = 0;

@@ -8,39 +8,17 @@
 #include "geom/grid_file.h"
 #include "golden_bytes.h"
 #include "member_golden.h"
+#include "test_db.h"
 #include "test_support.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-using qeltest::Concat;
-using qeltest::PutF32;
-using qeltest::PutI32;
-using qeltest::ReadBytes;
-using qeltest::TempDir;
-using qeltest::WriteBytes;
+using namespace qeltest;
 
-class TestDB : public CDBIO {
- public:
-  using CDBIO::CDBIO;
-  using CDBIO::IsPointOnFoundation;
-};
-
-// `count` records of `size` bytes, byte j of record i = (i * 37 + j) & 0xFF.
-Bytes Pattern(int count, int size) {
-  Bytes b(static_cast<std::size_t>(count) * size);
-  for (int i = 0; i < count; ++i)
-    for (int j = 0; j < size; ++j) b[i * size + j] = (i * 37 + j) & 0xFF;
-  return b;
-}
+Bytes Pattern(int count, int size) { return qeltest::Pattern(count, size, 0, 37); }
 
 const unsigned char* Raw(const void* p) { return static_cast<const unsigned char*>(p); }
-
-bool AllZero(const void* p, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i)
-    if (Raw(p)[i]) return false;
-  return true;
-}
 
 TEST(StoryTables, StoryRecordsMapBetweenFileAndMemory) {
   TempDir dir;
@@ -128,25 +106,22 @@ TEST(StoryTables, FloorTypeRecordsMapBetweenFileAndMemory) {
 TEST(StoryTables, MemberArraysHangOnStoriesAndFloorTypes) {
   TempDir dir;
   const std::string base = dir.File("m");
-  using R = qeltest::StoryRanges;
+  using R = StoryRanges;
   WriteBytes(base + ".sty",
-             Concat({qeltest::StoryRecord(R{.columns = 2, .walls = 1, .braces = 1}),  // no beams
-                     qeltest::StoryRecord(R{.beams = 2,
-                                            .columns = 1,
-                                            .firstColumn = 2,
-                                            .walls = 1,
-                                            .firstWall = 1}),  // no braces
+             Concat({StoryRecord(R{.columns = 2, .walls = 1, .braces = 1}),  // no beams
+                     StoryRecord(R{.beams = 2,
+                                   .columns = 1,
+                                   .firstColumn = 2,
+                                   .walls = 1,
+                                   .firstWall = 1}),  // no braces
                      // beams 5-7 and brace 1 are not in the files; walls 1-2 are
-                     qeltest::StoryRecord(R{.beams = 3,
-                                            .firstBeam = 5,
-                                            .columns = -1,
-                                            .walls = 2,
-                                            .firstWall = 1,
-                                            .braces = 1,
-                                            .firstBrace = 1})}));
-  using qeltest::BeamRecord;
-  using qeltest::ColumnRecord;
-  using qeltest::WallRecord;
+                     StoryRecord(R{.beams = 3,
+                                   .firstBeam = 5,
+                                   .columns = -1,
+                                   .walls = 2,
+                                   .firstWall = 1,
+                                   .braces = 1,
+                                   .firstBrace = 1})}));
   WriteBytes(base + ".c3d",
              Concat({ColumnRecord({1, 1}), ColumnRecord({2, 2}), ColumnRecord({3, 3})}));
   WriteBytes(base + ".b3d", Concat({BeamRecord({10, 0}, {20, 0}), BeamRecord({30, 0}, {40, 0})}));

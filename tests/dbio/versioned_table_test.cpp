@@ -13,16 +13,12 @@
 #include "dbio/dbio.h"
 #include "dbio/record_catalogue.h"
 #include "golden_bytes.h"
+#include "test_db.h"
 #include "test_support.h"
 
 namespace {
 
-using qeltest::PutF64;
-using qeltest::PutI32;
-using qeltest::PutU32;
-using qeltest::ReadBytes;
-using qeltest::TempDir;
-using qeltest::WriteBytes;
+using namespace qeltest;
 using Bytes = std::vector<unsigned char>;
 
 constexpr unsigned long kV1 = 0x00010000, kV2 = 0x00020000;
@@ -46,14 +42,6 @@ void Upgrade(CDBIO&, unsigned char* record, unsigned long fileStamp, void* conte
 }
 
 const qel::VersionedTable kTable{"tst", 4, kV2, kNew, SizeForStamp, Upgrade};
-
-class TestDB : public CDBIO {
- public:
-  using CDBIO::CDBIO;
-  using CDBIO::GetVersionedRecordSize;
-  using CDBIO::ReadDB;
-  using CDBIO::ReadVersionedTable;
-};
 
 // Old records with ids first..first+n-1, values id * 10 + 0.25, all stamped `stamp`.
 Bytes OldRecords(int n, unsigned long stamp = kV1) {

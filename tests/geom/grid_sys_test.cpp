@@ -13,8 +13,7 @@
 
 namespace {
 
-using qeltest::Bytes;
-using qeltest::TempDir;
+using namespace qeltest;
 
 // A counted string in the archive's narrow form.
 void Str(Bytes& b, const std::string& s) {
@@ -254,7 +253,7 @@ TEST(GridSysFile, ReadsCountAndSystemsAndRefusesBadFiles) {
 
   Bytes zero;
   zero.I32(0);
-  qeltest::WriteBytes(path, zero.bytes());
+  WriteBytes(path, zero.bytes());
   EXPECT_EQ(qel::ReadGridSysFile(path.c_str(), out, &error), qel::GridFileResult::kRead);
   EXPECT_EQ(out.GetSize(), 1);
 
@@ -263,7 +262,7 @@ TEST(GridSysFile, ReadsCountAndSystemsAndRefusesBadFiles) {
   SysHeader(two, 1, "Ortho", 0, 0, 0, 0, 0, -1, -1, 1, 0);
   GridRecord(two, 1, "A", 0, 0, 10, 1, 1, 1, 1, 0);
   SysHeader(two, 2, "Radial", 2, 5, 5, 0, 0, -1, -1, 0, 0);
-  qeltest::WriteBytes(path, two.bytes());
+  WriteBytes(path, two.bytes());
   EXPECT_EQ(qel::ReadGridSysFile(path.c_str(), out, &error), qel::GridFileResult::kRead);
   ASSERT_EQ(out.GetSize(), 3);
   EXPECT_EQ(out[1].m_strName, "Ortho");
@@ -272,7 +271,7 @@ TEST(GridSysFile, ReadsCountAndSystemsAndRefusesBadFiles) {
 
   // A file that ends early, or announces more systems than it can hold, adds nothing at all.
   for (std::size_t n : {std::size_t{2}, std::size_t{4}, two.size() - 1}) {
-    qeltest::WriteBytes(path, {two.bytes().begin(), two.bytes().begin() + n});
+    WriteBytes(path, {two.bytes().begin(), two.bytes().begin() + n});
     error.Empty();
     EXPECT_EQ(qel::ReadGridSysFile(path.c_str(), out, &error), qel::GridFileResult::kBad) << n;
     EXPECT_FALSE(error.IsEmpty());
@@ -281,7 +280,7 @@ TEST(GridSysFile, ReadsCountAndSystemsAndRefusesBadFiles) {
   Bytes billions;
   billions.I32(2000000000);
   SysHeader(billions, 1, "x", 0, 0, 0, 0, 0, -1, -1, 0, 0);
-  qeltest::WriteBytes(path, billions.bytes());
+  WriteBytes(path, billions.bytes());
   EXPECT_EQ(qel::ReadGridSysFile(path.c_str(), out, &error), qel::GridFileResult::kBad);
   EXPECT_EQ(out.GetSize(), 3);
 
@@ -291,7 +290,7 @@ TEST(GridSysFile, ReadsCountAndSystemsAndRefusesBadFiles) {
   again.Add(out[2]);
   std::string written = dir.File("w.grs");
   ASSERT_TRUE(qel::WriteGridSysFile(written.c_str(), again, &error)) << error.GetString();
-  EXPECT_EQ(qeltest::ReadBytes(written), two.bytes());
+  EXPECT_EQ(ReadBytes(written), two.bytes());
   EXPECT_FALSE(qel::WriteGridSysFile(dir.File("no/such/dir/w.grs").c_str(), again, &error));
   // The message names the file asked for, never the temporary one it was written through.
   EXPECT_EQ(error.str().rfind(dir.File("no/such/dir/w.grs") + ": ", 0), 0u) << error.GetString();

@@ -17,11 +17,7 @@
 
 namespace {
 
-using polytest::Outcome;
-using polytest::P;
-using polytest::ResultArea;
-using polytest::Square;
-using polytest::Take;
+using namespace polytest;
 
 double ListArea(const PolygonList& l) {
   double sum = 0;
@@ -52,6 +48,7 @@ Outcome Clip(const std::vector<P>& a, const std::vector<P>& b) {
 TEST(ClipperEngine, IdenticalNestedTouchingAndDisjoint) {
   auto a = Square(0, 0, 10), nan = a;
   nan[1].y = NAN;
+  const std::vector<P> nearA{{10.0004, 0}, {10, 10}, {0, 10.0004}, {0, 0}};
   // -1 marks a value the row does not check.
   const struct {
     const char* what;
@@ -61,15 +58,7 @@ TEST(ClipperEngine, IdenticalNestedTouchingAndDisjoint) {
     double area;
   } rows[] = {
       {"identical", a, a, true, 5, 0, 1, 4, 100},
-      {"same square, other start, off by < 0.001",
-       a,
-       {{10.0004, 0}, {10, 10}, {0, 10.0004}, {0, 0}},
-       true,
-       5,
-       0,
-       -1,
-       -1,
-       -1},
+      {"same square, other start, off by < 0.001", a, nearA, true, 5, 0, -1, -1, -1},
       {"A inside B", Square(2, 2, 3), a, true, 3, 0, -1, -1, 9},
       {"B inside A", a, Square(2, 2, 3), true, 4, 0, -1, -1, -1},
       {"overlap", a, Square(5, -5, 10), true, 2, 0, -1, -1, 25},

@@ -13,9 +13,7 @@
 
 namespace {
 
-using polytest::Outcome;
-using polytest::P;
-using polytest::Square;
+using namespace polytest;
 
 // Restores the calling thread's warning mode after a test changed it.
 struct ModeGuard {

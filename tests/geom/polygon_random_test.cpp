@@ -17,8 +17,7 @@
 
 namespace {
 
-using polytest::P;
-using polytest::ResultArea;
+using namespace polytest;
 
 // A simple polygon around (cx, cy): jittered angles, each within its own slice of the circle
 // (so no gap reaches half a turn and the centre stays inside), with random radii give a

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fake_defaults.h"
+#include "golden_bytes.h"
 #include "test_support.h"
 
 namespace {
@@ -33,15 +34,9 @@ class DefaultsTest : public ::testing::Test {
 
 const unsigned char* Bytes(const SMDF& m) { return reinterpret_cast<const unsigned char*>(&m); }
 std::uint32_t U32At(const SMDF& m, std::size_t off) {
-  std::uint32_t v;
-  std::memcpy(&v, Bytes(m) + off, 4);
-  return v;
+  return qeltest::GetU32(qeltest::ImageOf(m), off);
 }
-float F32At(const SMDF& m, std::size_t off) {
-  float v;
-  std::memcpy(&v, Bytes(m) + off, 4);
-  return v;
-}
+float F32At(const SMDF& m, std::size_t off) { return qeltest::GetF32(qeltest::ImageOf(m), off); }
 std::string TextAt(const SMDF& m, std::size_t off) {
   return std::string(reinterpret_cast<const char*>(Bytes(m) + off));
 }

@@ -15,9 +15,8 @@
 
 namespace {
 
-using qeltest::ReadText;
-using qeltest::TempDir;
-using qeltest::WriteText;
+using namespace qeltest;
+using qeltest::ReadText;  // beside the local overload
 
 const std::string kDecl = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
@@ -88,16 +87,15 @@ TEST(MapXmlWrite, DocumentMatchesTheLayoutByteForByte) {
   expected += "\t\t<field name=\"a\"/>\n";
   expected += "\t\t<field name=\"amp&amp;&lt;&quot;&gt;\">01</field>\n";
   expected += "\t\t<field name=\"emptyS\">\n\t\t</field>\n";
-  expected += "\t\t<field name=\"fits\">" + qeltest::Hex(Sequence(29)) + "</field>\n";
+  expected += "\t\t<field name=\"fits\">" + Hex(Sequence(29)) + "</field>\n";
   expected += "\t\t<field name=\"s\">\n";
   expected += "\t\t\t<field name=\"t\">\n";
   expected += "\t\t\t\t<field name=\"deep\">0010</field>\n";
   expected += "\t\t\t</field>\n";
-  expected +=
-      "\t\t\t<field name=\"w3\">\n\t\t\t\t" + qeltest::Hex(Sequence(31)) + "\n\t\t\t</field>\n";
+  expected += "\t\t\t<field name=\"w3\">\n\t\t\t\t" + Hex(Sequence(31)) + "\n\t\t\t</field>\n";
   expected += "\t\t\t<field name=\"x\">FF</field>\n";
   expected += "\t\t</field>\n";
-  expected += "\t\t<field name=\"wrap\">\n\t\t\t" + qeltest::Hex(Sequence(30)) + "\n\t\t</field>\n";
+  expected += "\t\t<field name=\"wrap\">\n\t\t\t" + Hex(Sequence(30)) + "\n\t\t</field>\n";
   expected += "\t</struct>\n";
   expected += "</QELArchive>\n";
 

@@ -14,10 +14,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using qeltest::MessageCapture;
-using qeltest::ReadText;
-using qeltest::TempDir;
-using qeltest::WriteText;
+using namespace qeltest;
 
 // String-table entries whose texts serve as keys here: 25016 "ksf" and 25001 "ft".
 constexpr UINT kKsf = 25016;
@@ -41,8 +38,8 @@ class Settings : public ::testing::Test {
     return buf;
   }
 
-  qeltest::SettingsFolders folders_;
-  const qeltest::TempDir& dir_ = folders_.root();
+  SettingsFolders folders_;
+  const TempDir& dir_ = folders_.root();
 };
 
 TEST_F(Settings, SearchOrderAndTheMissingFileMessage) {

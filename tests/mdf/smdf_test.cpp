@@ -17,6 +17,7 @@
 namespace {
 
 using Bytes = std::vector<unsigned char>;
+using namespace qeltest;
 
 // Padding of SMDF (offset, length), from the documented field offsets and widths: every byte of
 // the record not listed here belongs to exactly one field.
@@ -44,19 +45,6 @@ Record Patterned(unsigned char avoid) {
     p[i] = v == avoid ? static_cast<unsigned char>(v + 1) : v;
   }
   return r;
-}
-
-template <typename Record>
-Record Filled(unsigned char value) {
-  Record r;
-  std::memset(&r, value, sizeof r);
-  return r;
-}
-
-template <typename Record>
-Bytes Image(const Record& r) {
-  const auto* p = reinterpret_cast<const unsigned char*>(&r);
-  return Bytes(p, p + sizeof r);
 }
 
 Bytes ItemBytes(const ArchiverDataItem& item) {
@@ -88,7 +76,7 @@ SMDF Unmapped(const ArchiverDataMap& map, unsigned char fill) {
 
 TEST(SmdfLayout, MapItemsHoldTheBytesAtTheDocumentedOffsets) {
   const SMDF rec = Patterned<SMDF>(0);
-  const Bytes image = Image(rec);
+  const Bytes image = ImageOf(rec);
   ArchiverDataMap map;
   MapSMDF(rec, map);
 
@@ -157,7 +145,7 @@ TEST(SmdfLayout, MapReplacesItemsOfTheSameNameAndKeepsOthers) {
   qel::MapStructItem(map, "Version");
   const SMDF rec = Patterned<SMDF>(0);
   MapSMDF(rec, map);
-  EXPECT_EQ(ItemBytes(*qel::FindDataItem(map, "Units")), Slice(Image(rec), 104, 4));
+  EXPECT_EQ(ItemBytes(*qel::FindDataItem(map, "Units")), Slice(ImageOf(rec), 104, 4));
   EXPECT_EQ(qel::FindDataItem(map, "Version")->m_bLeaf, 1);
   EXPECT_EQ(ItemBytes(*qel::FindDataItem(map, "NotAField")), Bytes({0xAB, 0xCD}));
 }
@@ -181,8 +169,8 @@ TEST(SmdfRoundTrip, UnmapGivesBackEveryFieldAndLeavesPaddingAlone) {
                          "\xff\xff"};
   for (const char* name : noise) MapDataItem(map, name, "\xEE\xEE\xEE\xEE\xEE\xEE\xEE\xEE", 8);
   MapDataItem(qel::MapStructItem(map, "ModRatio_"), "UseRatio", "\xEE\xEE\xEE\xEE", 4);
-  const Bytes want = Image(rec);
-  const Bytes got = Image(Unmapped(map, 0xEE));
+  const Bytes want = ImageOf(rec);
+  const Bytes got = ImageOf(Unmapped(map, 0xEE));
   int restored = 0, padding = 0;
   for (int i = 0; i < static_cast<int>(sizeof(SMDF)); ++i) {
     if (IsSmdfPadding(i)) {
@@ -255,22 +243,22 @@ TEST(SmdfUnmap, PartialWideAbsentAndMisplacedItems) {
 
   // An empty map changes nothing at all.
   ArchiverDataMap empty;
-  const Bytes before = Image(def);
-  EXPECT_EQ(Image(Unmapped(empty, 0x33)), before);
+  const Bytes before = ImageOf(def);
+  EXPECT_EQ(ImageOf(Unmapped(empty, 0x33)), before);
 }
 
 TEST(SmdfUnmap, OldArchivesWithCombinationBlocksAsRawImages) {
   // 76-byte images laid out as documented: fValues f32[10] at 0, nComboBoxIndex at 40,
   // nNumVarsFor2 at 44, bCheckBoxArray at 48, bUseOnly at 58, nNumVarsFor5 at 72.
   Bytes concrete(76, 0);
-  qeltest::PutF32(concrete, 0, 1.25f);
-  qeltest::PutI32(concrete, 40, 3);
-  qeltest::PutI32(concrete, 44, 4);
+  PutF32(concrete, 0, 1.25f);
+  PutI32(concrete, 40, 3);
+  PutI32(concrete, 44, 4);
   concrete[48] = 1;
   concrete[58] = 1;
-  qeltest::PutI32(concrete, 72, 5);
+  PutI32(concrete, 72, 5);
   Bytes soil(40, 0);  // shorter than a block: the rest of the block becomes zero
-  qeltest::PutF32(soil, 36, 9.5f);
+  PutF32(soil, 36, 9.5f);
 
   ArchiverDataMap map;
   MapDataItem(map, "cmbprmConcrete", concrete.data(), concrete.size());
@@ -310,31 +298,31 @@ TEST(SmdfUnmap, OldArchivesWithCombinationBlocksAsRawImages) {
 TEST(MasterDataV1, OldImageMapsIntoSmdfFieldsByName) {
   // An old record built byte by byte at its documented offsets.
   Bytes img(6152, 0);
-  qeltest::PutF32(img, 0, 15.02f);             // Version
-  qeltest::PutI32(img, 4, 12);                 // NumStories
-  std::memcpy(&img[41], "01/02/99", 9);        // Date
-  qeltest::PutF64(img, 64, 123.0);             // CmpInit: only the old layout has it
-  qeltest::PutF32(img, 224, 0.75f);            // CamberDLPercent
-  qeltest::PutI32(img, 260, 1);                // Units
-  qeltest::PutF32(img, 268, 50.0f);            // DefaultColFy
-  std::memcpy(&img[480 + 8], "JTAB", 5);       // JoistCriteria.DefLoad.UniLoad.TableName
-  qeltest::PutF32(img, 480 + 128 + 84, 2.5f);  // JoistCriteria.AltLoad.NonuniLoad.MaxConcLoad
-  qeltest::PutF32(img, 480 + 268, 360.0f);     // JoistCriteria.AllowableRatio
-  std::memcpy(&img[952], "Old job", 8);        // JobName
-  qeltest::PutI32(img, 1868 + 8, 6);           // optBrace.Label
-  for (int i = 0; i < 49; ++i) qeltest::PutU32(img, 1900 + 4 * i, 0x10000u + i);  // ColorRef
-  for (int i = 0; i < 15; ++i) qeltest::PutF32(img, 2104 + 4 * i, 0.5f * i);      // EuroCodeFactor
-  qeltest::PutI32(img, 2248, 77);                       // lForRent34: only the old layout has it
-  qeltest::PutI32(img, 2324, 1);                        // ModRatio.UseRatio
-  qeltest::PutF32(img, 2324 + 24, 0.4f);                // ModRatio.RoofLT
-  qeltest::PutF64(img, 2720, 0.31);                     // dPeriodX
-  qeltest::PutI32(img, 3000 + 60, 0x00FF00);            // FontBody.crColor
+  PutF32(img, 0, 15.02f);                 // Version
+  PutI32(img, 4, 12);                     // NumStories
+  std::memcpy(&img[41], "01/02/99", 9);   // Date
+  PutF64(img, 64, 123.0);                 // CmpInit: only the old layout has it
+  PutF32(img, 224, 0.75f);                // CamberDLPercent
+  PutI32(img, 260, 1);                    // Units
+  PutF32(img, 268, 50.0f);                // DefaultColFy
+  std::memcpy(&img[480 + 8], "JTAB", 5);  // JoistCriteria.DefLoad.UniLoad.TableName
+  PutF32(img, 480 + 128 + 84, 2.5f);      // JoistCriteria.AltLoad.NonuniLoad.MaxConcLoad
+  PutF32(img, 480 + 268, 360.0f);         // JoistCriteria.AllowableRatio
+  std::memcpy(&img[952], "Old job", 8);   // JobName
+  PutI32(img, 1868 + 8, 6);               // optBrace.Label
+  for (int i = 0; i < 49; ++i) PutU32(img, 1900 + 4 * i, 0x10000u + i);  // ColorRef
+  for (int i = 0; i < 15; ++i) PutF32(img, 2104 + 4 * i, 0.5f * i);      // EuroCodeFactor
+  PutI32(img, 2248, 77);                                // lForRent34: only the old layout has it
+  PutI32(img, 2324, 1);                                 // ModRatio.UseRatio
+  PutF32(img, 2324 + 24, 0.4f);                         // ModRatio.RoofLT
+  PutF64(img, 2720, 0.31);                              // dPeriodX
+  PutI32(img, 3000 + 60, 0x00FF00);                     // FontBody.crColor
   std::memcpy(&img[3000 + 28], "Arial", 6);             // FontBody.lfFont.lfFaceName
   std::memcpy(&img[3220], "ACI 318-99 concrete!", 20);  // cConcBldCode, 20 of 100 bytes
   for (int i = 0; i < 9; ++i) img[3728 + 44 + i] = static_cast<unsigned char>(i + 1);
-  img[3728 + 53] = 1;                     // cmbprmSoil.bUseOnly
-  qeltest::PutF32(img, 3728 + 60, 6.5f);  // cmbprmSoil.fLCaseSpc2
-  qeltest::PutI32(img, 5980 + 64, 4);     // CanMaterial.nClass
+  img[3728 + 53] = 1;            // cmbprmSoil.bUseOnly
+  PutF32(img, 3728 + 60, 6.5f);  // cmbprmSoil.fLCaseSpc2
+  PutI32(img, 5980 + 64, 4);     // CanMaterial.nClass
 
   MasterDataV1 v1;
   ASSERT_EQ(sizeof v1, img.size());
@@ -381,7 +369,7 @@ TEST(MasterDataV1, OldImageMapsIntoSmdfFieldsByName) {
   EXPECT_EQ(std::memcmp(out.arHangerTrialGroups, def.arHangerTrialGroups, 3 * 168), 0);
   EXPECT_EQ(std::memcmp(out.ModelID, def.ModelID, 38), 0);
   EXPECT_EQ(out.nAnalysisRunCounter, def.nAnalysisRunCounter);
-  const Bytes got = Image(out);
+  const Bytes got = ImageOf(out);
   for (std::size_t i = 0; i + 8 <= got.size(); ++i) {
     double d;
     std::memcpy(&d, &got[i], 8);
@@ -397,7 +385,7 @@ TEST(MasterDataV1, EveryOldFieldIsMappedAndSharedNamesKeepTheirShape) {
   MapMasterDataV1(v1, map);
   MasterDataV1 back = Filled<MasterDataV1>(0xEE);
   qel::UnMapRecord(qel::MasterDataV1Layout(), map, &back);
-  const Bytes want = Image(v1), got = Image(back);
+  const Bytes want = ImageOf(v1), got = ImageOf(back);
   int kept = 0;
   for (std::size_t i = 0; i < got.size(); ++i) {
     if (got[i] == 0xEE) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "golden_bytes.h"
 #include "mdf/map_xml.h"
 #include "mdf/smdf.h"
 #include "mdf/smdf_xml.h"
@@ -84,11 +85,7 @@ SMDF RandomRecord(std::mt19937& rng) {
   return r;
 }
 
-SMDF Filled(unsigned char byte) {
-  SMDF r;
-  std::memset(&r, byte, sizeof r);
-  return r;
-}
+SMDF Filled(unsigned char byte) { return qeltest::Filled<SMDF>(byte); }
 
 // Both roads over `text` from the same starting record; the direct walk's status is returned in
 // `direct` (kNeedsMaps when it handed over).

@@ -10,8 +10,7 @@
 
 namespace {
 
-using qeltest::Bytes;
-using qeltest::TempDir;
+using namespace qeltest;
 
 // Stores through a fresh archive and returns the file's bytes.
 std::vector<unsigned char> Stored(const std::string& path,
@@ -22,12 +21,12 @@ std::vector<unsigned char> Stored(const std::string& path,
     body(ar);
     ar.Close();
   }
-  return qeltest::ReadBytes(path);
+  return ReadBytes(path);
 }
 
 int LoadCause(const std::string& path, const std::vector<unsigned char>& bytes,
               const std::function<void(CArchive&)>& body) {
-  qeltest::WriteBytes(path, bytes);
+  WriteBytes(path, bytes);
   CFile f(path.c_str(), CFile::modeRead | CFile::typeBinary);
   CArchive ar(&f, CArchive::load);
   try {
@@ -137,7 +136,7 @@ TEST(CArchive, WrongDirectionAndShortInputRaiseTheirCauses) {
   EXPECT_EQ(LoadCause(path, twoMarkers.bytes(), [&](CArchive& ar) { ar >> s; }),
             CArchiveException::genericException);
   // Read() itself reports a short count instead of throwing.
-  qeltest::WriteBytes(path, {9, 8, 7});
+  WriteBytes(path, {9, 8, 7});
   CFile f(path.c_str(), CFile::modeRead);
   CArchive ar(&f, CArchive::load);
   unsigned char got[8] = {};
@@ -176,7 +175,7 @@ TEST(CArchive, BufferBoundariesAndFlushing) {
     ASSERT_EQ(ar.GetBytesLeft(), (2999u - i) * 11u);
   }
   // A large raw read after buffered ones continues at the right byte.
-  qeltest::WriteBytes(path, std::vector<unsigned char>(10000, 0x5A));
+  WriteBytes(path, std::vector<unsigned char>(10000, 0x5A));
   CFile g(path.c_str(), CFile::modeRead);
   CArchive br(&g, CArchive::load);
   BYTE b0 = 0;

@@ -11,8 +11,7 @@
 
 namespace {
 
-using qeltest::InkNear;
-using qeltest::IsInk;
+using namespace qeltest;
 
 // Logical units with y up: device = (2 * x + 10, 90 - 2 * y).
 void MapYUp(CDC& dc) {
@@ -93,7 +92,7 @@ TEST(SvgDeviceContext, RendersWhereTheMappingSays) {
   dc.SetTextAlign(TA_LEFT | TA_BASELINE);
   dc.TextOut(5, 10, "H");
 
-  qeldb::Raster pic = qeltest::RenderSvgForTest(dc.GetSvg());
+  qeldb::Raster pic = RenderSvgForTest(dc.GetSvg());
   ASSERT_EQ(pic.width, 200);
   ASSERT_EQ(pic.height, 100);
   EXPECT_TRUE(InkNear(pic, 90, 90));
@@ -141,7 +140,7 @@ TEST(SvgDeviceContext, PensBrushesAndWellFormedText) {
   dc.TextOut(150, 40, CString("A&<\xE9\x01"));
 
   const std::string svg = dc.GetSvg();
-  qeldb::Raster pic = qeltest::RenderSvgForTest(svg);
+  qeldb::Raster pic = RenderSvgForTest(svg);
   auto onDash = [&](int x) { return IsInk(pic, x, 9) || IsInk(pic, x, 10); };
   EXPECT_TRUE(onDash(5));
   EXPECT_FALSE(onDash(21));
@@ -150,7 +149,7 @@ TEST(SvgDeviceContext, PensBrushesAndWellFormedText) {
   EXPECT_TRUE(IsInk(pic, 58, 40));
   EXPECT_TRUE(IsInk(pic, 62, 40));
   EXPECT_FALSE(IsInk(pic, 65, 40));
-  const qeltest::Rgb centre = qeltest::PixelOverWhite(pic, 120, 38);
+  const Rgb centre = PixelOverWhite(pic, 120, 38);
   EXPECT_GT(centre.r, 240);
   EXPECT_LT(centre.g, 20);
   EXPECT_LT(centre.b, 20);

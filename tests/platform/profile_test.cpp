@@ -15,9 +15,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using qeltest::ReadText;
-using qeltest::TempDir;
-using qeltest::WriteText;
+using namespace qeltest;
 
 std::string Get(const char* section, const char* key, const char* def, const std::string& file,
                 DWORD size = 256) {

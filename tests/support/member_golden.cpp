@@ -84,20 +84,4 @@ Record Concat(std::initializer_list<Record> parts) {
   return out;
 }
 
-double GetF64(const Record& b, std::size_t off) {
-  double v;
-  std::memcpy(&v, &b.at(off + 7) - 7, 8);
-  return v;
-}
-float GetF32(const Record& b, std::size_t off) {
-  float v;
-  std::memcpy(&v, &b.at(off + 3) - 3, 4);
-  return v;
-}
-unsigned long GetU32(const Record& b, std::size_t off) {
-  std::uint32_t v;
-  std::memcpy(&v, &b.at(off + 3) - 3, 4);
-  return v;
-}
-
 }  // namespace qeltest

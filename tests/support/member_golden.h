@@ -34,9 +34,4 @@ std::vector<unsigned char> StoryRecord(const StoryRanges& s);
 
 std::vector<unsigned char> Concat(std::initializer_list<std::vector<unsigned char>> parts);
 
-// Little-endian values at an offset of a record image.
-double GetF64(const std::vector<unsigned char>& b, std::size_t off);
-float GetF32(const std::vector<unsigned char>& b, std::size_t off);
-unsigned long GetU32(const std::vector<unsigned char>& b, std::size_t off);
-
 }  // namespace qeltest

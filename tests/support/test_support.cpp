@@ -59,46 +59,6 @@ TempDir::~TempDir() {
 
 std::string TempDir::File(const std::string& name) const { return (path_ / name).string(); }
 
-ScratchSettings::ScratchSettings() {
-  if (const char* old = std::getenv("DEVINI")) oldDevini_ = old;
-  unsetenv("DEVINI");
-  std::filesystem::create_directories(dir_.path() / "windows");
-  std::filesystem::create_directories(dir_.path() / "common");
-  qel::SetWindowsFolder((dir_.path() / "windows").string());
-  qel::SetCommonAppDataFolder((dir_.path() / "common").string());
-  qel::ResetSettingsState();
-}
-
-ScratchSettings::~ScratchSettings() {
-  if (oldDevini_)
-    setenv("DEVINI", oldDevini_->c_str(), 1);
-  else
-    unsetenv("DEVINI");
-  qel::SetWindowsFolder(std::nullopt);
-  qel::SetCommonAppDataFolder(std::nullopt);
-  qel::ResetSettingsState();
-}
-
-std::string ScratchSettings::IniPath() const { return dir_.File("windows/quvol.ini"); }
-
-void ScratchSettings::Write(const std::string& text) {
-  WriteText(IniPath(), text);
-  qel::ResetSettingsState();
-}
-
-DeviniSettings::DeviniSettings(const std::string& text) {
-  if (const char* old = std::getenv("DEVINI")) oldDevini_ = old;
-  WriteText(dir_.File("quvol.ini"), text);
-  setenv("DEVINI", (dir_.path().string() + "/").c_str(), 1);
-}
-
-DeviniSettings::~DeviniSettings() {
-  if (oldDevini_)
-    setenv("DEVINI", oldDevini_->c_str(), 1);
-  else
-    unsetenv("DEVINI");
-}
-
 MessageCapture::MessageCapture() {
   previous_ = qel::SetMessageSink([this](const char* text, const char* caption, UINT style) {
     boxes_.push_back({text, caption, style});
@@ -108,36 +68,6 @@ MessageCapture::MessageCapture() {
 
 MessageCapture::~MessageCapture() { qel::SetMessageSink(previous_); }
 
-SettingsSandbox::SettingsSandbox(const std::string& ini) {
-  std::filesystem::create_directories(dir_.path() / "windows");
-  std::filesystem::create_directories(dir_.path() / "common");
-  qel::SetWindowsFolder((dir_.path() / "windows").string());
-  qel::SetCommonAppDataFolder((dir_.path() / "common").string());
-  Write(ini);
-}
-
-SettingsSandbox::~SettingsSandbox() {
-  qel::SetWindowsFolder(std::nullopt);
-  qel::SetCommonAppDataFolder(std::nullopt);
-  qel::ResetSettingsState();
-  qel::ResetFileSecurityMode();
-}
-
-void SettingsSandbox::Write(const std::string& ini) {
-  const std::string file = (dir_.path() / "windows" / "quvol.ini").string();
-  if (ini.empty())
-    std::filesystem::remove(file);
-  else
-    WriteText(file, ini);
-  qel::ResetSettingsState();
-  qel::ResetFileSecurityMode();
-}
-
-std::string SettingsSandbox::Folder(const std::string& name) const {
-  std::filesystem::create_directories(dir_.path() / name);
-  return (dir_.path() / name).string();
-}
-
 SettingsFolders::SettingsFolders()
     : devini_("DEVINI", ((root_.path() / "devini").string() + "/").c_str()) {
   std::filesystem::create_directories(root_.path() / "devini");
@@ -146,22 +76,30 @@ SettingsFolders::SettingsFolders()
   qel::SetWindowsFolder(windows().string());
   qel::SetCommonAppDataFolder(common().string());
   qel::ResetSettingsState();
+  qel::ResetFileSecurityMode();
 }
 
 SettingsFolders::~SettingsFolders() {
   qel::SetWindowsFolder(std::nullopt);
   qel::SetCommonAppDataFolder(std::nullopt);
   qel::ResetSettingsState();
+  qel::ResetFileSecurityMode();
 }
 
 std::string SettingsFolders::Write(const std::string& text, int hoursOld) {
-  const std::string path = (root_.path() / "devini" / "quvol.ini").string();
+  const std::string path = IniPath();
   WriteText(path, text);
   if (hoursOld != 0)
     std::filesystem::last_write_time(
         path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(hoursOld));
   qel::ResetSettingsState();
+  qel::ResetFileSecurityMode();
   return path;
+}
+
+std::string SettingsFolders::Folder(const std::string& name) const {
+  std::filesystem::create_directories(root_.path() / name);
+  return root_.File(name);
 }
 
 ProcessResult RunProcess(const std::vector<std::string>& argv) {

@@ -41,39 +41,6 @@ class ScopedEnv {
   bool had_ = false;
 };
 
-// Points the search for the suite's settings file into a scratch folder while it lives: DEVINI
-// unset, the Windows and common application data folders inside the scratch folder, the settings
-// state fresh. Everything is restored on destruction.
-class ScratchSettings {
- public:
-  ScratchSettings();
-  ~ScratchSettings();
-  ScratchSettings(const ScratchSettings&) = delete;
-  ScratchSettings& operator=(const ScratchSettings&) = delete;
-  // Where the settings file is found (and created by writes): quvol.ini in the Windows folder.
-  std::string IniPath() const;
-  // Replaces the settings file with `text`.
-  void Write(const std::string& text);
-
- private:
-  TempDir dir_;
-  std::optional<std::string> oldDevini_;
-};
-
-// For programs run by a test: DEVINI points at a scratch folder holding the settings file
-// quvol.ini with `text` while this lives; the previous DEVINI is restored on destruction.
-class DeviniSettings {
- public:
-  explicit DeviniSettings(const std::string& text);
-  ~DeviniSettings();
-  DeviniSettings(const DeviniSettings&) = delete;
-  DeviniSettings& operator=(const DeviniSettings&) = delete;
-
- private:
-  TempDir dir_;
-  std::optional<std::string> oldDevini_;
-};
-
 // Records every message box shown while it lives (answering IDOK) and restores the previous sink.
 class MessageCapture {
  public:
@@ -90,31 +57,11 @@ class MessageCapture {
   qel::MessageSink previous_;
 };
 
-// Points the settings search at a scratch folder for as long as it lives: DEVINI unset (and
-// restored afterwards), the Windows and common folders inside the sandbox, the settings file
-// "quvol.ini" in the Windows folder holding `ini` (none when empty), and the process's settings
-// state and file-security mode forgotten on entry and exit.
-class SettingsSandbox {
- public:
-  explicit SettingsSandbox(const std::string& ini = "");
-  ~SettingsSandbox();
-  SettingsSandbox(const SettingsSandbox&) = delete;
-  SettingsSandbox& operator=(const SettingsSandbox&) = delete;
-  // Replaces the settings file's text and forgets what was read from it.
-  void Write(const std::string& ini);
-  const std::filesystem::path& root() const { return dir_.path(); }
-  // A folder inside the sandbox for the test's own files (created).
-  std::string Folder(const std::string& name) const;
-
- private:
-  ScopedEnv devini_{"DEVINI", nullptr};
-  TempDir dir_;
-};
-
-// Points the settings search at folders of its own while it lives: DEVINI names root()/devini/
-// (empty until Write), the Windows and common application data folders lie under root(), and the
-// settings state starts afresh; everything (DEVINI too) is restored at the end. DEVINI reaches
-// child processes, so a program run by the test finds the same file.
+// The one settings fixture: while it lives the settings search looks only in folders of its own.
+// DEVINI names root()/devini/, where Write puts quvol.ini (DEVINI reaches child processes, so a
+// program run by the test finds the same file); the Windows and common application data folders
+// lie under root(). The settings state and file-security mode start afresh and everything (DEVINI
+// too) is restored at the end.
 class SettingsFolders {
  public:
   SettingsFolders();
@@ -126,9 +73,13 @@ class SettingsFolders {
   std::filesystem::path common() const { return root_.path() / "common"; }
   // The suite's folder under the common one, where the search looks second.
   std::filesystem::path suite() const { return common() / "Quarnel/Engineering/Kestavo"; }
-  // Writes quvol.ini into the DEVINI folder, dated `hoursOld` hours back when that is not 0, and
-  // starts the search afresh; returns its path.
+  // The DEVINI settings file (absent until Write).
+  std::string IniPath() const { return root_.File("devini/quvol.ini"); }
+  // Writes the DEVINI settings file, dated `hoursOld` hours back when that is not 0, and starts
+  // the search afresh; returns its path.
   std::string Write(const std::string& text, int hoursOld = 0);
+  // A folder under root() for the test's own files (created).
+  std::string Folder(const std::string& name) const;
 
  private:
   TempDir root_;

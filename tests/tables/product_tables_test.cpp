@@ -16,12 +16,7 @@
 
 namespace {
 
-using qeltest::Bytes;
-using qeltest::PutF64;
-using qeltest::PutU32;
-using qeltest::TablesTest;
-using qeltest::WriteBytes;
-using qeltest::WriteText;
+using namespace qeltest;
 
 struct Brace {
   std::string name;
@@ -69,9 +64,9 @@ TEST_F(ProductTables, CoreBraceRecordsAreSolidPlates) {
   EXPECT_EQ(m.cShape, 'V');
   // A 6 x 1.5 plate: Ix = 6 * 1.5^3 / 12, Sx = Ix / 0.75, Iy = 1.5 * 6^3 / 12, Sy = Iy / 3,
   // Zx = 6 * 1.5^2 / 4, Zy = 1.5 * 6^2 / 4, shear areas 5/6 A; no weight.
-  qeltest::ExpectFields(m,
-                        "fTfTop=1.5 fBfTop=6 fArea=9 fIx=1.6875 fSxTop=2.25 fSxBot=2.25 fIy=27 "
-                        "fSy=9 fZx=3.375 fZy=13.5 fJ=0.001 fAvWeb=7.5 fAvFlange=7.5 fWeight=0");
+  ExpectFields(m,
+               "fTfTop=1.5 fBfTop=6 fArea=9 fIx=1.6875 fSxTop=2.25 fSxBot=2.25 fIy=27 "
+               "fSy=9 fZx=3.375 fZy=13.5 fJ=0.001 fAvWeb=7.5 fAvFlange=7.5 fWeight=0");
   EXPECT_STREQ(table[1].szName, "A-VERY-LONG-COR");
   EXPECT_EQ(GetMyLocationInTheSteelTable("cb-1.5x6"), 0);
 
@@ -128,7 +123,7 @@ TEST_F(ProductTables, WhereEachVendorsTableIsLookedFor) {
   ASSERT_EQ(NumMasterTable, 5);
   EXPECT_STREQ(MasterTable_Bgn_Ptr[1].szName, "SS-1");
   EXPECT_EQ(MasterTable_Bgn_Ptr[1].cShape, 'S');
-  qeltest::ExpectFields(MasterTable_Bgn_Ptr[1], "fArea=4 fTfTop=0.5 fBfTop=8");
+  ExpectFields(MasterTable_Bgn_Ptr[1], "fArea=4 fTfTop=0.5 fBfTop=8");
   EXPECT_STREQ(MasterTable_Bgn_Ptr[3].szName, "CB-MODEL");
   EXPECT_EQ(GetMyLocationInTheSteelTable("ss-2"), 2);
   ASSERT_EQ(GetStarSeismicRecord("SS-2", record), 1);

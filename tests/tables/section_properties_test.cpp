@@ -12,8 +12,7 @@
 namespace {
 
 using qel::SectionShape;
-using qeltest::ExpectFields;
-using qeltest::ExpectPublished;
+using namespace qeltest;
 
 _MASTERTABLE Read(const std::string& line, SectionShape shape, bool metric = false) {
   _MASTERTABLE m{};

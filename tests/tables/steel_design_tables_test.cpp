@@ -15,8 +15,7 @@
 
 namespace {
 
-using qeltest::TablesTest;
-using qeltest::WriteText;
+using namespace qeltest;
 
 std::vector<std::string> Names() {
   std::vector<std::string> names;
@@ -66,9 +65,9 @@ TEST_F(SteelTables, ClassifiesLinesAndReadsTheAngleBlockTwice) {
   // The closing record.
   const _MASTERTABLE& last = MasterTable_Bgn_Ptr[NumMasterTable - 1];
   EXPECT_EQ(last.cCode, 'R');
-  qeltest::ExpectFields(last,
-                        "fArea=5000000 fIx=100000000 fSxBot=1000000 fAvFlange=1000000 fDepth=5000 "
-                        "fTw=1000 fBfBot=10 fTfTop=1 fRtTop=1 fWeight=0 fDdet=0 fXBar=0");
+  ExpectFields(last,
+               "fArea=5000000 fIx=100000000 fSxBot=1000000 fAvFlange=1000000 fDepth=5000 "
+               "fTw=1000 fBfBot=10 fTfTop=1 fRtTop=1 fWeight=0 fDdet=0 fXBar=0");
   // The index finds names in any case.
   EXPECT_EQ(GetMyLocationInTheSteelTable("w8x10"), 0);
   EXPECT_EQ(GetMyLocationInTheSteelTable("2-4x4x1/4"), 6);
@@ -206,7 +205,7 @@ TEST_F(SteelTables, PlankModeFindsTablesThroughTheSiblingSettingsFile) {
   // Plank mode lasts for the process, so it is tried in a child.
   const std::string plankTables = settings_.Folder("plank");
   WriteText(plankTables + "/qp.tab", "W1 A 10 0.5 8 1\n");
-  WriteText(settings_.root().string() + "/windows/QELPlank.ini",
+  WriteText((settings_.windows() / "QELPlank.ini").string(),
             "[Directories]\ntables=" + plankTables + "\n");
   const std::string model = Model("W9 A 10 0.5 8 1\n");
   EXPECT_EXIT(

@@ -19,9 +19,7 @@
 
 namespace {
 
-using qeltest::ReadText;
-using qeltest::TablesTest;
-using qeltest::WriteText;
+using namespace qeltest;
 
 // The contents of the file a handle stands for (the handle is closed).
 std::string Contents(HANDLE h) {

@@ -1,4 +1,4 @@
-// Helpers of the table tests: checking record fields by name, and the fixture: a settings sandbox
+// Helpers of the table tests: checking record fields by name, and the fixture: settings folders
 // whose tables folder is a scratch folder, a model folder beside it, captured message boxes, and
 // the process-wide table state forgotten before and after each test.
 #pragma once
@@ -43,8 +43,7 @@ inline void ExpectPublished(const _MASTERTABLE& m, const std::string& fields) {
 
 class TablesTest : public ::testing::Test {
  protected:
-  TablesTest()
-      : settings_(""), tables_(settings_.Folder("tables")), models_(settings_.Folder("m")) {
+  TablesTest() : tables_(settings_.Folder("tables")), models_(settings_.Folder("m")) {
     UseSettings("");
   }
   ~TablesTest() override { ForgetTables(); }
@@ -64,7 +63,7 @@ class TablesTest : public ::testing::Test {
   std::string TableFile(const std::string& name) const { return tables_ + "/" + name; }
   std::string ModelFile(const std::string& name) const { return models_ + "/" + name; }
 
-  SettingsSandbox settings_;
+  SettingsFolders settings_;
   std::string tables_, models_;
   MessageCapture boxes_;
 };

@@ -12,36 +12,36 @@
 namespace {
 
 using nlohmann::json;
-using qeltest::PutI32;
-using qeltest::PutU32;
-using qeltest::TempDir;
-using qeltest::WriteBytes;
+using namespace qeltest;
 using Bytes = std::vector<unsigned char>;
 
 class FloorsCli : public ::testing::Test {
  protected:
   // A metric-keyed absolute limit and a ratio, so the test sees which keys a model reads.
-  qeltest::DeviniSettings settings_{
-      "[MiscDefaults]\r\n"
-      "DeflCritRatioNonCmpLiveL0=500\r\n"
-      "DeflCritAbsNonCmpNet0=1.1\r\n"
-      "DeflCritAbsNonCmpNet0Metric=25\r\n"
-      "DeflCritName1=Roof\r\n"};
+  FloorsCli() {
+    settings_.Write(
+        "[MiscDefaults]\r\n"
+        "DeflCritRatioNonCmpLiveL0=500\r\n"
+        "DeflCritAbsNonCmpNet0=1.1\r\n"
+        "DeflCritAbsNonCmpNet0Metric=25\r\n"
+        "DeflCritName1=Roof\r\n");
+  }
+  SettingsFolders settings_;
   TempDir dir_;
   std::string base_ = dir_.File("bldg");
 };
 
 TEST_F(FloorsCli, DemoModelShowsItsDecksCombosAndCriteria) {
-  auto r = qeltest::RunQeldb({"new", base_});
+  auto r = RunQeldb({"new", base_});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  r = qeltest::RunQeldb({"demo-floors", base_ + ".qel"});
+  r = RunQeldb({"demo-floors", base_ + ".qel"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  r = qeltest::RunQeldb({"demo-floors", base_});
+  r = RunQeldb({"demo-floors", base_});
   EXPECT_EQ(r.exitCode, 2) << "refuses to replace the tables without --force";
   EXPECT_NE(r.err.find("--force"), std::string::npos);
-  EXPECT_EQ(qeltest::RunQeldb({"demo-floors", base_, "--force"}).exitCode, 0);
+  EXPECT_EQ(RunQeldb({"demo-floors", base_, "--force"}).exitCode, 0);
 
-  r = qeltest::RunQeldb({"decks", "--json", base_});
+  r = RunQeldb({"decks", "--json", base_});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const json decks = json::parse(r.out);
   ASSERT_EQ(decks.size(), 5u);
@@ -51,13 +51,13 @@ TEST_F(FloorsCli, DemoModelShowsItsDecksCombosAndCriteria) {
   EXPECT_EQ(decks[4]["kind"], 2);
   EXPECT_EQ(decks[4]["property_name"], "Slab 8in");
 
-  r = qeltest::RunQeldb({"combos", base_, "cmb", "--json"});
+  r = RunQeldb({"combos", base_, "cmb", "--json"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(json::parse(r.out)[2], json::parse(R"({"index": 2, "cases": 3,
       "case_indexes": [0, 1, 2], "valid": true})"));
 
   // The criteria file holds two; the master data file says two as well.
-  r = qeltest::RunQeldb({"deflcrit", base_, "--json"});
+  r = RunQeldb({"deflcrit", base_, "--json"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   json crit = json::parse(r.out);
   ASSERT_EQ(crit.size(), 2u);
@@ -66,7 +66,7 @@ TEST_F(FloorsCli, DemoModelShowsItsDecksCombosAndCriteria) {
   EXPECT_EQ(crit[1]["ratio"]["NonCmp"], json::parse(R"({"DeadL": 0, "LiveL": 480, "Net": 360})"));
   EXPECT_EQ(crit[0]["abs"]["CmpUnshoredTotal"], 1.5);
 
-  r = qeltest::RunQeldb({"tables", "--json", base_});
+  r = RunQeldb({"tables", "--json", base_});
   ASSERT_EQ(r.exitCode, 0);
   std::vector<std::string> exts;
   for (const auto& row : json::parse(r.out)) exts.push_back(row["ext"]);
@@ -75,8 +75,8 @@ TEST_F(FloorsCli, DemoModelShowsItsDecksCombosAndCriteria) {
 }
 
 TEST_F(FloorsCli, CriteriaFromTheSettingsFollowTheUnitSystem) {
-  ASSERT_EQ(qeltest::RunQeldb({"new", base_, "--units", "1"}).exitCode, 0);
-  auto r = qeltest::RunQeldb({"deflcrit", base_, "--count", "2", "--json"});
+  ASSERT_EQ(RunQeldb({"new", base_, "--units", "1"}).exitCode, 0);
+  auto r = RunQeldb({"deflcrit", base_, "--count", "2", "--json"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   json crit = json::parse(r.out);
   ASSERT_EQ(crit.size(), 2u);
@@ -87,11 +87,11 @@ TEST_F(FloorsCli, CriteriaFromTheSettingsFollowTheUnitSystem) {
   EXPECT_EQ(crit[0]["abs"]["NonCmp"]["Net"], 25) << "a metric model reads the Metric keys";
   EXPECT_EQ(crit[1]["name"], "Roof");
 
-  r = qeltest::RunQeldb({"deflcrit", base_, "--concrete", "--count", "1", "--json"});
+  r = RunQeldb({"deflcrit", base_, "--concrete", "--count", "1", "--json"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(json::parse(r.out)[0]["ratio"], json::parse(R"({"DeadL": 0, "LiveL": 360,
       "Net": 0, "LT": 240})"));
-  EXPECT_EQ(qeltest::RunQeldb({"deflcrit", dir_.File("nothing")}).exitCode, 2);
+  EXPECT_EQ(RunQeldb({"deflcrit", dir_.File("nothing")}).exitCode, 2);
 }
 
 TEST_F(FloorsCli, CombosReportInvalidAndDamagedTables) {
@@ -101,7 +101,7 @@ TEST_F(FloorsCli, CombosReportInvalidAndDamagedTables) {
   PutI32(combos, 2 * 796, 1);
   PutI32(combos, 2 * 796 + 104, -4);
   WriteBytes(base_ + ".lcb", combos);
-  auto r = qeltest::RunQeldb({"combos", base_, "lcb", "--json"});
+  auto r = RunQeldb({"combos", base_, "lcb", "--json"});
   EXPECT_EQ(r.exitCode, 1);
   json rows = json::parse(r.out);
   ASSERT_EQ(rows.size(), 3u);
@@ -113,12 +113,12 @@ TEST_F(FloorsCli, CombosReportInvalidAndDamagedTables) {
 
   combos.resize(796 + 10);  // one good record and the start of another
   WriteBytes(base_ + ".lcb", combos);
-  r = qeltest::RunQeldb({"combos", base_, "lcb"});
+  r = RunQeldb({"combos", base_, "lcb"});
   EXPECT_EQ(r.exitCode, 3);
   EXPECT_NE(r.err.find("qeldb: warning: "), std::string::npos) << r.err;
 
-  EXPECT_EQ(qeltest::RunQeldb({"combos", base_, "none"}).exitCode, 2);
-  EXPECT_EQ(qeltest::RunQeldb({"combos", base_, "../x"}).exitCode, 2);
+  EXPECT_EQ(RunQeldb({"combos", base_, "none"}).exitCode, 2);
+  EXPECT_EQ(RunQeldb({"combos", base_, "../x"}).exitCode, 2);
 }
 
 TEST_F(FloorsCli, DecksOfAnOldModel) {
@@ -136,20 +136,20 @@ TEST_F(FloorsCli, DecksOfAnOldModel) {
   }
   WriteBytes(base_ + ".dec", dec);
   WriteBytes(base_ + ".dpt", dpt);
-  auto r = qeltest::RunQeldb({"decks", base_});
+  auto r = RunQeldb({"decks", base_});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out,
             "index  stamp    kind             property  name\n"
             "    0  13.1.0   0 composite             0  Deck\n"
             "    1  13.1.0   0 composite             1  Deck 2\n");
-  EXPECT_EQ(qeltest::ReadBytes(base_ + ".dpt").size(), 23u * 368);
+  EXPECT_EQ(ReadBytes(base_ + ".dpt").size(), 23u * 368);
 
   dec.resize(dec.size() + 5);
   WriteBytes(base_ + ".dec", dec);
-  r = qeltest::RunQeldb({"decks", "--json", base_});
+  r = RunQeldb({"decks", "--json", base_});
   EXPECT_EQ(r.exitCode, 3);
   EXPECT_EQ(json::parse(r.out).size(), 2u);
-  EXPECT_EQ(qeltest::RunQeldb({"decks", dir_.File("nothing")}).exitCode, 2);
+  EXPECT_EQ(RunQeldb({"decks", dir_.File("nothing")}).exitCode, 2);
 }
 
 }  // namespace

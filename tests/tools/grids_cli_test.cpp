@@ -1,10 +1,10 @@
 // `qeldb grids` on grid-system files built byte by byte here.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "golden_bytes.h"
 #include "test_support.h"
@@ -13,21 +13,13 @@ namespace {
 
 using qeltest::Bytes;
 
-struct ToolRun {
-  int code;
-  std::string out;
-};
-
-ToolRun Qeldb(const std::string& args) {
-  std::string cmd = std::string(QELDB_TOOL_PATH) + " " + args + " 2>&1";
-  FILE* p = popen(cmd.c_str(), "r");
-  ToolRun r{-1, {}};
-  if (p == nullptr) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int status = pclose(p);
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// Runs qeldb with space-separated `args`; what it wrote to stderr follows its stdout in out.
+qeltest::ProcessResult Qeldb(const std::string& args) {
+  std::vector<std::string> argv;
+  std::istringstream in(args);
+  for (std::string a; in >> a;) argv.push_back(a);
+  auto r = qeltest::RunQeldb(argv);
+  r.out += r.err;
   return r;
 }
 
@@ -60,8 +52,8 @@ TEST(GridsCommand, PrintsSystemsAsJsonAndText) {
   Grid(f, "C", 5, 1, 0, 1, 90);
   qeltest::WriteBytes(dir.File("m.grs"), f.bytes());
 
-  ToolRun r = Qeldb("grids --json " + dir.File("m"));
-  ASSERT_EQ(r.code, 0) << r.out;
+  auto r = Qeldb("grids --json " + dir.File("m"));
+  ASSERT_EQ(r.exitCode, 0) << r.out;
   auto j = nlohmann::json::parse(r.out);
   ASSERT_EQ(j.size(), 2u);
   EXPECT_EQ(j[0]["id"], 4);
@@ -93,8 +85,8 @@ TEST(GridsCommand, PrintsSystemsAsJsonAndText) {
   EXPECT_EQ(arc["center"], nlohmann::json::array({0.0, 0.0}));
   EXPECT_FALSE(arc.contains("start"));
 
-  ToolRun t = Qeldb("grids " + dir.File("m"));
-  ASSERT_EQ(t.code, 0) << t.out;
+  auto t = Qeldb("grids " + dir.File("m"));
+  ASSERT_EQ(t.exitCode, 0) << t.out;
   EXPECT_NE(t.out.find("grid system 4 \"Core\": orthogonal, origin (100, 50), angle 90"),
             std::string::npos)
       << t.out;
@@ -104,22 +96,22 @@ TEST(GridsCommand, PrintsSystemsAsJsonAndText) {
 
 TEST(GridsCommand, BadFilesFailCleanly) {
   qeltest::TempDir dir;
-  ToolRun missing = Qeldb("grids " + dir.File("none"));
-  EXPECT_EQ(missing.code, 2);
+  auto missing = Qeldb("grids " + dir.File("none"));
+  EXPECT_EQ(missing.exitCode, 2);
   EXPECT_NE(missing.out.find("no grid-system file"), std::string::npos) << missing.out;
 
   Bytes cut;
   cut.I32(1);
   Header(cut, 1, "X", 0, 0, 0, 0, 1, 0);
   qeltest::WriteBytes(dir.File("cut.grs"), cut.bytes());
-  ToolRun c = Qeldb("grids --json " + dir.File("cut"));
-  EXPECT_EQ(c.code, 2);
+  auto c = Qeldb("grids --json " + dir.File("cut"));
+  EXPECT_EQ(c.exitCode, 2);
   EXPECT_NE(c.out.find("ended before"), std::string::npos) << c.out;
 
   Bytes huge;
   huge.I32(0x7FFFFFFF);
   qeltest::WriteBytes(dir.File("huge.grs"), huge.bytes());
-  EXPECT_EQ(Qeldb("grids " + dir.File("huge")).code, 2);
+  EXPECT_EQ(Qeldb("grids " + dir.File("huge")).exitCode, 2);
 }
 
 TEST(GridsCommand, TrailingBytesWarnAndDemoGridsKeepsWhatExists) {
@@ -129,20 +121,20 @@ TEST(GridsCommand, TrailingBytesWarnAndDemoGridsKeepsWhatExists) {
   Header(f, 1, "X", 0, 0, 0, 0, 0, 0);
   f.Raw("abc");
   qeltest::WriteBytes(dir.File("t.grs"), f.bytes());
-  ToolRun r = Qeldb("grids " + dir.File("t.grs"));
-  EXPECT_EQ(r.code, 3);
+  auto r = Qeldb("grids " + dir.File("t.grs"));
+  EXPECT_EQ(r.exitCode, 3);
   EXPECT_NE(r.out.find("qeldb: warning: " + dir.File("t.grs") +
                        ": 3 bytes after the last of the 1 grid systems"),
             std::string::npos)
       << r.out;
   EXPECT_EQ(Qeldb("--quiet grids " + dir.File("t")).out.find("warning"), std::string::npos);
 
-  ASSERT_EQ(Qeldb("demo-grids " + dir.File("d.qel")).code, 0);
-  ToolRun again = Qeldb("demo-grids " + dir.File("d"));
-  EXPECT_EQ(again.code, 2);
+  ASSERT_EQ(Qeldb("demo-grids " + dir.File("d.qel")).exitCode, 0);
+  auto again = Qeldb("demo-grids " + dir.File("d"));
+  EXPECT_EQ(again.exitCode, 2);
   EXPECT_NE(again.out.find("--force"), std::string::npos) << again.out;
-  EXPECT_EQ(Qeldb("demo-grids --force " + dir.File("d")).code, 0);
-  EXPECT_EQ(Qeldb("grids " + dir.File("d.grs")).code, 0);
+  EXPECT_EQ(Qeldb("demo-grids --force " + dir.File("d")).exitCode, 0);
+  EXPECT_EQ(Qeldb("grids " + dir.File("d.grs")).exitCode, 0);
 }
 
 }  // namespace

@@ -18,15 +18,10 @@ using qeltest::TempDir;
 // defaults, so the test sees they were read.
 class QeldbMdf : public ::testing::Test {
  protected:
-  QeldbMdf() : devini_("DEVINI", (ini_.path().string() + "/").c_str()) {
-    qeltest::WriteText(ini_.File("quvol.ini"),
-                       "[MiscDefaults]\nBeamFy=36\nColTableName = mycols \n");
-  }
-  qeltest::ProcessResult Run(std::vector<std::string> args) {
-    return qeltest::RunQeldb(std::move(args));
-  }
-  TempDir ini_, dir_;
-  qeltest::ScopedEnv devini_;
+  QeldbMdf() { settings_.Write("[MiscDefaults]\nBeamFy=36\nColTableName = mycols \n"); }
+  static constexpr auto Run = qeltest::RunQeldb;
+  qeltest::SettingsFolders settings_;
+  TempDir dir_;
 };
 
 TEST_F(QeldbMdf, NewModelWithTheUsersDefaultsAndNoAccidentalOverwrite) {

@@ -13,15 +13,11 @@
 namespace {
 
 using Json = nlohmann::ordered_json;
-using qeltest::ReadBytes;
-using qeltest::TempDir;
-using qeltest::WriteBytes;
+using namespace qeltest;
 
 class QeldbModel : public ::testing::Test {
  protected:
-  qeltest::ProcessResult Run(std::vector<std::string> args) {
-    return qeltest::RunQeldb(std::move(args));
-  }
+  static constexpr auto Run = RunQeldb;
   Json RunJson(std::vector<std::string> args, int exitCode = 0) {
     args.push_back("--json");
     const auto r = Run(args);
@@ -33,7 +29,7 @@ class QeldbModel : public ::testing::Test {
     for (auto it = row.begin(); it != row.end(); ++it) keys.push_back(it.key());
     return keys;
   }
-  qeltest::ScopedEnv settings_{"DEVINI", QELDB_SOURCE_DIR "/samples/settings/"};
+  ScopedEnv settings_{"DEVINI", QELDB_SOURCE_DIR "/samples/settings/"};
   TempDir dir_;
 };
 
@@ -114,7 +110,7 @@ TEST_F(QeldbModel, DemoModelListsItsStoriesAndMembers) {
 
   // A story whose range runs past its table: listed, with a warning, exit code 3.
   std::vector<unsigned char> sty = ReadBytes(base + ".sty");
-  qeltest::PutI32(sty, 2 * 336 + 164, 30);
+  PutI32(sty, 2 * 336 + 164, 30);
   WriteBytes(base + ".sty", sty);
   r = Run({"stories", base});
   EXPECT_EQ(r.exitCode, 3);
@@ -130,9 +126,9 @@ TEST_F(QeldbModel, UpgradeConvertsOldTablesAndKeepsTheirBytes) {
   ASSERT_EQ(Run({"demo-model", fresh, "--beams-per-story", "12"}).exitCode, 0);
   // Walls of 11.0.0, which take the master data's defaults and two reads to become current;
   // they stand clear of the frame so that no beam rests on them.
-  WriteBytes(base + ".w3d", qeltest::Concat({
-                                qeltest::WallRecord({-500, 0}, {-400, 0}, 0, 0, 0x000B0000, 456),
-                                qeltest::WallRecord({-500, 0}, {-500, 90}, 0, 0, 0x000B0000, 456),
+  WriteBytes(base + ".w3d", Concat({
+                                WallRecord({-500, 0}, {-400, 0}, 0, 0, 0x000B0000, 456),
+                                WallRecord({-500, 0}, {-500, 90}, 0, 0, 0x000B0000, 456),
                             }));
   const auto oldBeams = ReadBytes(base + ".b3d"), oldWalls = ReadBytes(base + ".w3d");
 
@@ -161,7 +157,7 @@ TEST_F(QeldbModel, UpgradeConvertsOldTablesAndKeepsTheirBytes) {
   EXPECT_EQ(ReadBytes(base + ".b3d").size(), 36u * 1312);
   const auto walls = ReadBytes(base + ".w3d");
   ASSERT_EQ(walls.size(), 2u * 584);
-  EXPECT_EQ(qeltest::GetU32(walls, 584 + 188), 0x00110100u);
+  EXPECT_EQ(GetU32(walls, 584 + 188), 0x00110100u);
 
   // The upgraded beams are those of the same building generated current (up to rounding).
   const Json got = RunJson({"members", base, "beams"}), want = RunJson({"members", fresh, "beams"});
@@ -178,7 +174,7 @@ TEST_F(QeldbModel, UpgradeConvertsOldTablesAndKeepsTheirBytes) {
 TEST_F(QeldbModel, UpgradeLeavesUnreadableTablesAlone) {
   const std::string base = dir_.File("m");
   ASSERT_EQ(Run({"demo-model", base, "--stories", "1", "--beams-per-story", "4"}).exitCode, 0);
-  auto bad = qeltest::WallRecord({0, 0}, {1, 0}, 0, 0, 0x000F0500, 512);
+  auto bad = WallRecord({0, 0}, {1, 0}, 0, 0, 0x000F0500, 512);
   bad.resize(700);  // no whole number of 512-byte records
   WriteBytes(base + ".w3d", bad);
   auto r = Run({"upgrade", base});

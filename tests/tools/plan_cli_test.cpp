@@ -1,5 +1,5 @@
-// `qeldb plan` and `qeldb grids --svg`: the documents parse, and the PNG shows the grid lines
-// where the geometry puts them, found by looking at its pixels.
+// `qeldb plan` and `qeldb grids --svg`: the documents parse, and the PNG shows the grid lines and
+// a story's members where the geometry puts them, found by looking at its pixels.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "geom/grid_file.h"
+#include "member_golden.h"
 #include "picture.h"
 #include "test_support.h"
 
@@ -16,7 +17,9 @@ namespace {
 
 using qeltest::InkNear;
 using qeltest::IsInk;
+using qeltest::ReadBytes;
 using qeltest::RunProcess;
+using qeltest::WriteBytes;
 
 qeltest::ProcessResult Qeldb(std::vector<std::string> args) {
   args.insert(args.begin(), QELDB_TOOL_PATH);
@@ -153,6 +156,111 @@ TEST(PlanCommand, SvgDocumentsAndTheRulesForWriting) {
     ++entries;
   }
   EXPECT_EQ(entries, 4);  // m.grs, grids.svg, bad.grs, far.grs and nothing else
+}
+
+// Two stories over WriteModel's grids. Story 0: a beam at y = 50 and a column at (200, 100).
+// Story 1 (elevation 12.5): a beam from (0, 170) to (100, 170), a wall from (100, 30) to
+// (300, 30), a column at (400, 60) beyond the grids, and two braces. The beams are of 14.5.0, an
+// older layout that is read converted.
+void WriteStories(const std::string& base) {
+  const unsigned long kOldBeams = 0x000E0500;
+  WriteBytes(base + ".b3d",
+             qeltest::Concat({qeltest::BeamRecord({0, 50}, {100, 50}, kOldBeams, 1136),
+                              qeltest::BeamRecord({0, 170}, {100, 170}, kOldBeams, 1136)}));
+  WriteBytes(base + ".c3d", qeltest::Concat({qeltest::ColumnRecord({200, 100}),
+                                             qeltest::ColumnRecord({400, 60})}));
+  WriteBytes(base + ".w3d", qeltest::WallRecord({100, 30}, {300, 30}));
+  WriteBytes(base + ".r3d", std::vector<unsigned char>(2 * 736));
+  qeltest::StoryRanges ground, first;
+  ground.beams = ground.columns = 1;
+  first.elevation = 12.5f;
+  first.beams = first.firstBeam = first.columns = first.firstColumn = first.walls = 1;
+  first.braces = 2;
+  WriteBytes(base + ".sty",
+             qeltest::Concat({qeltest::StoryRecord(ground), qeltest::StoryRecord(first)}));
+}
+
+TEST(PlanCommand, StoryMembersLandWhereTheirCoordinatesSay) {
+  qeltest::TempDir dir;
+  const std::string model = dir.File("m");
+  WriteModel(model);
+  WriteStories(model);
+  const auto beams = ReadBytes(model + ".b3d");
+  const auto stamp = std::filesystem::last_write_time(model + ".b3d");
+
+  auto r = Qeldb({"plan", model, "--story", "1", "-o", dir.File("s1.png"), "--width", "800"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("story 1: its 2 braces are not drawn"), std::string::npos) << r.err;
+  const qeldb::Raster pic = qeltest::ReadPng(dir.File("s1.png"));
+  ASSERT_EQ(pic.width, 800);
+  // The grids give the scale and the origin, as in the grid-only picture.
+  const std::vector<int> columns = qeltest::InkRunsInRow(pic, pic.height / 2);
+  ASSERT_EQ(columns.size(), 3u);
+  const int cA = columns[0], cB = columns[1], cC = columns[2];
+  const double scale = (cC - cA) / 300.0;
+  const std::vector<int> rows = qeltest::InkRunsInColumn(pic, (cA + cB) / 2);
+  ASSERT_GE(rows.size(), 3u);
+  const int r1 = rows.back();
+  auto x = [&](double px) { return static_cast<int>(std::lround(cA + px * scale)); };
+  auto y = [&](double py) { return static_cast<int>(std::lround(r1 - py * scale)); };
+  auto dark = [&](int px, int py) {
+    const qeltest::Rgb c = qeltest::PixelOverWhite(pic, px, py);
+    return c.r < 128 && std::abs(c.r - c.b) < 40;  // black or grey, not the grids' blue
+  };
+
+  // Dark pixels within 8 of (px, py) along its column (or row): how thick a mark is there,
+  // whatever the half-pixel rounding of where it starts.
+  auto thickness = [&](int px, int py, bool alongColumn) {
+    int n = 0;
+    for (int d = -8; d <= 8; ++d) n += alongColumn ? dark(px, py + d) : dark(px + d, py);
+    return n;
+  };
+
+  // The beam crosses the middle of bay A-B at y = 170, drawn in black over the blank bay.
+  EXPECT_NEAR(rows[rows.size() - 2], y(170), 1);
+  EXPECT_TRUE(dark(x(50), y(170)));
+  // The wall is a thick grey line at y = 30 from B to C, six pixels across (a beam is two).
+  EXPECT_GE(thickness(x(200), y(30), true), 5);
+  EXPECT_LE(thickness(x(200), y(30), true), 7);
+  EXPECT_LE(thickness(x(50), y(170), true), 3);
+  // The column at x = 400 lies beyond the grids and is still inside the picture, the fit having
+  // taken it in: a filled square ten pixels each way.
+  EXPECT_GE(thickness(x(400), y(60), true), 9);
+  EXPECT_GE(thickness(x(400), y(60), false), 9);
+  EXPECT_LT(x(400) + 5, pic.width - 40);
+  // Story 0's beam (y = 50) and column (200, 100) are not drawn.
+  EXPECT_FALSE(InkNear(pic, x(50), y(50), 3));
+  EXPECT_FALSE(InkNear(pic, x(200), y(100), 3));
+
+  // Read out of a zip archive, the title names the story and its elevation; one square per
+  // column.
+  qeltest::TempDir zips;
+  ASSERT_EQ(Qeldb({"pack", dir.path().string(), zips.File("m.zip")}).exitCode, 0);
+  r = Qeldb({"plan", "m", "--archive", zips.File("m.zip"), "--story", "1"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_string(r.out.c_str())) << r.out;
+  EXPECT_STREQ(doc.select_node("//text").node().child_value(), "m: story 1, elevation 12.5");
+  EXPECT_EQ(Count(doc, "//g/rect"), 1);
+
+  // Reading the old beams converted nothing on disk.
+  EXPECT_EQ(ReadBytes(model + ".b3d"), beams);
+  EXPECT_EQ(std::filesystem::last_write_time(model + ".b3d"), stamp);
+
+  // An unknown story, or a model without stories, is a usage error; without grids the story's
+  // members are drawn alone.
+  r = Qeldb({"plan", model, "--story", "2"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("no story 2 (the model has 2)"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "");
+  std::filesystem::remove(model + ".grs");
+  r = Qeldb({"plan", model, "--story", "0"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_TRUE(doc.load_string(r.out.c_str())) << r.out;
+  EXPECT_EQ(Count(doc, "//ellipse"), 0);
+  EXPECT_EQ(Count(doc, "//g/rect"), 1);
+  std::filesystem::remove(model + ".sty");
+  EXPECT_EQ(Qeldb({"plan", model, "--story", "0"}).exitCode, 2);
 }
 
 }  // namespace

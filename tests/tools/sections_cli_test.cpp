@@ -10,9 +10,7 @@
 
 namespace {
 
-using qeltest::ReadText;
-using qeltest::TempDir;
-using qeltest::WriteText;
+using namespace qeltest;
 
 const char* const kTable =
     "I\n"
@@ -27,19 +25,14 @@ const char* const kTable =
 // new models take.
 class QeldbSections : public ::testing::Test {
  protected:
-  QeldbSections() : tables_(dir_.File("tables")) {
-    std::filesystem::create_directories(tables_);
-    WriteText(ini_.File("quvol.ini"),
-              "[MiscDefaults]\nMasterSteelTableName=shop\n[Directories]\n"
-              "tables=" +
-                  tables_ + "\n");
+  QeldbSections() {
+    settings_.Write("[MiscDefaults]\nMasterSteelTableName=shop\n[Directories]\ntables=" + tables_ +
+                    "\n");
   }
-  static qeltest::ProcessResult Run(std::vector<std::string> args) {
-    return qeltest::RunQeldb(std::move(args));
-  }
-  TempDir ini_, dir_;
-  std::string tables_;
-  qeltest::ScopedEnv devini_{"DEVINI", (ini_.path().string() + "/").c_str()};
+  static constexpr auto Run = RunQeldb;
+  SettingsFolders settings_;
+  TempDir dir_;
+  std::string tables_ = settings_.Folder("tables");
 };
 
 TEST_F(QeldbSections, PrintsTheTableBuiltFromTheModelsWorkingCopy) {

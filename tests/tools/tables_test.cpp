@@ -9,8 +9,7 @@
 
 namespace {
 
-using qeltest::RunProcess;
-using qeltest::TempDir;
+using namespace qeltest;
 
 std::vector<unsigned char> Records(std::size_t count, std::size_t size) {
   return std::vector<unsigned char>(count * size, 0);
@@ -21,21 +20,21 @@ std::vector<unsigned char> Records(std::size_t count, std::size_t size) {
 // and a master data file. Nothing else.
 std::string MakeModel(const TempDir& dir) {
   const std::string base = dir.File("tower");
-  qeltest::WriteBytes(base + ".sty", Records(2, 336));
+  WriteBytes(base + ".sty", Records(2, 336));
   auto beams = Records(2, 1312);
-  qeltest::PutU32(beams, 0, 0x00110100);
-  qeltest::PutU32(beams, 1312, 0x00110100);
-  qeltest::WriteBytes(base + ".b3d", beams);
+  PutU32(beams, 0, 0x00110100);
+  PutU32(beams, 1312, 0x00110100);
+  WriteBytes(base + ".b3d", beams);
   auto wall = Records(1, 512);
-  qeltest::PutU32(wall, 188, 0x000E0500);
-  qeltest::WriteBytes(base + ".w3d", wall);
+  PutU32(wall, 188, 0x000E0500);
+  WriteBytes(base + ".w3d", wall);
   auto cols = Records(1, 1072);
   cols.resize(1072 + 10);
-  qeltest::PutU32(cols, 596, 0x000F0500);
-  qeltest::WriteBytes(base + ".c3d", cols);
-  qeltest::WriteBytes(base + ".dec", {});
-  qeltest::WriteText(base + ".qel", "<x/>");
-  qeltest::WriteText(dir.File("other.b3d"), "not part of the model");
+  PutU32(cols, 596, 0x000F0500);
+  WriteBytes(base + ".c3d", cols);
+  WriteBytes(base + ".dec", {});
+  WriteText(base + ".qel", "<x/>");
+  WriteText(dir.File("other.b3d"), "not part of the model");
   return base;
 }
 
@@ -114,7 +113,7 @@ TEST(QeldbTables, MissingModelAndBadUsage) {
   EXPECT_EQ(r.out, "");
 
   // A master data file alone is a model without tables: an empty listing, not an error.
-  qeltest::WriteText(dir.File("bare.qel"), "<x/>");
+  WriteText(dir.File("bare.qel"), "<x/>");
   r = RunProcess({QELDB_TOOL_PATH, "tables", "--json", dir.File("bare")});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::array());

@@ -95,62 +95,13 @@ Json Row(const _WALL3D& w, long index) {
   return r;
 }
 
-// The three tables, read whole (and converted in memory) with the library's readers.
-struct Tables {
-  std::vector<_BEAM3D> beams;
-  std::vector<_COL3D> columns;
-  std::vector<_WALL3D> walls;
-};
-
-bool ReadTable(ModelDB& db, const std::string& kind, Tables& t, RowReport& report) {
-  WholeTable table;
-  bool ok = false;
-  const char* ext = "";
+// Reads the table of `kind`; false with report.error (and whether the table is missing).
+bool ReadTable(ModelDB& db, const std::string& kind, MemberTables& t, RowReport& report) {
   std::string error;
-  if (kind == "beams") {
-    ext = "b3d";
-    ok = ReadWholeInMemory<_BEAM3D>(
-        db, ext, &CDBIO::GetBeamRecordSize,
-        [](ModelDB& d, _BEAM3D* b, int n) { return d.ReadBeam3DData(b, n, 0) == 1; }, table,
-        t.beams, error);
-  } else if (kind == "columns") {
-    ext = "c3d";
-    ok = ReadWholeInMemory<_COL3D>(
-        db, ext, &CDBIO::GetColRecordSize,
-        [](ModelDB& d, _COL3D* c, int n) { return d.ReadCol3DData(c, n, 0) == 1; }, table,
-        t.columns, error);
-  } else {
-    ext = "w3d";
-    ok = ReadWholeInMemory<_WALL3D>(
-        db, ext, &CDBIO::GetWallRecordSize,
-        [](ModelDB& d, _WALL3D* w, int n) { return d.ReadWall3DData(w, n, 0); }, table, t.walls,
-        error);
-  }
-  if (!ok) {
-    report.error = error;
-    report.missing = !HasTable(db, ext);
-    return false;
-  }
-  const unsigned long current = qel::FindRecordFile(ext)->currentStamp;
-  if (table.records > 0 && table.fileStamp < current)
-    report.notes.push_back(TablePath(db, ext) + " holds records of " + StampText(table.fileStamp) +
-                           ": shown converted to the current layout in memory (qeldb upgrade "
-                           "converts the file)");
-  return true;
-}
-
-// Hangs copies of each story's range of the tables on the story (null when the range is not in
-// the table), so the library's story functions see the members as the readers give them.
-template <class T>
-void Hang(std::vector<SSTORY>& stories, const std::vector<T>& table, LONG SSTORY::*count,
-          LONG SSTORY::*first, T* SSTORY::*array) {
-  for (SSTORY& s : stories) {
-    s.*array = nullptr;
-    const long n = s.*count, f = s.*first;
-    if (n <= 0 || f < 0 || static_cast<unsigned long>(f + n) > table.size()) continue;
-    s.*array = new T[static_cast<std::size_t>(n)];
-    std::copy(table.begin() + f, table.begin() + f + n, s.*array);
-  }
+  if (ReadMemberTable(db, kind, t, error, &report.notes)) return true;
+  report.error = error;
+  report.missing = !HasTable(db, kind == "beams" ? "b3d" : kind == "columns" ? "c3d" : "w3d");
+  return false;
 }
 
 }  // namespace
@@ -258,7 +209,7 @@ bool MemberRows(TableSource& source, const std::string& kind, int story, Json& r
     report.warnings.push_back(source.Describe("qel") +
                               " cannot be read: walls that take defaults from it show zeros");
 
-  Tables t;
+  MemberTables t;
   if (!ReadTable(db, kind, t, report)) return false;
 
   auto all = [&](const auto& records, long first, long n) {
@@ -291,9 +242,7 @@ bool MemberRows(TableSource& source, const std::string& kind, int story, Json& r
         report.warnings.push_back(sub.error + " (taken as no such members)");
     }
   }
-  Hang(stories, t.beams, &SSTORY::nNumBeams, &SSTORY::nFirstBeam, &SSTORY::pBeams);
-  Hang(stories, t.columns, &SSTORY::nNumColumns, &SSTORY::nFirstColumn, &SSTORY::pColumns);
-  Hang(stories, t.walls, &SSTORY::nNumWalls, &SSTORY::nFirstWall, &SSTORY::pWalls);
+  HangMembers(stories, t);
   if (kind == "walls") db.FindFoundationGravityWalls(stories.data(), story + 1);
   const SSTORY& s = stories[static_cast<std::size_t>(story)];
   auto range = [&](auto* records, long count, long first, const char* ext) {

@@ -7,6 +7,7 @@
 #include "dbio/record_catalogue.h"
 #include "platform/file_system.h"
 #include "table_source.h"
+#include "text_forms.h"
 
 namespace qeldb {
 
@@ -67,6 +68,58 @@ bool ReadStories(ModelDB& db, std::vector<SSTORY>& stories, std::vector<std::str
     return false;
   }
   return true;
+}
+
+bool ReadMemberTable(ModelDB& db, const std::string& kind, MemberTables& t, std::string& error,
+                     std::vector<std::string>* notes) {
+  WholeTable table;
+  bool ok = false;
+  const char* ext = "";
+  if (kind == "beams") {
+    ext = "b3d";
+    ok = ReadWholeInMemory<_BEAM3D>(
+        db, ext, &CDBIO::GetBeamRecordSize,
+        [](ModelDB& d, _BEAM3D* b, int n) { return d.ReadBeam3DData(b, n, 0) == 1; }, table,
+        t.beams, error);
+  } else if (kind == "columns") {
+    ext = "c3d";
+    ok = ReadWholeInMemory<_COL3D>(
+        db, ext, &CDBIO::GetColRecordSize,
+        [](ModelDB& d, _COL3D* c, int n) { return d.ReadCol3DData(c, n, 0) == 1; }, table,
+        t.columns, error);
+  } else {
+    ext = "w3d";
+    ok = ReadWholeInMemory<_WALL3D>(
+        db, ext, &CDBIO::GetWallRecordSize,
+        [](ModelDB& d, _WALL3D* w, int n) { return d.ReadWall3DData(w, n, 0); }, table, t.walls,
+        error);
+  }
+  const unsigned long current = qel::FindRecordFile(ext)->currentStamp;
+  if (notes && ok && table.records > 0 && table.fileStamp < current)
+    notes->push_back(TablePath(db, ext) + " holds records of " + StampText(table.fileStamp) +
+                     ": shown converted to the current layout in memory (qeldb upgrade "
+                     "converts the file)");
+  return ok;
+}
+
+namespace {
+template <class T>
+void Hang(std::vector<SSTORY>& stories, const std::vector<T>& table, LONG SSTORY::*count,
+          LONG SSTORY::*first, T* SSTORY::*array) {
+  for (SSTORY& s : stories) {
+    s.*array = nullptr;
+    const long n = s.*count, f = s.*first;
+    if (n <= 0 || f < 0 || static_cast<unsigned long>(f + n) > table.size()) continue;
+    s.*array = new T[static_cast<std::size_t>(n)];
+    std::copy(table.begin() + f, table.begin() + f + n, s.*array);
+  }
+}
+}  // namespace
+
+void HangMembers(std::vector<SSTORY>& stories, const MemberTables& t) {
+  Hang(stories, t.beams, &SSTORY::nNumBeams, &SSTORY::nFirstBeam, &SSTORY::pBeams);
+  Hang(stories, t.columns, &SSTORY::nNumColumns, &SSTORY::nFirstColumn, &SSTORY::pColumns);
+  Hang(stories, t.walls, &SSTORY::nNumWalls, &SSTORY::nFirstWall, &SSTORY::pWalls);
 }
 
 namespace {

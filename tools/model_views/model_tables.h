@@ -55,6 +55,25 @@ bool ReadWholeInMemory(ModelDB& db, const char* ext, int (CDBIO::*size)(unsigned
 bool ReadStories(ModelDB& db, std::vector<SSTORY>& stories, std::vector<std::string>& warnings,
                  std::string& error);
 
+// A model's beam, column and wall tables, each read whole with ReadMemberTable (converted to the
+// current layout in memory).
+struct MemberTables {
+  std::vector<_BEAM3D> beams;
+  std::vector<_COL3D> columns;
+  std::vector<_WALL3D> walls;
+};
+
+// Reads the table of `kind` ("beams", "columns" or "walls") into `t` through the library's
+// reader; a table of an older layout gets a note (in `notes`, when given) saying it is shown
+// converted. False with a message as ReadWholeInMemory.
+bool ReadMemberTable(ModelDB& db, const std::string& kind, MemberTables& t, std::string& error,
+                     std::vector<std::string>* notes = nullptr);
+
+// Hangs copies of each story's ranges of the tables on the story (null where a range is not in
+// its table), so the library's story functions see the members as the readers give them.
+// CDBIO::CleanStory releases them.
+void HangMembers(std::vector<SSTORY>& stories, const MemberTables& t);
+
 // Rows (objects with the same keys) as a text table: a header of the keys, one line per row,
 // arrays shown as "x,y".
 void PrintRows(const Json& rows, const std::vector<std::string>& keys);

@@ -32,7 +32,6 @@ constexpr double kMaxPixelsPerUnit = 1000;
 constexpr COLORREF kGridColour = RGB(38, 110, 170);
 constexpr COLORREF kBeamColour = RGB(25, 25, 25);
 constexpr COLORREF kWallColour = RGB(90, 90, 90);
-constexpr COLORREF kBraceColour = RGB(170, 40, 40);
 constexpr COLORREF kTitleColour = RGB(20, 20, 20);
 constexpr int kColumnHalf = 5;  // columns are squares this many pixels each side of their point
 
@@ -75,7 +74,7 @@ Bounds PlanBounds(const CArray<CGridSys, CGridSys&>& systems, const PlanMembers&
     for (const _LINE2D& l : work.m_aYLinesEx) b.Add(l.start), b.Add(l.end);
     for (const _ARC2D& a : work.m_aYArcsEx) b.Add(a);
   }
-  for (const auto* lines : {&members.beams, &members.walls, &members.braces})
+  for (const auto* lines : {&members.beams, &members.walls})
     for (const _LINE2D& l : *lines) b.Add(l.start), b.Add(l.end);
   for (const _POINT2D& p : members.columns) b.Add(p);
   return b;
@@ -91,10 +90,10 @@ struct PlanMapping {
   }
 };
 
-void DrawLines(CDC& dc, const PlanMapping& map, const std::vector<_LINE2D>& lines, int style,
-               int width, COLORREF colour) {
+void DrawLines(CDC& dc, const PlanMapping& map, const std::vector<_LINE2D>& lines, int width,
+               COLORREF colour) {
   if (lines.empty()) return;
-  CPen pen(style, width, colour);
+  CPen pen(PS_SOLID, width, colour);
   CPen* previous = dc.SelectObject(&pen);
   for (const _LINE2D& l : lines) {
     dc.MoveTo(map(l.start));
@@ -237,9 +236,8 @@ bool DrawPlan(const CArray<CGridSys, CGridSys&>& systems, const PlanMembers& mem
     work.DrawGridLines(&dc, map.origin, map.scale, 1, style.textScale);
   }
 
-  DrawLines(dc, map, members.walls, PS_SOLID, 6, kWallColour);
-  DrawLines(dc, map, members.beams, PS_SOLID, 2, kBeamColour);
-  DrawLines(dc, map, members.braces, PS_DASH, 2, kBraceColour);
+  DrawLines(dc, map, members.walls, 6, kWallColour);
+  DrawLines(dc, map, members.beams, 2, kBeamColour);
   DrawColumns(dc, map, members.columns);
 
   dc.SelectObject(previousPen);

@@ -21,9 +21,7 @@ bool ReadModelGrids(ModelSource& source, CArray<CGridSys, CGridSys&>& systems);
 struct PlanMembers {
   std::vector<_LINE2D> beams;
   std::vector<_LINE2D> walls;
-  std::vector<_LINE2D> braces;
   std::vector<_POINT2D> columns;
-  bool Empty() const { return beams.empty() && walls.empty() && braces.empty() && columns.empty(); }
 };
 
 struct PlanStyle {
