@@ -145,3 +145,25 @@ def test_typed_members_agree_with_the_rows(old_demo):
     assert [list(p) for p in beams["ptJLink"]] == [r["j_link"] for r in rows]
     walls = m.read("w3d")
     assert list(walls["nWallType"]) == [r["wall_type"] for r in m.members("walls")]
+
+
+def test_typed_stories_floor_types_and_criteria_agree_with_the_command_line(old_demo):
+    m = qeldbio.Model(old_demo)
+    stories, rows = m.read("sty"), m.stories()
+    for field, key in (("nFlrType", "floor_type"), ("fElevation", "elevation"),
+                       ("nNumBeams", "beams"), ("nNumBraces", "braces"),
+                       ("nFirstBeam", "first_beam"), ("nFirstWall", "first_wall"),
+                       ("nFirstBrace", "first_brace")):
+        assert list(stories[field]) == [r[key] for r in rows], field
+    # A floor type counts the members of the stories that use it; the demo gives each story its own.
+    floors = m.read("flt")
+    assert list(floors["nNumBeams"]) == [r["beams"] for r in rows]
+    assert list(floors["nFirstColumn"]) == [r["first_column"] for r in rows]
+
+    for ext, flag in (("sdc", []), ("cdc", ["--concrete"])):
+        crit, shown = m.read(ext), tool_json("deflcrit", old_demo, *flag)
+        assert [n.decode() for n in crit["szName"]] == [c["name"] for c in shown], ext
+        assert list(crit["Ratio.dLiveL" if flag else "Ratio.NonCmp.dLiveL"]) == [
+            c["ratio"]["LiveL"] if flag else c["ratio"]["NonCmp"]["LiveL"] for c in shown], ext
+        assert list(crit["Abs.dNet" if flag else "Abs.CmpShored.dNet"]) == [
+            c["abs"]["Net"] if flag else c["abs"]["CmpShored"]["Net"] for c in shown], ext

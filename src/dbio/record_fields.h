@@ -1,4 +1,4 @@
-// The fields this library interprets in the member and deck records, from one table
+// The fields this library interprets in the records it reads field by field, from one table
 // (record_fields.def) read twice here: as compile-time checks that every listed member sits at
 // its offset with its width, and as kRecordFields, the list the language bindings build typed
 // record views from. A record not listed is carried as opaque bytes by such views.
@@ -10,7 +10,10 @@
 #include <string_view>
 
 #include "dbio/deck_records.h"
+#include "dbio/deflection_criteria.h"
+#include "dbio/load_records.h"
 #include "dbio/member_records.h"
+#include "dbio/story_records.h"
 
 namespace qel {
 
@@ -39,7 +42,10 @@ struct RecordField {
 inline constexpr RecordField kRecordFields[] = {
 #define QEL_RECORD_FIELD(rec, member, type, off, n) \
   {#rec, #member, RecordFieldType::type, (off), (n)},
+#define QEL_RECORD_FILE_FIELD(rec, member, type, off, n, memoryOff) \
+  QEL_RECORD_FIELD(rec, member, type, off, n)
 #include "dbio/record_fields.def"
+#undef QEL_RECORD_FILE_FIELD
 #undef QEL_RECORD_FIELD
 };
 
@@ -71,9 +77,16 @@ static_assert(RecordFieldsInOrder());
 
 }  // namespace qel
 
-#define QEL_RECORD_FIELD(rec, member, type, off, n)                                                \
-  static_assert(offsetof(rec, member) == (off), #rec "::" #member " is not at offset " #off);      \
-  static_assert(sizeof(rec::member) == qel::RecordFieldTypeSize(qel::RecordFieldType::type) * (n), \
+// The width check names the member through a pointer so that a nested member ("Ratio.dNet") works.
+#define QEL_RECORD_FIELD_AT(rec, member, type, off, n)                                        \
+  static_assert(offsetof(rec, member) == (off), #rec "::" #member " is not at offset " #off); \
+  static_assert(sizeof(static_cast<rec*>(nullptr)->member) ==                                 \
+                    qel::RecordFieldTypeSize(qel::RecordFieldType::type) * (n),               \
                 #rec "::" #member " is not " #n " " #type);
+#define QEL_RECORD_FIELD(rec, member, type, off, n) QEL_RECORD_FIELD_AT(rec, member, type, off, n)
+#define QEL_RECORD_FILE_FIELD(rec, member, type, off, n, memoryOff) \
+  QEL_RECORD_FIELD_AT(rec, member, type, memoryOff, n)
 #include "dbio/record_fields.def"
+#undef QEL_RECORD_FILE_FIELD
 #undef QEL_RECORD_FIELD
+#undef QEL_RECORD_FIELD_AT
