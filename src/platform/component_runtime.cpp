@@ -1,10 +1,10 @@
 #include "platform/component_runtime.h"
 
 #include <atomic>
-#include <mutex>
 #include <utility>
 
 #include "platform/component.h"
+#include "platform/installed_hook.h"
 #include "platform/module.h"
 #include "platform/paths.h"
 
@@ -129,28 +129,21 @@ class MetaHost final : public ProcessWide<qel::IRuntimeMetaHost> {
   }
 } g_metaHost;
 
-std::mutex g_factoryLock;
-qel::RuntimeFactory g_factory;
+qel::InstalledHook<qel::RuntimeFactory> g_factory;
 
 }  // namespace
 
 namespace qel {
 
 HRESULT CreateRuntimeInstance(REFCLSID clsid, REFIID iid, void** object) {
-  RuntimeFactory replacement;
-  {
-    std::lock_guard<std::mutex> lock(g_factoryLock);
-    replacement = g_factory;
-  }
-  if (replacement) return replacement(clsid, iid, object);
+  if (const RuntimeFactory replacement = g_factory.Get()) return replacement(clsid, iid, object);
   if (object) *object = nullptr;
   if (clsid != CLSID_RuntimeMetaHost) return CLASS_E_CLASSNOTAVAILABLE;
   return g_metaHost.QueryInterface(iid, object);
 }
 
 RuntimeFactory SetRuntimeFactory(RuntimeFactory factory) {
-  std::lock_guard<std::mutex> lock(g_factoryLock);
-  return std::exchange(g_factory, std::move(factory));
+  return g_factory.Exchange(std::move(factory));
 }
 
 HRESULT CreateComponentObject(const std::string& path, const std::string& typeName,

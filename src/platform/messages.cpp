@@ -1,17 +1,16 @@
 #include "platform/messages.h"
 
 #include <cstdio>
-#include <mutex>
 #include <string>
 #include <utility>
 
+#include "platform/installed_hook.h"
 #include "platform/resources.h"
 
 namespace {
 
-std::mutex g_hookLock;
-qel::MessageSink g_sink;
-qel::CloseHook g_close;
+qel::InstalledHook<qel::MessageSink> g_sink;
+qel::InstalledHook<qel::CloseHook> g_close;
 
 }  // namespace
 
@@ -25,33 +24,18 @@ int DefaultMessageSink(const char* text, const char* caption, UINT /*style*/) {
   return IDOK;
 }
 
-MessageSink SetMessageSink(MessageSink sink) {
-  std::lock_guard<std::mutex> lock(g_hookLock);
-  return std::exchange(g_sink, std::move(sink));
-}
+MessageSink SetMessageSink(MessageSink sink) { return g_sink.Exchange(std::move(sink)); }
 
-CloseHook SetCloseHook(CloseHook hook) {
-  std::lock_guard<std::mutex> lock(g_hookLock);
-  return std::exchange(g_close, std::move(hook));
-}
+CloseHook SetCloseHook(CloseHook hook) { return g_close.Exchange(std::move(hook)); }
 
 void RequestMainWindowClose() {
-  CloseHook hook;
-  {
-    std::lock_guard<std::mutex> lock(g_hookLock);
-    hook = g_close;
-  }
-  if (hook) hook();
+  if (const CloseHook hook = g_close.Get()) hook();
 }
 
 }  // namespace qel
 
 int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, UINT style) {
-  qel::MessageSink sink;
-  {
-    std::lock_guard<std::mutex> lock(g_hookLock);
-    sink = g_sink;
-  }
+  const qel::MessageSink sink = g_sink.Get();
   return sink ? sink(text ? text : "", caption ? caption : "", style)
               : qel::DefaultMessageSink(text, caption, style);
 }

@@ -1,26 +1,21 @@
 #include "platform/progress.h"
 
-#include <mutex>
 #include <utility>
 
+#include "platform/installed_hook.h"
+
 namespace {
-std::mutex g_factoryLock;
-qel::ZipProgressFactory g_factory;
+qel::InstalledHook<qel::ZipProgressFactory> g_factory;
 }  // namespace
 
 namespace qel {
 
 ZipProgressFactory SetZipProgressFactory(ZipProgressFactory factory) {
-  std::lock_guard<std::mutex> lock(g_factoryLock);
-  return std::exchange(g_factory, std::move(factory));
+  return g_factory.Exchange(std::move(factory));
 }
 
 std::unique_ptr<CZipProgress> CreateZipProgress(HWND parent) {
-  ZipProgressFactory factory;
-  {
-    std::lock_guard<std::mutex> lock(g_factoryLock);
-    factory = g_factory;
-  }
+  const ZipProgressFactory factory = g_factory.Get();
   return factory ? factory(parent) : nullptr;
 }
 
