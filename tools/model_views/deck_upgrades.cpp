@@ -5,11 +5,6 @@
 namespace qeldb {
 namespace {
 
-template <class T>
-T* As(void* p) {
-  return static_cast<T*>(p);
-}
-
 const bool registered = [] {
   RegisterTableUpgrade(
       {"dec", 200, [](CDBIO& db, unsigned long s) { return db.GetDeckRecordSize(s); },

@@ -4,11 +4,6 @@
 namespace qeldb {
 namespace {
 
-template <class T>
-T* As(void* p) {
-  return static_cast<T*>(p);
-}
-
 const bool registered = [] {
   RegisterTableUpgrade(
       {"c3d", 10, [](CDBIO& db, unsigned long s) { return db.GetColRecordSize(s); },

@@ -31,6 +31,12 @@ struct TableUpgrade {
 
 // Always returns true.
 bool RegisterTableUpgrade(const TableUpgrade& upgrade);
+
+// The record buffer a registered reader or writer is handed, as the table's record type.
+template <class T>
+T* As(void* records) {
+  return static_cast<T*>(records);
+}
 // The registered tables, in upgrade order.
 std::vector<TableUpgrade> TableUpgrades();
 // The entry of table `ext`, or null when none is registered.
