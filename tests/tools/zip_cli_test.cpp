@@ -190,7 +190,10 @@ TEST(QeldbZip, HostileAndDamagedArchives) {
       r = RunProcess(args);
       EXPECT_EQ(r.exitCode, 2) << args[1] << " " << name;
       EXPECT_EQ(r.out, "");
-      EXPECT_NE(r.err.find("not a readable zip archive"), std::string::npos) << r.err;
+      EXPECT_NE(r.err.find(name == std::string("missing.zip") ? "no such file"
+                                                              : "not a readable zip archive"),
+                std::string::npos)
+          << r.err;
     }
   }
   EXPECT_FALSE(fs::exists(dir.File("never")));
@@ -260,9 +263,9 @@ TEST(QeldbZip, ArchiveOptionReadsTheModelAsItsFolderWould) {
   r = RunProcess({QELDB_TOOL_PATH, "tables", "other", "--archive", archive});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.err.find("no model named other in the archive"), std::string::npos) << r.err;
-  r = RunProcess({QELDB_TOOL_PATH, "mdf", "tower/tower", "--archive", dir.File("none.zip")});
+  r = RunProcess({QELDB_TOOL_PATH, "mdf", "tower/tower", "--archive", dir.path().string()});
   EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.err.find("not a readable zip archive"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("is a directory, not a zip archive"), std::string::npos) << r.err;
   r = RunProcess({QELDB_TOOL_PATH, "grids", "tower/nothing", "--archive", archive});
   EXPECT_EQ(r.exitCode, 2);
 }

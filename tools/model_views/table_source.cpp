@@ -12,6 +12,18 @@ namespace {
 constexpr BYTE kDirectoryAttribute = 0x10;  // CFileStatus::m_attribute of a folder
 }  // namespace
 
+bool OpenArchive(CQelUnzip& unzip, const std::string& path, std::string& error) {
+  if (unzip.Open(path.c_str())) return true;
+  CFileStatus status;
+  if (!CFile::GetStatus(path.c_str(), status))
+    error = "cannot open " + path + ": no such file";
+  else if (status.m_attribute & kDirectoryAttribute)
+    error = path + " is a directory, not a zip archive";
+  else
+    error = path + " is not a readable zip archive";
+  return false;
+}
+
 bool TableSource::Open(const std::string& model, const std::string& archive, std::string& error) {
   archive_ = archive;
   model_ = ModelBase(model);
@@ -19,10 +31,7 @@ bool TableSource::Open(const std::string& model, const std::string& archive, std
   model_ = qel::NativePath(model_);
   while (model_.compare(0, 2, "./") == 0) model_.erase(0, 2);
   unzip_ = std::make_unique<CQelUnzip>();
-  if (!unzip_->Open(archive_.c_str())) {
-    error = archive_ + " is not a readable zip archive";
-    return false;
-  }
+  if (!OpenArchive(*unzip_, archive_, error)) return false;
   if (unzip_->IsDamaged()) {
     error = archive_ + ": the archive's directory is damaged";
     return false;

@@ -26,6 +26,11 @@
 
 namespace qeldb {
 
+// Opens `path` as a zip archive. False, with `error` in a user's words, when it cannot be: "cannot
+// open PATH: no such file", "PATH is a directory, not a zip archive" or "PATH is not a readable
+// zip archive". A damaged directory opens (CQelUnzip::IsDamaged says so).
+bool OpenArchive(CQelUnzip& unzip, const std::string& path, std::string& error);
+
 class TableSource {
  public:
   // Opens MODEL (any file of the model names it, model_name.h), from `archive` when it is not

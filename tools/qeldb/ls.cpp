@@ -7,6 +7,7 @@
 
 #include "archive/qel_unzip.h"
 #include "command.h"
+#include "table_source.h"
 
 namespace qeldb {
 namespace {
@@ -39,8 +40,9 @@ std::string CrcText(unsigned long crc) {
 
 void Run(const Options& opt) {
   CQelUnzip unzip;
-  if (!unzip.Open(opt.archive.c_str())) {
-    Fail(kExitUsage, opt.archive + " is not a readable zip archive");
+  std::string error;
+  if (!OpenArchive(unzip, opt.archive, error)) {
+    Fail(kExitUsage, error);
     return;
   }
   if (unzip.IsDamaged()) {

@@ -9,6 +9,7 @@
 #include "platform/cfile.h"
 #include "platform/paths.h"
 #include "progress_bar.h"
+#include "table_source.h"
 #include "zip_messages.h"
 
 namespace qeldb {
@@ -21,8 +22,9 @@ struct Options {
 
 void Run(const Options& opt) {
   CQelUnzip unzip;
-  if (!unzip.Open(opt.archive.c_str())) {
-    Fail(kExitUsage, opt.archive + " is not a readable zip archive");
+  std::string error;
+  if (!OpenArchive(unzip, opt.archive, error)) {
+    Fail(kExitUsage, error);
     return;
   }
   unzip.SetRootOnly(opt.rootOnly);
