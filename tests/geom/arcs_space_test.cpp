@@ -1,7 +1,6 @@
 // Arcs, 3-D segments and the small point and line classes with their raw-double archive form.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -45,31 +44,25 @@ class ByteArchive {
 }  // namespace
 
 TEST(Arcs, PointsOnArcsAndSpans) {
+  auto on = [](const _ARC2D& a, _POINT2D p, double tol) { return IsPointOnArc2d(&p, &a, tol); };
+  auto in = [](const _ARC2D& a, _POINT2D p, double tol) { return IsPointInArc2dSgmt(&p, &a, tol); };
   const _ARC2D quarter{{0, 0}, 5, 0, 90};
-  _POINT2D p{3, 4};
-  EXPECT_EQ(IsPointOnArc2d(&p, &quarter, 1e-9), 1);
-  p = {3, 4.1};
-  EXPECT_EQ(IsPointOnArc2d(&p, &quarter, 0.05), 0);
-  p = {-3, -4};  // on the circle, outside the span: the circle test alone accepts it
-  EXPECT_EQ(IsPointOnArc2d(&p, &quarter, 1e-9), 1);
-  EXPECT_EQ(IsPointInArc2dSgmt(&p, &quarter, 0.001), 0);
-  p = {1, 1};
-  EXPECT_EQ(IsPointInArc2dSgmt(&p, &quarter, 0.001), 1);
+  EXPECT_EQ(on(quarter, {3, 4}, 1e-9), 1);
+  EXPECT_EQ(on(quarter, {3, 4.1}, 0.05), 0);
+  // On the circle, outside the span: the circle test alone accepts it.
+  EXPECT_EQ(on(quarter, {-3, -4}, 1e-9), 1);
+  EXPECT_EQ(in(quarter, {-3, -4}, 0.001), 0);
+  EXPECT_EQ(in(quarter, {1, 1}, 0.001), 1);
   const _ARC2D aroundZero{{0, 0}, 1, -45, 45};
-  p = {1, -0.5};  // 333.4 degrees, tried as -26.6
-  EXPECT_EQ(IsPointInArc2dSgmt(&p, &aroundZero, 0.001), 1);
+  EXPECT_EQ(in(aroundZero, {1, -0.5}, 0.001), 1);  // 333.4 degrees, tried as -26.6
   const _ARC2D pastFull{{0, 0}, 1, 300, 420};
-  p = {1, 0.5};  // 26.6 degrees, tried as 386.6
-  EXPECT_EQ(IsPointInArc2dSgmt(&p, &pastFull, 0.001), 1);
-  p = {-1, 0.5};
-  EXPECT_EQ(IsPointInArc2dSgmt(&p, &pastFull, 0.001), 0);
+  EXPECT_EQ(in(pastFull, {1, 0.5}, 0.001), 1);  // 26.6 degrees, tried as 386.6
+  EXPECT_EQ(in(pastFull, {-1, 0.5}, 0.001), 0);
   // The span is open: exactly at start - tol is outside, inside the widened span is in.
   const _ARC2D upper{{0, 0}, 1, 90, 180};
-  p = {1, 0.0};
-  EXPECT_EQ(IsPointInArc2dSgmt(&p, &upper, 5), 0);
-  p = {0.1, 1};  // 84.3 degrees
-  EXPECT_EQ(IsPointInArc2dSgmt(&p, &upper, 6), 1);
-  EXPECT_EQ(IsPointInArc2dSgmt(&p, &upper, 5), 0);
+  EXPECT_EQ(in(upper, {1, 0.0}, 5), 0);
+  EXPECT_EQ(in(upper, {0.1, 1}, 6), 1);  // 84.3 degrees
+  EXPECT_EQ(in(upper, {0.1, 1}, 5), 0);
 }
 
 TEST(Arcs, ArcLineIntersections) {
@@ -123,27 +116,23 @@ TEST(Arcs, ArcArcIntersections) {
 }
 
 TEST(Space, SegmentsInSpace) {
+  auto dist = [](_POINT3D p, const double* s) { return DistancePointToLineSgmt3d(&p, s); };
+  auto in = [](_POINT3D p, const double* s) { return IsPointInSgmt3d(&p, s, 1e-9); };
   const double seg[6] = {0, 0, 0, 10, 0, 0};
   _POINT3D p{5, 3, 4};
-  EXPECT_DOUBLE_EQ(DistancePointToLineSgmt3d(&p, seg), 5);
+  EXPECT_DOUBLE_EQ(dist(p, seg), 5);
   EXPECT_EQ(IsPointOnLine3d(&p, seg, 5.1), 1);
   EXPECT_EQ(IsPointOnLine3d(&p, seg, 5.0), 0);  // strict
-  p = {25, 0, 3};                               // the infinite line counts, not the segment
-  EXPECT_DOUBLE_EQ(DistancePointToLineSgmt3d(&p, seg), 3);
-  p = {0, 0, 0};
-  EXPECT_EQ(DistancePointToLineSgmt3d(&p, seg), 0);
-  p = {5, 0, 0};
-  EXPECT_EQ(IsPointInSgmt3d(&p, seg, 1e-9), 3);
-  p = {15, 0, 0};
-  EXPECT_EQ(IsPointInSgmt3d(&p, seg, 1e-9), 0);
+  EXPECT_DOUBLE_EQ(dist({25, 0, 3}, seg), 3);   // the infinite line counts, not the segment
+  EXPECT_EQ(dist({0, 0, 0}, seg), 0);
+  EXPECT_EQ(in({5, 0, 0}, seg), 3);
+  EXPECT_EQ(in({15, 0, 0}, seg), 0);
   const double dot[6] = {1, 1, 1, 1, 1, 1};
-  p = {1, 1, 4};
-  EXPECT_DOUBLE_EQ(DistancePointToLineSgmt3d(&p, dot), 3);
+  EXPECT_DOUBLE_EQ(dist({1, 1, 4}, dot), 3);
 }
 
 TEST(PointClasses, OnLineTestAndRawDoubleArchiveForm) {
   const CLine2d line(CPoint2d(0, 0), CPoint2d(10, 0));
-  EXPECT_EQ(line.m_line.end.x, 10);
   EXPECT_TRUE(line.IsPointOnLine(CPoint2d(5, 0.015), 0.01));  // within 2 * tol of the line
   EXPECT_FALSE(line.IsPointOnLine(CPoint2d(5, 0.025), 0.01));
   EXPECT_FALSE(line.IsPointOnLine(CPoint2d(12, 0), 0.01));

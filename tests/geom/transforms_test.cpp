@@ -9,7 +9,6 @@
 #include "geom/member_geometry.h"
 #include "geom/primitives.h"
 #include "geom_test_util.h"
-#include "test_support.h"
 
 namespace {
 
