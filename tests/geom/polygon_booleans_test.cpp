@@ -6,18 +6,17 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "geom/polygon_lib.h"
-#include "polygon_test_util.h"
+#include "geom_test_util.h"
 #include "test_support.h"
 
 namespace {
 
-using namespace polytest;
+using namespace geomtest;
 
 double ListArea(const PolygonList& l) {
   double sum = 0;

@@ -8,12 +8,12 @@
 #include <cstdlib>
 #include <vector>
 
-#include "polygon_test_util.h"
+#include "geom_test_util.h"
 #include "test_support.h"
 
 namespace {
 
-using namespace polytest;
+using namespace geomtest;
 
 // Restores the calling thread's warning mode after a test changed it.
 struct ModeGuard {
@@ -311,7 +311,7 @@ TEST(PolygonPool, WhichSideEdgePairAtConvexReflexAndStraightVertices) {
 // ---- The vertex-linking engine -----------------------------------------------------------------
 
 Outcome Link(const std::vector<P>& a, const std::vector<P>& b) {
-  return polytest::Take([&](IntPolygonsInfo* i, int* t, int* r, int* f) {
+  return Take([&](IntPolygonsInfo* i, int* t, int* r, int* f) {
     bool failed = true;
     P* out =
         qel::geom::VertexLinkIntersect(a.empty() ? nullptr : a.data(), static_cast<int>(a.size()),

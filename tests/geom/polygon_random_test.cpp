@@ -12,12 +12,11 @@
 
 #include "geom/polygon_booleans.h"
 #include "geom/polygon_lib.h"
-#include "polygon_test_util.h"
-#include "test_support.h"
+#include "geom_test_util.h"
 
 namespace {
 
-using namespace polytest;
+using namespace geomtest;
 
 // A simple polygon around (cx, cy): jittered angles, each within its own slice of the circle
 // (so no gap reaches half a turn and the centre stays inside), with random radii give a
