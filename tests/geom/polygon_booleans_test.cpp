@@ -158,9 +158,8 @@ TEST(TessellationEngine, IntersectionsAreasAndOutlineRebuilding) {
   ASSERT_TRUE(geom.IntersectPolygons(a, far, out));
   EXPECT_TRUE(out.empty());
 
-  // Point-array forms: B wound the other way is turned round first; relations as the clipper's;
-  // ten or more outlines give null.
-  std::vector<P> bcw(b.rbegin(), b.rend()), small = Square(2, 2, 3);
+  // Point-array forms: relations as the clipper's; ten or more outlines give null.
+  std::vector<P> small = Square(2, 2, 3);
   std::vector<P> u{{0, 0}, {9, 0}, {9, 9}, {6, 9}, {6, 3}, {3, 3}, {3, 9}, {0, 9}};
   std::vector<P> bar{{-1, 5}, {10, 5}, {10, 7}, {-1, 7}};
   auto glu = [](const std::vector<P>& x, const std::vector<P>& y) {
@@ -174,11 +173,7 @@ TEST(TessellationEngine, IntersectionsAreasAndOutlineRebuilding) {
       return fn(x.data(), static_cast<int>(x.size()), y.data(), static_cast<int>(y.size()), i, t);
     });
   };
-  Outcome o = form(PolygonsIntersect4, a, bcw);
-  ASSERT_TRUE(o.found);
-  EXPECT_EQ(o.info.nPolygons, 1);
-  EXPECT_NEAR(o.area, 25, 1e-9);
-  o = glu(small, a);
+  Outcome o = glu(small, a);
   ASSERT_TRUE(o.found);
   EXPECT_EQ(o.relation, 3);
   EXPECT_NEAR(o.area, 9, 1e-9);
