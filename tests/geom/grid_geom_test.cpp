@@ -129,8 +129,7 @@ TEST(GridGeom, RadialLinesArcsAndPointsMatchHandComputedCoordinates) {
   // The ray at 60 runs from the first circle's radius to the last one's, pointing up in plan.
   ExpectPt(d.lines[1].start, 10, 30);
   ExpectPt(d.lines[1].end, 10, 40);
-  EXPECT_EQ(d.arcs[0].centre.x, 10);
-  EXPECT_EQ(d.arcs[0].centre.y, 20);
+  geomtest::ExpectPoint(d.arcs[0].centre, 10, 20, 0);
   EXPECT_EQ(d.arcs[0].radius, 10);
   EXPECT_EQ(d.arcs[0].startAngle, 30);
   EXPECT_EQ(d.arcs[0].endAngle, 165);

@@ -375,10 +375,7 @@ TEST(PolygonHelpersOnLists, InterceptsLabelPointsAndWindings) {
     if (r.count > 0) {
       EXPECT_NEAR(x[0].x, r.x0, 1e-9);
     }
-    if (r.count == 2) {
-      EXPECT_NEAR(x[1].x, r.x1, 1e-9);
-      EXPECT_NEAR(x[1].y, r.y1, 1e-9);
-    }
+    if (r.count == 2) ExpectPoint(x[1], r.x1, r.y1);
     std::free(x);
   }
 
@@ -386,22 +383,18 @@ TEST(PolygonHelpersOnLists, InterceptsLabelPointsAndWindings) {
   // interval (the right arm, or the base on the lower scan line) is more than twice as long.
   std::vector<P> u{{0, 0}, {9, 0}, {9, 9}, {5, 9}, {5, 2}, {4, 2}, {4, 9}, {0, 9}};
   P label = GetLabelPointInPolygon(u, {});
-  EXPECT_NEAR(label.x, 2, 1e-9);
-  EXPECT_NEAR(label.y, 326.0 / 74.0, 1e-9);  // the centroid's y
+  ExpectPoint(label, 2, 326.0 / 74.0);  // the centroid's y
   // A much wider right arm wins on the same scan line.
   std::vector<P> wide{{0, 0}, {20, 0}, {20, 9}, {4, 9}, {4, 3}, {3, 3}, {3, 9}, {0, 9}};
   label = GetLabelPointInPolygon(wide, {});
-  EXPECT_NEAR(label.x, 12, 1e-9);
-  EXPECT_NEAR(label.y, 774.0 / 174.0, 1e-9);
+  ExpectPoint(label, 12, 774.0 / 174.0);
   // A hole across the centroid line: the strip beside it comes first, then the full-width scan
   // line below the hole is more than twice as long and wins.
   PolygonList holes{Square(3, 3, 4)};
   label = GetLabelPointInPolygon(Square(0, 0, 10), holes);
-  EXPECT_NEAR(label.x, 5, 1e-9);
-  EXPECT_NEAR(label.y, 2.5, 1e-9);
+  ExpectPoint(label, 5, 2.5);
   label = GetLabelPointInPolygon({{1, 1}, {2, 2}}, {});
-  EXPECT_EQ(label.x, 0);
-  EXPECT_EQ(label.y, 0);
+  ExpectPoint(label, 0, 0, 0);
 
   // Windings: clockwise polygons are turned round, the others left alone.
   PolygonList l{Square(0, 0, 1), {{0, 0}, {0, 1}, {1, 1}, {1, 0}}};

@@ -56,8 +56,7 @@ TEST(PolygonLineEquation, ValuesSidesAndFailures) {
   SetLineEq(e1, &a0, &a1);
   SetLineEq(e2, &b0, &b1);
   EXPECT_EQ(LineInt(e1, e2, &x), 1);
-  EXPECT_NEAR(x.x, 1, 1e-12);
-  EXPECT_NEAR(x.y, 1, 1e-12);
+  ExpectPoint(x, 1, 1, 1e-12);
   LineParallelShift(e1, e3, 1.0);
   EXPECT_EQ(AreLinesParallel(e1, e3), 1);
   EXPECT_EQ(LineInt(e1, e3, &x), 0);
@@ -74,8 +73,7 @@ TEST(PolygonLineEquation, ValuesSidesAndFailures) {
   EXPECT_NEAR(LineDistance(&a1, e3), 0.0, 1e-12);
   P foot;
   ProjectPtOnLine(&foot, &b0, e1);
-  EXPECT_NEAR(foot.x, 1, 1e-12);
-  EXPECT_NEAR(foot.y, 1, 1e-12);
+  ExpectPoint(foot, 1, 1, 1e-12);
 }
 
 TEST(PolygonSegments, ProjectionOnSegmentAndIntersections) {
@@ -97,18 +95,15 @@ TEST(PolygonSegments, ProjectionOnSegmentAndIntersections) {
   // Proper crossing.
   P a0{0, 0}, a1{4, 4}, b0{0, 4}, b1{4, 0};
   ASSERT_EQ(PGSegmentsIntersect(&a0, &a1, nullptr, &b0, &b1, nullptr, 0.001, &out), 1);
-  EXPECT_NEAR(out.x, 2, 1e-12);
-  EXPECT_NEAR(out.y, 2, 1e-12);
+  ExpectPoint(out, 2, 2, 1e-12);
   // T: B ends on the middle of A.
   P t0{2, 0}, t1{2, 5};
   ASSERT_EQ(PGSegmentsIntersect(&s0, &s1, nullptr, &t0, &t1, nullptr, 0.001, &out), 1);
-  EXPECT_NEAR(out.x, 2, 1e-12);
-  EXPECT_NEAR(out.y, 0, 1e-12);
+  ExpectPoint(out, 2, 0, 1e-12);
   // Shared end point at an angle.
   P u1{10, 7};
   ASSERT_EQ(PGSegmentsIntersect(&s0, &s1, nullptr, &s1, &u1, nullptr, 0.001, &out), 1);
-  EXPECT_NEAR(out.x, 10, 1e-9);
-  EXPECT_NEAR(out.y, 0, 1e-9);
+  ExpectPoint(out, 10, 0, 1e-9);
   // Collinear overlap gives nothing; so do segments whose lines cross outside them.
   P c0{5, 0}, c1{15, 0};
   EXPECT_EQ(PGSegmentsIntersect(&s0, &s1, nullptr, &c0, &c1, nullptr, 0.001, &out), 0);
@@ -349,8 +344,7 @@ TEST(VertexLinkEngine, OverlapContainmentAndApart) {
     EXPECT_EQ(o.relation, aInside ? 3 : 4);
     ASSERT_EQ(o.total, 4);
     for (int i = 0; i < 4; ++i) {
-      EXPECT_EQ(o.pts[i].x, small[i].x);
-      EXPECT_EQ(o.pts[i].y, small[i].y);
+      ExpectPoint(o.pts[i], small[i].x, small[i].y, 0);
     }
   }
 

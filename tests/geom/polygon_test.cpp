@@ -130,34 +130,30 @@ TEST(Polygon, EvenOddRuleIsHalfOpen) {
 
 TEST(Polygon, SegmentLiesWithinPolygon) {
   int sOn = -1, eOn = -1, lap = -1, sIn = -1, eIn = -1;
-  const _LINE2D inside{{2, 2}, {8, 8}};
-  EXPECT_EQ(SegmentLiesWithinPolygon(kSquare, 4, &inside, 0.001, &sOn, &eOn, &lap, &sIn, &eIn), 1);
+  auto within = [&](const _POINT2D* poly, int n, _LINE2D l) {
+    return SegmentLiesWithinPolygon(poly, n, &l, 0.001, &sOn, &eOn, &lap, &sIn, &eIn);
+  };
+  EXPECT_EQ(within(kSquare, 4, {{2, 2}, {8, 8}}), 1);
   EXPECT_EQ(sOn + eOn + lap, 0);
   EXPECT_EQ(sIn, 1);
   EXPECT_EQ(eIn, 1);
-  const _LINE2D out{{2, 2}, {12, 2}};
-  EXPECT_EQ(SegmentLiesWithinPolygon(kSquare, 4, &out, 0.001, &sOn, &eOn, &lap, &sIn, &eIn), 0);
+  EXPECT_EQ(within(kSquare, 4, {{2, 2}, {12, 2}}), 0);
   EXPECT_EQ(eIn, 0);
-  const _LINE2D chord{{0, 5}, {10, 5}};  // ends on edges, middle inside
-  EXPECT_EQ(SegmentLiesWithinPolygon(kSquare, 4, &chord, 0.001, &sOn, &eOn, &lap, &sIn, &eIn), 1);
+  EXPECT_EQ(within(kSquare, 4, {{0, 5}, {10, 5}}), 1);  // ends on edges, middle inside
   EXPECT_EQ(sOn, 1);
   EXPECT_EQ(eOn, 1);
   EXPECT_EQ(lap, 0);
-  const _LINE2D alongEdge{{2, 0}, {8, 0}};  // on the boundary, not inside
-  EXPECT_EQ(SegmentLiesWithinPolygon(kSquare, 4, &alongEdge, 0.001, &sOn, &eOn, &lap, &sIn, &eIn),
-            0);
+  EXPECT_EQ(within(kSquare, 4, {{2, 0}, {8, 0}}), 0);  // on the boundary, not inside
   EXPECT_EQ(lap, 1);
   const _LINE2D halfChord{{0, 5}, {5, 5}};
   EXPECT_EQ(SegmentLiesWithinPolygon(kSquare, 4, &halfChord, 0.001, nullptr, nullptr, nullptr,
                                      nullptr, nullptr),
             1);
-  const _LINE2D acrossNotch{{1.5, 6}, {7.5, 6}};  // both ends inside, crosses the notch
-  EXPECT_EQ(SegmentLiesWithinPolygon(kU, 8, &acrossNotch, 0.001, &sOn, &eOn, &lap, &sIn, &eIn), 0);
+  EXPECT_EQ(within(kU, 8, {{1.5, 6}, {7.5, 6}}), 0);  // both ends inside, crosses the notch
   EXPECT_EQ(sIn, 1);
   EXPECT_EQ(eIn, 1);
-  const _LINE2D downArm{{1.5, 6}, {1.5, 1.5}};
-  EXPECT_EQ(SegmentLiesWithinPolygon(kU, 8, &downArm, 0.001, &sOn, &eOn, &lap, &sIn, &eIn), 1);
-  EXPECT_EQ(SegmentLiesWithinPolygon(nullptr, 4, &downArm, 0.001, &sOn, &eOn, &lap, &sIn, &eIn), 0);
+  EXPECT_EQ(within(kU, 8, {{1.5, 6}, {1.5, 1.5}}), 1);
+  EXPECT_EQ(within(nullptr, 4, {{1.5, 6}, {1.5, 1.5}}), 0);
 }
 
 TEST(Polygon, PiecesOfALineInsideAPolygon) {
@@ -191,16 +187,13 @@ TEST(Polygon, PiecesOfALineInsideAPolygon) {
             0);
 
   const _POINT2D rect[4] = {{0, 0}, {10, 0}, {10, 4}, {0, 4}};
-  const _LINE2D half{{-5, 2}, {5, 2}};
-  EXPECT_NEAR(GetDistOfLineInsideRectangle(rect, &half, 0.001), 5, 1e-9);
-  const _LINE2D diag{{-5, -5}, {15, 15}};  // enters at a corner, leaves at (4, 4)
-  EXPECT_NEAR(GetDistOfLineInsideRectangle(rect, &diag, 0.001), 4 * std::sqrt(2.0), 1e-9);
-  const _LINE2D within{{2, 1}, {5, 1}};
-  EXPECT_NEAR(GetDistOfLineInsideRectangle(rect, &within, 0.001), 3, 1e-9);
-  const _LINE2D outside{{20, 1}, {25, 1}};
-  EXPECT_EQ(GetDistOfLineInsideRectangle(rect, &outside, 0.001), 0);
-  const _LINE2D edge{{2, 0}, {5, 0}};
-  EXPECT_NEAR(GetDistOfLineInsideRectangle(rect, &edge, 0.001), 3, 1e-9);
+  auto inRect = [&](_LINE2D l) { return GetDistOfLineInsideRectangle(rect, &l, 0.001); };
+  EXPECT_NEAR(inRect({{-5, 2}, {5, 2}}), 5, 1e-9);
+  // Enters at a corner, leaves at (4, 4).
+  EXPECT_NEAR(inRect({{-5, -5}, {15, 15}}), 4 * std::sqrt(2.0), 1e-9);
+  EXPECT_NEAR(inRect({{2, 1}, {5, 1}}), 3, 1e-9);
+  EXPECT_EQ(inRect({{20, 1}, {25, 1}}), 0);
+  EXPECT_NEAR(inRect({{2, 0}, {5, 0}}), 3, 1e-9);
 }
 
 TEST(Polygon, ExtentsGrowFromAFirstPoint) {

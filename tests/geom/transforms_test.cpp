@@ -40,10 +40,8 @@ TEST(Transforms, MatricesAreRowMajorForRowVectors) {
   for (int i = 0; i < 16; ++i) G[i] = i;
   double v[4] = {1, 2, 3, 4};
   MltyVctMtx4D(G, v, v);  // in place; out_j = sum_i v_i * G_ij
-  EXPECT_EQ(v[0], 80);
-  EXPECT_EQ(v[1], 90);
-  EXPECT_EQ(v[2], 100);
-  EXPECT_EQ(v[3], 110);
+  const double expectedV[4] = {80, 90, 100, 110};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(v[i], expectedV[i]) << i;
 }
 
 TEST(Transforms, PointsMoveAsDocumented) {
