@@ -166,8 +166,7 @@ TEST(PolygonHelpers, AreaWindingBoundsAndMerge) {
   ReversePlygnClockWise(sq.data(), 4);
   EXPECT_DOUBLE_EQ(MeasureArea(sq.data(), 4), -4.0);
   EXPECT_EQ(IsClockWisePlygn(sq.data(), 4, &area), 0);
-  EXPECT_EQ(sq[0].x, 0);
-  EXPECT_EQ(sq[0].y, 2);
+  ExpectPoint(sq[0], 0, 2, 0);
 
   double x0, x1, y0, y1;
   std::vector<P> tri{{1, 5}, {-2, 3}, {4, -1}};
@@ -179,13 +178,11 @@ TEST(PolygonHelpers, AreaWindingBoundsAndMerge) {
 
   // Boxes overlapping by no more than the tolerance count as apart.
   auto a = Square(0, 0, 10);
-  auto touching = Square(10, 0, 10), barely = Square(9.9995, 3, 1),
-       overlapping = Square(9.99, 3, 1);
-  EXPECT_EQ(IsBoundingApart(a.data(), 4, touching.data(), 4, 0.001), 1);
-  EXPECT_EQ(IsBoundingApart(a.data(), 4, barely.data(), 4, 0.001), 1);
-  EXPECT_EQ(IsBoundingApart(a.data(), 4, overlapping.data(), 4, 0.001), 0);
-  auto below = Square(2, -10.0005, 10);
-  EXPECT_EQ(IsBoundingApart(a.data(), 4, below.data(), 4, 0.001), 1);
+  auto apart = [&](std::vector<P> b) { return IsBoundingApart(a.data(), 4, b.data(), 4, 0.001); };
+  EXPECT_EQ(apart(Square(10, 0, 10)), 1);  // touching
+  EXPECT_EQ(apart(Square(9.9995, 3, 1)), 1);
+  EXPECT_EQ(apart(Square(9.99, 3, 1)), 0);
+  EXPECT_EQ(apart(Square(2, -10.0005, 10)), 1);
 
   // Points within 0.001 of their neighbours' line go; a triangle stays as it is.
   std::vector<P> poly{{0, 0}, {5, 0.0005}, {10, 0}, {10, 10}, {5, 10}, {0, 10}};
@@ -193,8 +190,7 @@ TEST(PolygonHelpers, AreaWindingBoundsAndMerge) {
   MergePolyPts(poly.data(), &n);
   ASSERT_EQ(n, 4);
   EXPECT_EQ(poly[0].x, 0);
-  EXPECT_EQ(poly[1].x, 10);
-  EXPECT_EQ(poly[1].y, 0);
+  ExpectPoint(poly[1], 10, 0, 0);
   EXPECT_EQ(poly[3].y, 10);
   std::vector<P> thin{{0, 0}, {5, 0.0001}, {10, 0}};
   n = 3;
