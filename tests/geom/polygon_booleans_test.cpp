@@ -402,12 +402,6 @@ TEST(PolygonHelpersOnLists, InterceptsLabelPointsAndWindings) {
   for (const auto& p : l) EXPECT_GT(MeasureArea(p.data(), 4), 0);
   EXPECT_EQ(l.back()[0].x, 1);   // reversed
   EXPECT_EQ(l.front()[1].x, 1);  // untouched
-
-  // The plotting hooks accept anything.
-  PlotClear();
-  PlotPolygon(nullptr, 0);
-  Plot2Polygons(sq.data(), 4, nullptr, -1);
-  PlotSetColor(1, 2, 3);
 }
 
 }  // namespace
