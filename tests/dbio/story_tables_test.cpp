@@ -23,14 +23,7 @@ const unsigned char* Raw(const void* p) { return static_cast<const unsigned char
 TEST(StoryTables, StoryRecordsMapBetweenFileAndMemory) {
   TempDir dir;
   const std::string base = dir.File("m");
-  Bytes file = Pattern(3, 336);
-  for (int i = 0; i < 3; ++i) {
-    PutI32(file, i * 336 + 24, 7 - i);             // floor type
-    PutF32(file, i * 336 + 40, 120.5f * (i + 1));  // elevation
-    PutI32(file, i * 336 + 48, 10 + i);            // beams
-    PutI32(file, i * 336 + 164, 1000 + i);         // first beam
-    PutI32(file, i * 336 + 176, 3000 + i);         // first brace
-  }
+  const Bytes file = Pattern(3, 336);
   WriteBytes(base + ".sty", file);
   TestDB db(CString(base), nullptr);
 
@@ -44,17 +37,12 @@ TEST(StoryTables, StoryRecordsMapBetweenFileAndMemory) {
     EXPECT_EQ(std::memcmp(Raw(&s) + 208, rec + 160, 176), 0);
     EXPECT_TRUE(AllZero(Raw(&s) + 112, 88)) << "the whole pointer block is null";
     EXPECT_EQ(Raw(&s)[200], 0xAB) << "the slot after the pointers is left as it was";
-    EXPECT_EQ(s.nFlrType, 7 - i);
-    EXPECT_EQ(s.fElevation, 120.5f * (i + 1));
-    EXPECT_EQ(s.nNumBeams, 10 + i);
-    EXPECT_EQ(s.nFirstBeam, 1000 + i);
-    EXPECT_EQ(s.nFirstBrace, 3000 + i);
   }
 
   // From record 1; and reads that fail leave the records alone.
   SSTORY two[2];
   ASSERT_EQ(db.ReadStoryData(two, 2, 1), 1);
-  EXPECT_EQ(two[0].nFirstBeam, 1001);
+  EXPECT_EQ(std::memcmp(Raw(&two[0]) + 208, file.data() + 336 + 160, 176), 0);
   SSTORY before[3];
   std::memcpy(before, stories, sizeof stories);
   EXPECT_EQ(db.ReadStoryData(stories, 3, 1), 0);
@@ -74,9 +62,7 @@ TEST(StoryTables, StoryRecordsMapBetweenFileAndMemory) {
 TEST(StoryTables, FloorTypeRecordsMapBetweenFileAndMemory) {
   TempDir dir;
   const std::string base = dir.File("m");
-  Bytes file = Pattern(2, 472);
-  PutI32(file, 472 + 312, 4);  // foundations of floor type 1
-  PutI32(file, 472 + 316, 9);
+  const Bytes file = Pattern(2, 472);
   WriteBytes(base + ".flt", file);
   TestDB db(CString(base), nullptr);
   SFLRTYPE floors[2];
@@ -93,8 +79,6 @@ TEST(StoryTables, FloorTypeRecordsMapBetweenFileAndMemory) {
     EXPECT_TRUE(AllZero(Raw(&floors[i]) + 368, 8));
     EXPECT_TRUE(AllZero(Raw(&floors[i]) + 392, 8));
   }
-  EXPECT_EQ(floors[1].nNumFoundations, 4);
-  EXPECT_EQ(floors[1].nFirstFoundation, 9);
 
   ASSERT_EQ(db.WriteFloorData(floors, 2, 0, 1), 1);
   Bytes expected = file;

@@ -217,12 +217,7 @@ TEST(RecordCatalogue, DescribesEveryTableOnce) {
   for (const auto& e : qel::RecordCatalogue()) {
     EXPECT_TRUE(exts.insert(e.ext).second) << "duplicate extension " << e.ext;
     for (const char* c = e.ext; *c; ++c) EXPECT_FALSE(*c >= 'A' && *c <= 'Z') << e.ext;
-    if (*e.ext) {
-      EXPECT_EQ(qel::FindRecordFile(e.ext), &e);
-    }
-    if (e.versioned) {
-      EXPECT_LE(e.stampOffset + 4, e.recordSize) << e.ext;
-    }
+    EXPECT_TRUE(!*e.ext || qel::FindRecordFile(e.ext) == &e) << e.ext;
   }
   // The master data, grid-system and results files are not record files.
   EXPECT_EQ(qel::FindRecordFile("qel"), nullptr);
