@@ -98,7 +98,7 @@ TEST_F(DatabaseFrame, GetRecordCountAndFileUtilities) {
 
   EXPECT_NE(db_.DoesFileExist(CString(base_), "lod"), 0);
   EXPECT_EQ(db_.DoesFileExist(CString(base_), "pld"), 0);
-  // The utilities take their own base_, not the object's name.
+  // The utilities take their own base, not the object's name.
   CDBIO other(CString(dir_.File("elsewhere")), nullptr);
   EXPECT_NE(other.DoesFileExist(CString(base_), "lod"), 0);
 
