@@ -8,124 +8,115 @@
 #include <climits>
 #include <filesystem>
 
+#include "dbio_model.h"
 #include "golden_bytes.h"
 #include "platform/cfile.h"
-#include "test_db.h"
-#include "test_support.h"
 
 namespace {
 
 using namespace qeltest;
 using Bytes = std::vector<unsigned char>;
+using DatabaseFrame = ModelTest;
 
-TEST(CDBIO, ReadDBFromFiles) {
-  TempDir dir;
-  const std::string base = dir.File("m");
-  WriteBytes(base + ".sty", Pattern(3, 20));
-  TestDB db(CString(base), nullptr);
+TEST_F(DatabaseFrame, ReadDBFromFiles) {
+  WriteBytes(base_ + ".sty", Pattern(3, 20));
 
   Bytes buf(40, 0xEE);
-  EXPECT_EQ(db.ReadDB("sty", buf.data(), 20, 1, 2), 1);
+  EXPECT_EQ(db_.ReadDB("sty", buf.data(), 20, 1, 2), 1);
   EXPECT_EQ(buf, Pattern(2, 20, 1));
 
   // Zero records: done from an existing file, not done from a missing one.
-  EXPECT_EQ(db.ReadDB("sty", buf.data(), 20, 0, 0), 1);
-  EXPECT_EQ(db.ReadDB("flt", buf.data(), 20, 0, 0), 0);
-  EXPECT_EQ(db.ReadDB("flt", buf.data(), 20, 0, 1), 0);
+  EXPECT_EQ(db_.ReadDB("sty", buf.data(), 20, 0, 0), 1);
+  EXPECT_EQ(db_.ReadDB("flt", buf.data(), 20, 0, 0), 0);
+  EXPECT_EQ(db_.ReadDB("flt", buf.data(), 20, 0, 1), 0);
 
   // A short file: not done, and what did arrive stays in the buffer.
   Bytes big(80, 0xEE);
-  EXPECT_EQ(db.ReadDB("sty", big.data(), 20, 1, 4), 0);
+  EXPECT_EQ(db_.ReadDB("sty", big.data(), 20, 1, 4), 0);
   EXPECT_TRUE(std::equal(big.begin(), big.begin() + 40, Pattern(2, 20, 1).begin()));
   EXPECT_EQ(big[40], 0xEE);
-  EXPECT_EQ(db.ReadDB("sty", big.data(), 20, 3, 1), 0) << "start at the end of the file";
+  EXPECT_EQ(db_.ReadDB("sty", big.data(), 20, 3, 1), 0) << "start at the end of the file";
 
   // Null buffers and arguments no table can mean.
-  EXPECT_EQ(db.ReadDB("sty", nullptr, 20, 0, 1), 0);
-  EXPECT_EQ(db.ReadDB("sty", buf.data(), 20, -1, 1), 0);
-  EXPECT_EQ(db.ReadDB("sty", buf.data(), 20, 0, -1), 0);
-  EXPECT_EQ(db.ReadDB("sty", buf.data(), -20, 0, 1), 0);
-  EXPECT_EQ(db.ReadDB("sty", buf.data(), INT_MAX, LONG_MAX / 2, 1), 0) << "offset overflows";
-  EXPECT_EQ(db.ReadDB(nullptr, buf.data(), 20, 0, 1), 0);
+  EXPECT_EQ(db_.ReadDB("sty", nullptr, 20, 0, 1), 0);
+  EXPECT_EQ(db_.ReadDB("sty", buf.data(), 20, -1, 1), 0);
+  EXPECT_EQ(db_.ReadDB("sty", buf.data(), 20, 0, -1), 0);
+  EXPECT_EQ(db_.ReadDB("sty", buf.data(), -20, 0, 1), 0);
+  EXPECT_EQ(db_.ReadDB("sty", buf.data(), INT_MAX, LONG_MAX / 2, 1), 0) << "offset overflows";
+  EXPECT_EQ(db_.ReadDB(nullptr, buf.data(), 20, 0, 1), 0);
 }
 
-TEST(CDBIO, WriteDBPlacesExtendsAndTruncates) {
-  TempDir dir;
-  const std::string base = dir.File("m");
-  const std::string path = base + ".b3d";
-  TestDB db(CString(base), nullptr);
+TEST_F(DatabaseFrame, WriteDBPlacesExtendsAndTruncates) {
+  const std::string path = base_ + ".b3d";
 
   // Creating a file.
   Bytes two = Pattern(2, 8);
-  EXPECT_EQ(db.WriteDB("b3d", two.data(), 8, 0, 2, 0), 1);
+  EXPECT_EQ(db_.WriteDB("b3d", two.data(), 8, 0, 2, 0), 1);
   EXPECT_EQ(ReadBytes(path), two);
 
   // Start 5 on a file of 2 records: 6 records, the gap zero, the first two kept.
   Bytes one = Pattern(1, 8, 9);
-  EXPECT_EQ(db.WriteDB("b3d", one.data(), 8, 5, 1, 0), 1);
+  EXPECT_EQ(db_.WriteDB("b3d", one.data(), 8, 5, 1, 0), 1);
   Bytes expected = two;
   expected.resize(40, 0);
   expected.insert(expected.end(), one.begin(), one.end());
   EXPECT_EQ(ReadBytes(path), expected);
-  EXPECT_EQ(db.GetRecordCount("b3d", 8), 6);
+  EXPECT_EQ(db_.GetRecordCount("b3d", 8), 6);
 
   // Overwriting in the middle without truncation keeps the rest.
-  EXPECT_EQ(db.WriteDB("b3d", one.data(), 8, 1, 1, 0), 1);
+  EXPECT_EQ(db_.WriteDB("b3d", one.data(), 8, 1, 1, 0), 1);
   std::copy(one.begin(), one.end(), expected.begin() + 8);
   EXPECT_EQ(ReadBytes(path), expected);
 
   // Truncate with records: only the new records remain.
-  EXPECT_EQ(db.WriteDB("b3d", one.data(), 8, 0, 1, 1), 1);
+  EXPECT_EQ(db_.WriteDB("b3d", one.data(), 8, 0, 1, 1), 1);
   EXPECT_EQ(ReadBytes(path), one);
 
   // Truncate with zero records clears the table to an empty file.
-  EXPECT_EQ(db.WriteDB("b3d", one.data(), 8, 0, 0, 1), 1);
+  EXPECT_EQ(db_.WriteDB("b3d", one.data(), 8, 0, 0, 1), 1);
   EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_EQ(std::filesystem::file_size(path), 0u);
-  EXPECT_EQ(db.GetRecordCount("b3d", 8), 0);
+  EXPECT_EQ(db_.GetRecordCount("b3d", 8), 0);
 
   // A null buffer touches no file.
-  EXPECT_EQ(db.WriteDB("c3d", nullptr, 8, 0, 1, 1), 0);
-  EXPECT_FALSE(std::filesystem::exists(base + ".c3d"));
-  EXPECT_EQ(db.WriteDB("c3d", one.data(), 8, -1, 1, 0), 0);
-  EXPECT_FALSE(std::filesystem::exists(base + ".c3d"));
+  EXPECT_EQ(db_.WriteDB("c3d", nullptr, 8, 0, 1, 1), 0);
+  EXPECT_FALSE(std::filesystem::exists(base_ + ".c3d"));
+  EXPECT_EQ(db_.WriteDB("c3d", one.data(), 8, -1, 1, 0), 0);
+  EXPECT_FALSE(std::filesystem::exists(base_ + ".c3d"));
 
   // A folder that does not exist: not done, no crash.
-  TestDB lost(CString(dir.File("no/such/m")), nullptr);
+  TestDB lost(CString(dir_.File("no/such/m")), nullptr);
   EXPECT_EQ(lost.WriteDB("b3d", one.data(), 8, 0, 1, 1), 0);
 }
 
-TEST(CDBIO, GetRecordCountAndFileUtilities) {
-  TempDir dir;
-  const std::string base = dir.File("m");
-  WriteBytes(base + ".lod", Pattern(5, 20));
-  TestDB db(CString(base), nullptr);
-  EXPECT_EQ(db.GetRecordCount("lod", 20), 5);
-  EXPECT_EQ(db.GetRecordCount("lod", 30), -2);
-  EXPECT_EQ(db.GetRecordCount("lod", 0), -2);
-  EXPECT_EQ(db.GetRecordCount("pld", 20), -1);
+TEST_F(DatabaseFrame, GetRecordCountAndFileUtilities) {
+  WriteBytes(base_ + ".lod", Pattern(5, 20));
+  EXPECT_EQ(db_.GetRecordCount("lod", 20), 5);
+  EXPECT_EQ(db_.GetRecordCount("lod", 30), -2);
+  EXPECT_EQ(db_.GetRecordCount("lod", 0), -2);
+  EXPECT_EQ(db_.GetRecordCount("pld", 20), -1);
 
-  EXPECT_NE(db.DoesFileExist(CString(base), "lod"), 0);
-  EXPECT_EQ(db.DoesFileExist(CString(base), "pld"), 0);
+  EXPECT_NE(db_.DoesFileExist(CString(base_), "lod"), 0);
+  EXPECT_EQ(db_.DoesFileExist(CString(base_), "pld"), 0);
   // The utilities take their own base, not the object's name.
-  CDBIO other(CString(dir.File("elsewhere")), nullptr);
-  EXPECT_NE(other.DoesFileExist(CString(base), "lod"), 0);
+  CDBIO other(CString(dir_.File("elsewhere")), nullptr);
+  EXPECT_NE(other.DoesFileExist(CString(base_), "lod"), 0);
 
-  other.EmptyFile(CString(base), "lod");
-  EXPECT_EQ(std::filesystem::file_size(base + ".lod"), 0u);
+  other.EmptyFile(CString(base_), "lod");
+  EXPECT_EQ(std::filesystem::file_size(base_ + ".lod"), 0u);
   try {
-    other.EmptyFile(CString(base), "pld");
+    other.EmptyFile(CString(base_), "pld");
     ADD_FAILURE() << "EmptyFile of a missing file must throw";
   } catch (const CFileException& e) {
     EXPECT_EQ(e.m_cause, CFileException::fileNotFound);
   }
-  EXPECT_FALSE(std::filesystem::exists(base + ".pld")) << "EmptyFile never creates";
+  EXPECT_FALSE(std::filesystem::exists(base_ + ".pld")) << "EmptyFile never creates";
 
   // Backslashes in the database name reach the same file.
-  std::string windowsStyle = base;
+  std::string windowsStyle = base_;
   for (auto& c : windowsStyle)
     if (c == '/') c = '\\';
-  WriteBytes(base + ".sty", Pattern(2, 4));
+  WriteBytes(base_ + ".sty", Pattern(2, 4));
   TestDB backslashed(CString(windowsStyle), nullptr);
   EXPECT_EQ(backslashed.GetRecordCount("sty", 4), 2);
   Bytes buf(8);
@@ -133,72 +124,58 @@ TEST(CDBIO, GetRecordCountAndFileUtilities) {
   EXPECT_EQ(buf, Pattern(2, 4));
 }
 
-TEST(CDBIO, MemoryReadBufferStandsForEveryTable) {
-  TempDir dir;
-  const std::string base = dir.File("m");
-  WriteBytes(base + ".sty", Pattern(2, 20, 7));
-  TestDB db(CString(base), nullptr);
+TEST_F(DatabaseFrame, MemoryReadBufferStandsForEveryTable) {
+  WriteBytes(base_ + ".sty", Pattern(2, 20, 7));
   Bytes mem = Pattern(5, 20);  // 100 bytes
-  db.SetMemoryReadBuffer(&mem);
+  db_.SetMemoryReadBuffer(&mem);
 
-  EXPECT_EQ(db.GetRecordCount("sty", 20), 5) << "the buffer, not the 2-record file";
-  EXPECT_EQ(db.GetRecordCount("nonexistent", 20), 5) << "extension ignored";
-  EXPECT_EQ(db.GetRecordCount("sty", 30), -2);
+  EXPECT_EQ(db_.GetRecordCount("sty", 20), 5) << "the buffer, not the 2-record file";
+  EXPECT_EQ(db_.GetRecordCount("nonexistent", 20), 5) << "extension ignored";
+  EXPECT_EQ(db_.GetRecordCount("sty", 30), -2);
 
   Bytes buf(40, 0xEE);
-  EXPECT_EQ(db.ReadDB("whatever", buf.data(), 20, 3, 2), 1);
+  EXPECT_EQ(db_.ReadDB("whatever", buf.data(), 20, 3, 2), 1);
   EXPECT_EQ(buf, Pattern(2, 20, 3));
-  EXPECT_EQ(db.ReadDB("sty", buf.data(), 20, 4, 2), 0);
-  EXPECT_EQ(db.ReadDB("sty", buf.data(), 20, 5, 0), 1) << "zero records at the very end";
-  EXPECT_EQ(db.ReadDB("sty", buf.data(), 20, 6, 0), 0);
-  EXPECT_EQ(db.ReadDB("sty", buf.data(), 20, LONG_MAX / 10, 1), 0) << "no overflow past checks";
-  EXPECT_EQ(db.ReadDB("sty", nullptr, 20, 0, 1), 0);
+  EXPECT_EQ(db_.ReadDB("sty", buf.data(), 20, 4, 2), 0);
+  EXPECT_EQ(db_.ReadDB("sty", buf.data(), 20, 5, 0), 1) << "zero records at the very end";
+  EXPECT_EQ(db_.ReadDB("sty", buf.data(), 20, 6, 0), 0);
+  EXPECT_EQ(db_.ReadDB("sty", buf.data(), 20, LONG_MAX / 10, 1), 0) << "no overflow past checks";
+  EXPECT_EQ(db_.ReadDB("sty", nullptr, 20, 0, 1), 0);
 
   // Writing ignores the buffer and goes to the file.
   Bytes rec = Pattern(1, 20, 42);
-  EXPECT_EQ(db.WriteDB("flt", rec.data(), 20, 0, 1, 1), 1);
-  EXPECT_EQ(ReadBytes(base + ".flt"), rec);
+  EXPECT_EQ(db_.WriteDB("flt", rec.data(), 20, 0, 1, 1), 1);
+  EXPECT_EQ(ReadBytes(base_ + ".flt"), rec);
   EXPECT_EQ(mem, Pattern(5, 20));
 
   // Removing the buffer returns to the files.
-  db.SetMemoryReadBuffer(nullptr);
-  EXPECT_EQ(db.GetRecordCount("sty", 20), 2);
-  EXPECT_EQ(db.ReadDB("sty", buf.data(), 20, 0, 2), 1);
+  db_.SetMemoryReadBuffer(nullptr);
+  EXPECT_EQ(db_.GetRecordCount("sty", 20), 2);
+  EXPECT_EQ(db_.ReadDB("sty", buf.data(), 20, 0, 2), 1);
   EXPECT_EQ(buf, Pattern(2, 20, 7));
 
   // An empty buffer holds no records but is still the table.
   Bytes empty;
-  db.SetMemoryReadBuffer(&empty);
-  EXPECT_EQ(db.GetRecordCount("sty", 20), 0);
-  EXPECT_EQ(db.ReadDB("sty", buf.data(), 20, 0, 1), 0);
+  db_.SetMemoryReadBuffer(&empty);
+  EXPECT_EQ(db_.GetRecordCount("sty", 20), 0);
+  EXPECT_EQ(db_.ReadDB("sty", buf.data(), 20, 0, 1), 0);
 }
 
-TEST(CDBIO, ConstructionCopyAndAssignment) {
-  TempDir dir;
-  const std::string base = dir.File("m");
-  WriteBytes(base + ".sty", Pattern(2, 10));
+TEST_F(DatabaseFrame, ACopyReadsTheFilesAnAssignmentKeepsTheReadBuffer) {
+  WriteBytes(base_ + ".sty", Pattern(2, 10));
   auto* units = reinterpret_cast<CUnits*>(0x1000);  // never dereferenced by the frame
   auto* mdf = reinterpret_cast<SMDF*>(0x2000);
   Bytes mem = Pattern(7, 10);
-
-  TestDB a(units, CString(base), mdf);
-  EXPECT_EQ(a.GetDBUnits(), units);
-  EXPECT_EQ(a.GetMDF(), mdf);
-  EXPECT_EQ(a.GetDBName(), CString(base));
-  EXPECT_EQ(a.GetMemoryReadBuffer(), nullptr);
+  TestDB a(units, CString(base_), mdf);
   a.SetMemoryReadBuffer(&mem);
 
-  // A copy reads from the files even though the original had a buffer.
   TestDB copy(a);
-  EXPECT_EQ(copy.GetDBUnits(), units);
-  EXPECT_EQ(copy.GetMDF(), mdf);
-  EXPECT_EQ(copy.GetDBName(), CString(base));
   EXPECT_EQ(copy.GetMemoryReadBuffer(), nullptr);
   EXPECT_EQ(copy.GetRecordCount("sty", 10), 2);
+  EXPECT_EQ(copy.GetDBUnits(), units);
+  EXPECT_EQ(copy.GetMDF(), mdf);
 
-  // Assignment keeps the buffer pointer.
   TestDB assigned(nullptr);
-  EXPECT_EQ(assigned.GetDBName(), CString(""));
   assigned = a;
   EXPECT_EQ(assigned.GetMemoryReadBuffer(), &mem);
   EXPECT_EQ(assigned.GetRecordCount("sty", 10), 7);
@@ -206,17 +183,11 @@ TEST(CDBIO, ConstructionCopyAndAssignment) {
   EXPECT_EQ(assigned.GetMDF(), mdf);
 
   TestDB named(CString("x"), mdf);
-  EXPECT_EQ(named.GetDBUnits(), nullptr);
-  named.SetInterfaceData(units, CString(base));
-  EXPECT_EQ(named.GetDBUnits(), units);
+  named.SetInterfaceData(units, CString(base_));
   EXPECT_EQ(named.GetRecordCount("sty", 10), 2);
-  // GetDBName hands out a copy.
-  CString name = named.GetDBName();
-  name += "zzz";
-  EXPECT_EQ(named.GetDBName(), CString(base));
 }
 
-TEST(CDBIO, VersionStampsAndRoundUp) {
+TEST_F(DatabaseFrame, VersionStampsAndRoundUp) {
   EXPECT_EQ(CDBIO::MakeVersion(17, 1, 0), 0x00110100ul);
   EXPECT_EQ(CDBIO::MakeVersion(15, 91, 0), 0x000F5B00ul);
   EXPECT_EQ(CDBIO::MakeVersion(14, 4, 2), 0x000E0402ul);
@@ -251,41 +222,37 @@ TEST(CDBIO, VersionStampsAndRoundUp) {
   EXPECT_EQ(CDBIO::RoundUp(INT_MAX - 1, 2), INT_MAX - 1);
 }
 
-TEST(CDBIO, ShareModesWithinOneProcess) {
-  TempDir dir;
-  const std::string base = dir.File("m");
-  WriteBytes(base + ".sty", Pattern(2, 10));
-  TestDB db(CString(base), nullptr);
+TEST_F(DatabaseFrame, ShareModesWithinOneProcess) {
+  WriteBytes(base_ + ".sty", Pattern(2, 10));
   Bytes buf(20);
   {
     // Someone is writing the table: readers and writers are refused at once.
-    CFile writer((base + ".sty").c_str(), CFile::modeReadWrite | CFile::shareExclusive);
-    EXPECT_EQ(db.ReadDB("sty", buf.data(), 10, 0, 2), 0);
-    EXPECT_EQ(db.WriteDB("sty", buf.data(), 10, 0, 2, 1), 0);
+    CFile writer((base_ + ".sty").c_str(), CFile::modeReadWrite | CFile::shareExclusive);
+    EXPECT_EQ(db_.ReadDB("sty", buf.data(), 10, 0, 2), 0);
+    EXPECT_EQ(db_.WriteDB("sty", buf.data(), 10, 0, 2, 1), 0);
     try {
-      db.GetRecordCount("sty", 10);
+      db_.GetRecordCount("sty", 10);
       ADD_FAILURE() << "a count of a locked file must throw";
     } catch (const CFileException& e) {
       EXPECT_EQ(e.m_cause, CFileException::sharingViolation);
     }
-    EXPECT_THROW(db.EmptyFile(CString(base), "sty"), CFileException);
+    EXPECT_THROW(db_.EmptyFile(CString(base_), "sty"), CFileException);
   }
-  EXPECT_EQ(ReadBytes(base + ".sty"), Pattern(2, 10)) << "refused writes destroyed nothing";
+  EXPECT_EQ(ReadBytes(base_ + ".sty"), Pattern(2, 10)) << "refused writes destroyed nothing";
   {
     // Someone is reading: other readers go ahead, writers are refused.
-    CFile reader((base + ".sty").c_str(), CFile::modeRead | CFile::shareDenyWrite);
-    EXPECT_EQ(db.ReadDB("sty", buf.data(), 10, 0, 2), 1);
-    EXPECT_EQ(db.GetRecordCount("sty", 10), 2);
-    EXPECT_EQ(db.WriteDB("sty", buf.data(), 10, 0, 0, 1), 0);
+    CFile reader((base_ + ".sty").c_str(), CFile::modeRead | CFile::shareDenyWrite);
+    EXPECT_EQ(db_.ReadDB("sty", buf.data(), 10, 0, 2), 1);
+    EXPECT_EQ(db_.GetRecordCount("sty", 10), 2);
+    EXPECT_EQ(db_.WriteDB("sty", buf.data(), 10, 0, 0, 1), 0);
   }
-  EXPECT_EQ(db.WriteDB("sty", buf.data(), 10, 0, 0, 1), 1);
+  EXPECT_EQ(db_.WriteDB("sty", buf.data(), 10, 0, 0, 1), 1);
 }
 
-TEST(CDBIO, PathsPastThePlatformLimitAreOpenedByTheirTruncatedCopy) {
+TEST_F(DatabaseFrame, PathsPastThePlatformLimitAreOpenedByTheirTruncatedCopy) {
   // The record file path is held in a buffer of the platform's path limit; a longer database
   // name names a file that reads cannot reach, and they report it as not done.
-  TempDir dir;
-  std::string folder = dir.File(std::string(200, 'd'));
+  std::string folder = dir_.File(std::string(200, 'd'));
   std::filesystem::create_directory(folder);
   const std::string base = folder + "/" + std::string(80, 'm');
   ASSERT_GT(base.size() + 4, static_cast<std::size_t>(MAX_PATH));

@@ -5,17 +5,15 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <ctime>
-#include <filesystem>
 #include <string>
 
-#include "dbio/dbio.h"
 #include "platform/shell.h"
 #include "platform/win_file.h"
 #include "tables/file_helper.h"
 #include "tables/property_table_map.h"
 #include "tables/table_import.h"
 #include "tables_fixture.h"
+#include "test_db.h"
 
 namespace {
 
@@ -176,11 +174,7 @@ TEST_F(TableFiles, FileSecurityGivesFilesAnOpenAccessList) {
   EXPECT_EQ(RemoveFileSecurity(ModelFile("none").c_str()), 0);
 
   // The record writer of a model consults the same mode.
-  struct Writer : CDBIO {
-    using CDBIO::CDBIO;
-    using CDBIO::WriteDB;
-  };
-  Writer w(CString(ModelFile("tower").c_str()), nullptr);
+  TestDB w(CString(ModelFile("tower").c_str()), nullptr);
   int record = 7;
   ASSERT_EQ(w.WriteDB("sty", &record, sizeof record, 0, 1, 1), 1);
   EXPECT_EQ(Permissions(ModelFile("tower.sty")), 0666u);
