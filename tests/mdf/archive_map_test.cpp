@@ -46,12 +46,6 @@ TEST(ArchiveMap, MapDataItemStoresACopyAndReplaces) {
   EXPECT_EQ(qel::FindDataItem(map, "empty")->m_data.GetSize(), 0);
   MapDataItem(map, "zeros", nullptr, 3);
   EXPECT_EQ(Bytes(*qel::FindDataItem(map, "zeros")), (std::vector<BYTE>{0, 0, 0}));
-
-  // A new item is a field item with nothing in it.
-  ArchiverDataItem fresh;
-  EXPECT_EQ(fresh.m_bLeaf, 1);
-  EXPECT_EQ(fresh.m_data.GetSize(), 0);
-  EXPECT_TRUE(fresh.m_mapChildren.empty());
 }
 
 TEST(ArchiveMap, UnMapCopiesAtMostTheSmallerSizeAndOnlyFromFieldItems) {
