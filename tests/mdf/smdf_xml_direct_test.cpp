@@ -32,7 +32,6 @@ struct El {
   bool structure = false;  // written with its kids (possibly none) rather than its text
 };
 
-const char kHex[] = "0123456789ABCDEF";
 using qeltest::Hex;
 
 std::vector<El> FromMap(const ArchiverDataMap& map) {

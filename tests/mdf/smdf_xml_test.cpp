@@ -31,12 +31,6 @@ TEST(MasterDataDocument, TheRecordRoadWritesTheMapRoadsBytesAndReadsBack) {
     const std::string text = qel::MdfDocument(rec);
     ASSERT_EQ(text, doc->xml()) << "round " << round;
 
-    // The items sit two tabs deep under the MDF struct in byte-wise name order, and the 512-byte
-    // project name is long enough to be wrapped onto its own line.
-    EXPECT_NE(text.find("version=\"17.29999\">        <struct name=\"MDF\">"), std::string::npos);
-    EXPECT_LT(text.find("name=\"Version\""), text.find("name=\"arHangerTrialGroups[0]\""));
-    EXPECT_NE(text.find("<field name=\"CONNECTIONProjectName\">\n\t\t\t"), std::string::npos);
-
     SMDF back;
     std::memset(&back, 0, sizeof back);
     ASSERT_EQ(qel::UnMapXmlToSMDF(text.data(), text.size(), back), qel::SmdfXmlStatus::kOk);
