@@ -76,17 +76,6 @@ TEST(Units, ChangingSystemsAndTrimming) {
   EXPECT_EQ(trimmed.m_astrLabel[UNIT_LBS_KG], "kg");
   EXPECT_EQ(trimmed.m_astrLabel[UNIT_KIP_N], "N");
 
-  // Copies carry factors, labels, system and the trim flag.
-  CUnits copy(trimmed);
-  EXPECT_EQ(copy.WhatUnitAmI(), UNITS_METRIC);
-  EXPECT_TRUE(copy.m_bTrimLabels);
-  EXPECT_EQ(copy.m_astrLabel[UNIT_KIP_N], "N");
-  EXPECT_EQ(copy.m_afFactor[UNIT_KIP_N], 4448.22f);
-  CUnits assigned(UNITS_METRIC_KGF, false);
-  assigned = trimmed;
-  EXPECT_EQ(assigned.m_astrLabel[UNIT_KSI_MPA], "MPa");
-  EXPECT_EQ(assigned.m_afFactor[UNIT_KSF_KNM2], 6894.76f);
-
   CUnits bad(static_cast<UNIT_TYPES>(7), false);
   EXPECT_EQ(bad.WhatUnitAmI(), UNITS_ENGLISH);
   EXPECT_EQ(bad.m_afFactor[UNIT_FT_M], 0.08333334f);
