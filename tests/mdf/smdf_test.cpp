@@ -85,21 +85,14 @@ TEST(SmdfLayout, MapItemsHoldTheBytesAtTheDocumentedOffsets) {
     std::initializer_list<const char*> path;
     int offset, width;
   };
-  // One of each kind the map makes (the table's static_asserts hold every offset; these check
-  // the map against the documented layout): a scalar, a byte, text, an array of values, a double,
-  // fields four and two records deep, a font, a byte array and a record array's element.
+  // One leaf of each place the map takes bytes from (the table's static_asserts hold every
+  // offset; these check the map against the documented layout): the record itself, records one
+  // and three deep, and the elements of a record array. A field's kind makes no difference there.
   const Leaf leaves[] = {
-      {{"Version"}, 0, 4},
       {{"CodeSelection"}, 32, 1},
-      {{"Date"}, 41, 9},
       {{"ColorRef"}, 2044, 196},
-      {{"dDiaphEccenX"}, 2512, 8},
-      {{"ModelID"}, 9252, 38},
-      {{"nAnalysisRunCounter"}, 9296, 4},
       {{"JoistCriteria", "AltLoad", "NonuniLoad", "ShearName"}, 324 + 128 + 92, 33},
       {{"JoistCriteria", "AllowableRatio"}, 324 + 268, 4},
-      {{"FontBody", "lfFont"}, 3272, 60},
-      {{"cmbprmSteelSpecial", "bCheckBoxArray"}, 4488 + 48, 10},
       {{"arHangerTrialGroups[1]", "arGroupNames"}, 7272 + 168 + 4, 144},
       {{"arHangerTrialGroups[2]", "dForRent"}, 7272 + 2 * 168 + 160, 8},
   };
@@ -292,11 +285,10 @@ TEST(MasterDataV1, OldImageMapsIntoSmdfFieldsByName) {
   PutI32(img, 1868 + 8, 6);               // optBrace.Label
   for (int i = 0; i < 49; ++i) PutU32(img, 1900 + 4 * i, 0x10000u + i);  // ColorRef
   for (int i = 0; i < 15; ++i) PutF32(img, 2104 + 4 * i, 0.5f * i);      // EuroCodeFactor
-  PutI32(img, 2248, 77);                                // lForRent34: only the old layout has it
-  PutI32(img, 2324, 1);                                 // ModRatio.UseRatio
-  PutF32(img, 2324 + 24, 0.4f);                         // ModRatio.RoofLT
-  PutF64(img, 2720, 0.31);                              // dPeriodX
-  PutI32(img, 3000 + 60, 0x00FF00);                     // FontBody.crColor
+  PutI32(img, 2324, 1);                                                  // ModRatio.UseRatio
+  PutF32(img, 2324 + 24, 0.4f);                                          // ModRatio.RoofLT
+  PutF64(img, 2720, 0.31);                                               // dPeriodX
+  PutI32(img, 3000 + 60, 0x00FF00);                                      // FontBody.crColor
   std::memcpy(&img[3000 + 28], "Arial", 6);             // FontBody.lfFont.lfFaceName
   std::memcpy(&img[3220], "ACI 318-99 concrete!", 20);  // cConcBldCode, 20 of 100 bytes
   for (int i = 0; i < 9; ++i) img[3728 + 44 + i] = static_cast<unsigned char>(i + 1);
