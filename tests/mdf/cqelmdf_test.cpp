@@ -4,15 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "fake_defaults.h"
-#include "golden_bytes.h"
 #include "test_support.h"
 
 namespace {
@@ -30,51 +29,33 @@ class DefaultsTest : public ::testing::Test {
   qeltest::FakeDefaults settings_;
 };
 
-const unsigned char* Bytes(const SMDF& m) { return reinterpret_cast<const unsigned char*>(&m); }
-std::uint32_t U32At(const SMDF& m, std::size_t off) {
-  return qeltest::GetU32(qeltest::ImageOf(m), off);
-}
-float F32At(const SMDF& m, std::size_t off) { return qeltest::GetF32(qeltest::ImageOf(m), off); }
-std::string TextAt(const SMDF& m, std::size_t off) {
-  return std::string(reinterpret_cast<const char*>(Bytes(m) + off));
-}
-
 TEST_F(DefaultsTest, NewMetricModelWithoutSettingsFile) {
   SMDF m;
   std::memset(&m, 0x5A, sizeof m);  // FileNewInit must clear every byte first
   CQelMDF mdf(1, &m);
   EXPECT_EQ(mdf.FileNewInit(1, "Job"), 1);
-  // Offsets from the record layout.
-  EXPECT_EQ(U32At(m, 104), 1u);      // Units
-  EXPECT_EQ(TextAt(m, 796), "Job");  // JobName
-  EXPECT_EQ(Bytes(m)[32], 'I');      // CodeSelection
-  EXPECT_EQ(U32At(m, 36), 1u);       // LLRMethod
-  EXPECT_EQ(Bytes(m)[40], 'V');      // BeamAISCSelection
-  EXPECT_EQ(U32At(m, 3912), 0u);     // IBCLLRMethod
-  EXPECT_EQ(U32At(m, 2508), 5u);     // DiaphEccen
-  // Model GUID: 8-4-4-4-12 upper-case hex, 36 characters.
-  const std::string id = TextAt(m, 9252);
-  ASSERT_EQ(id.size(), 36u);
-  for (std::size_t i = 0; i < id.size(); ++i) {
-    if (i == 8 || i == 13 || i == 18 || i == 23) {
-      EXPECT_EQ(id[i], '-');
-    } else {
-      EXPECT_TRUE(std::isxdigit(static_cast<unsigned char>(id[i])) && !std::islower(id[i])) << id;
-    }
-  }
+  EXPECT_EQ(m.Units, 1);
+  EXPECT_STREQ(m.JobName, "Job");
+  EXPECT_EQ(m.CodeSelection, 'I');
+  EXPECT_EQ(m.LLRMethod, 1);
+  EXPECT_EQ(m.BeamAISCSelection, 'V');
+  EXPECT_EQ(m.IBCLLRMethod, 0);
+  EXPECT_EQ(m.DiaphEccen, 5);
+  // Model GUID: 8-4-4-4-12 upper-case hex digits.
+  const std::string id = m.ModelID;
+  EXPECT_TRUE(std::regex_match(id, std::regex("[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}"))) << id;
   // Stud spacing came from the metric key with the metric default text.
   EXPECT_EQ(DefaultAsked("Studs|MaxSpacingMetric"), "0.0");
   EXPECT_FALSE(Asked("Studs|MaxSpacing"));
-  EXPECT_EQ(F32At(m, 84), 0.0f);
+  EXPECT_EQ(m.MaxSpacing, 0.0f);
   EXPECT_FLOAT_EQ(m.MinBFTop2, 140.0f / 25.4f);
   // Date "mm/dd/yy" and time "hh:mm:ss".
-  EXPECT_EQ(TextAt(m, 41).size(), 8u);
-  EXPECT_EQ(TextAt(m, 41)[2], '/');
-  EXPECT_EQ(TextAt(m, 50)[5], ':');
+  EXPECT_TRUE(std::regex_match(m.Date, std::regex(R"(\d\d/\d\d/\d\d)"))) << m.Date;
+  EXPECT_TRUE(std::regex_match(m.Time, std::regex(R"(\d\d:\d\d:\d\d)"))) << m.Time;
   // Two new models never share an identity.
   SMDF other{};
   CQelMDF(1, &other).FileNewInit(1, "Job");
-  EXPECT_NE(TextAt(other, 9252), id);
+  EXPECT_NE(std::string(other.ModelID), id);
 }
 
 TEST_F(DefaultsTest, FixedDefaultsAndCombinationBlocks) {

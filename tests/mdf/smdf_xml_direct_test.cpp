@@ -76,14 +76,6 @@ std::string Document(const std::vector<El>& fields, const char* structName = "MD
   return out;
 }
 
-// A record with every byte drawn from `rng`.
-SMDF RandomRecord(std::mt19937& rng) {
-  SMDF r;
-  auto* p = reinterpret_cast<unsigned char*>(&r);
-  for (std::size_t i = 0; i < sizeof r; ++i) p[i] = static_cast<unsigned char>(rng());
-  return r;
-}
-
 SMDF Filled(unsigned char byte) { return qeltest::Filled<SMDF>(byte); }
 
 // Both roads over `text`, a document the map road reads, from the same starting record; the
@@ -244,7 +236,9 @@ TEST(SmdfXmlDirect, VariantsOfAWrittenDocumentReadAsTheMapsReadThem) {
   // hand over exactly where names are out of order or repeated. Arbitrary bytes: the fuzz target
   // fuzz/xml_to_smdf.cpp holds the same comparison.
   std::mt19937 rng(7);
-  const SMDF record = RandomRecord(rng);
+  SMDF record;
+  for (std::size_t i = 0; i < sizeof record; ++i)
+    reinterpret_cast<unsigned char*>(&record)[i] = static_cast<unsigned char>(rng());
   ArchiverDataMap map;
   MapSMDF(record, map);
   const std::vector<El> fields = FromMap(map);

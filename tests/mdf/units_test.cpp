@@ -64,7 +64,6 @@ TEST(Units, ChangingSystemsAndTrimming) {
   EXPECT_EQ(u.m_astrLabel[0], "mm");
 
   u.ChangeUnitsTo(UNITS_ENGLISH, false);
-  EXPECT_EQ(u.m_astrLabel[UNIT_KSI_NMM2], "   ksi");
   EXPECT_EQ(u.fnGetUnitValue(UNIT_PSF_KNM2), 144000.0f);
   EXPECT_EQ(u.fnGetUnitValue(static_cast<UNIT_TYP>(35)), 0.0f);
   EXPECT_EQ(u.fnGetUnitString(static_cast<UNIT_TYP>(35)), "");
@@ -73,7 +72,6 @@ TEST(Units, ChangingSystemsAndTrimming) {
   EXPECT_EQ(trimmed.m_astrLabel[UNIT_KSI_NMM2], "ksi");
   EXPECT_EQ(trimmed.fnGetUnitString(UNIT_KSI_NMM2), "   ksi") << "loaded afresh, untrimmed";
   trimmed.ChangeUnitsTo(UNITS_METRIC, false);
-  EXPECT_EQ(trimmed.m_astrLabel[UNIT_LBS_KG], "kg");
   EXPECT_EQ(trimmed.m_astrLabel[UNIT_KIP_N], "N");
 
   CUnits bad(static_cast<UNIT_TYPES>(7), false);
