@@ -29,7 +29,6 @@ TEST_F(SettingsFileTest, NoSettingsFileGivesTheBuiltInDefaults) {
   EXPECT_EQ(CQelMDF(1, &m).FileNewInit(1, "Job"), 1);
   EXPECT_FLOAT_EQ(m.DefaultBeamFy, 275.0f / 6.89475f);
   EXPECT_FLOAT_EQ(m.CamberMin, 15.0f / 25.4f);
-  EXPECT_EQ(m.ColorRef[3], 0x000000FFu);  // Column - Steel Frame 255,0,0
   EXPECT_LE(boxes.boxes().size(), 1u);
 }
 
