@@ -35,8 +35,7 @@ TEST_F(SettingsFileTest, NoSettingsFileGivesTheBuiltInDefaults) {
 TEST_F(SettingsFileTest, ValuesFromTheFileLandConvertedInBothSystems) {
   folders_.Write(
       "[MiscDefaults]\nBeamFy=36\nBeamFyMetric=248.2110\nColTableName = mycols \n"
-      "DefaultMaterial=concrete\n[Codes]\nBeamSteelCode=LRFD\n"
-      "[FrameDefaults]\nPDelta=false\nRigidDiaphragm=True\n");
+      "DefaultMaterial=concrete\n[FrameDefaults]\nPDelta=false\nRigidDiaphragm=True\n");
   SMDF e{}, m{};
   CQelMDF(0, &e).FileNewInit(0, "E");
   CQelMDF(1, &m).FileNewInit(1, "M");
@@ -44,7 +43,6 @@ TEST_F(SettingsFileTest, ValuesFromTheFileLandConvertedInBothSystems) {
   EXPECT_NEAR(m.DefaultBeamFy, 36.0, 1e-4);
   EXPECT_STREQ(e.ColTableName, "mycols");  // trimmed
   EXPECT_EQ(e.DefaultMaterial, 3);         // choices match without regard to case
-  EXPECT_EQ(e.BeamAISCSelection, 'L');
   EXPECT_EQ(e.PDelta, 0);
   EXPECT_EQ(e.Diaphragm, 1);
 }
