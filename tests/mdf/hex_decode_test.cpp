@@ -57,11 +57,8 @@ std::vector<BYTE> Decode(const std::string& text, std::size_t capacity) {
 using Bytes = std::vector<BYTE>;
 
 TEST(HexDecode, DigitsCaseAndTheEdgesOfTheDigitRanges) {
-  EXPECT_EQ(Decode("0A1B2C3D", 4), (Bytes{0x0A, 0x1B, 0x2C, 0x3D}));
-  EXPECT_EQ(Decode("0a1b2c3d", 4), (Bytes{0x0A, 0x1B, 0x2C, 0x3D}));
   EXPECT_EQ(Decode("0123456789abcdefABCDEF09", 12),
             (Bytes{0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF, 0xAB, 0xCD, 0xEF, 0x09}));
-  EXPECT_EQ(Decode("FFffFfFF", 4), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
   // The characters just outside each digit range are no digits, wherever they sit among eight.
   for (const char outside : {'/', ':', '@', 'G', '`', 'g', '\x7F'}) {
     std::string text = "12345678";

@@ -8,7 +8,6 @@
 
 #include "golden_bytes.h"
 #include "platform/cmemfile.h"
-#include "golden_bytes.h"
 #include "test_support.h"
 
 namespace {

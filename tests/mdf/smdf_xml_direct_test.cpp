@@ -32,7 +32,6 @@ struct El {
   bool structure = false;  // written with its kids (possibly none) rather than its text
 };
 
-const char kHex[] = "0123456789ABCDEF";
 using qeltest::Hex;
 
 std::vector<El> FromMap(const ArchiverDataMap& map) {
@@ -77,18 +76,10 @@ std::string Document(const std::vector<El>& fields, const char* structName = "MD
   return out;
 }
 
-// A record with every byte drawn from `rng`.
-SMDF RandomRecord(std::mt19937& rng) {
-  SMDF r;
-  auto* p = reinterpret_cast<unsigned char*>(&r);
-  for (std::size_t i = 0; i < sizeof r; ++i) p[i] = static_cast<unsigned char>(rng());
-  return r;
-}
-
 SMDF Filled(unsigned char byte) { return qeltest::Filled<SMDF>(byte); }
 
-// Both roads over `text` from the same starting record; the direct walk's status is returned in
-// `direct` (kNeedsMaps when it handed over).
+// Both roads over `text`, a document the map road reads, from the same starting record; the
+// direct walk's status is returned in `direct` (kNeedsMaps when it handed over).
 struct Outcome {
   SmdfXmlStatus direct, maps, full;
   bool sameRecord;  // direct (when it did not hand over) and full both equal the map road's
@@ -115,14 +106,11 @@ Outcome Compare(const std::string& text, const SMDF& start) {
   if (o.direct == SmdfXmlStatus::kNeedsMaps) {
     o.sameRecord = o.sameRecord && std::memcmp(&viaDirect, &start, sizeof start) == 0;
     // The full road may have prepared a working copy before handing over; its last call counts.
-    o.sameUnits = o.maps != SmdfXmlStatus::kOk ||
-                  (!seenFull.empty() && seenMaps.size() == 1 && seenFull.back() == seenMaps[0]);
+    o.sameUnits = !seenFull.empty() && seenMaps.size() == 1 && seenFull.back() == seenMaps[0];
   } else {
     o.sameRecord = o.sameRecord && std::memcmp(&viaDirect, &viaMaps, sizeof start) == 0;
     o.sameUnits = seenDirect == seenMaps && seenFull == seenMaps;
   }
-  if (o.maps != SmdfXmlStatus::kOk)
-    o.sameRecord = o.sameRecord && std::memcmp(&viaMaps, &start, sizeof start) == 0;
   return o;
 }
 
@@ -141,9 +129,9 @@ El UnknownDeep(int levels) {
 }
 
 TEST(SmdfXmlDirect, HandWrittenFieldsLandWhereTheLayoutSays) {
-  // Units 1, NumStories 7 in lower case, Date with an odd digit count and a non-hex pair, a
-  // nameless element holding a Version that must not be read, the old image form of the first two
-  // combination blocks (the second one short), and the hanger group array's second element.
+  // Units 1 (an odd digit count), NumStories 7, a nameless element holding a Version that must not
+  // be read, the old image form of the first two combination blocks (the second one short), and the
+  // hanger group array's second element. (Hex text that is not plain digits: the variants below.)
   std::vector<El> f;
   f.push_back({"NumStories", true, "07000000", {}, false});
   f.push_back({"Units", true, "0100000", {}, false});  // odd: the last digit is a byte of its own
@@ -152,13 +140,9 @@ TEST(SmdfXmlDirect, HandWrittenFieldsLandWhereTheLayoutSays) {
   ghost.structure = true;
   ghost.kids.push_back({"Version", true, "0000803F", {}, false});
   f.push_back(ghost);
-  std::string concrete;
-  for (int i = 0; i < 76; ++i) concrete += Hex(reinterpret_cast<const BYTE*>("\x11"), 1);
-  f.push_back({"cmbprmConcrete", true, concrete, {}, false});
+  f.push_back({"cmbprmConcrete", true, std::string(2 * 76, '1'), {}, false});
   f.push_back({"cmbprmSoil", true, "2233", {}, false});
-  El hanger{"arHangerTrialGroups[1]", true, "", {}, true};
-  f.push_back(std::move(hanger));
-  f.push_back({"Date", true, "3\t0zz3/", {}, false});
+  f.push_back({"arHangerTrialGroups[1]", true, "", {}, true});
   std::sort(f.begin(), f.end(), [](const El& a, const El& b) { return a.name < b.name; });
   const std::string text = Document(f);
 
@@ -170,10 +154,6 @@ TEST(SmdfXmlDirect, HandWrittenFieldsLandWhereTheLayoutSays) {
   EXPECT_EQ(mdf.NumFlrTypes, static_cast<std::int32_t>(0xEEEEEEEE));  // absent: untouched
   const BYTE eeFloat[4] = {0xEE, 0xEE, 0xEE, 0xEE};
   EXPECT_EQ(std::memcmp(&mdf.Version, eeFloat, 4), 0);  // only inside a nameless element
-  // "3\t" is not two digits: "%2X" reads the 3 alone. "0z" reads 0; "z3" nothing; "/" nothing.
-  EXPECT_EQ(static_cast<BYTE>(mdf.Date[0]), 0x03);
-  EXPECT_EQ(static_cast<BYTE>(mdf.Date[1]), 0x00);
-  EXPECT_EQ(static_cast<BYTE>(mdf.Date[2]), 0xEE);
   std::vector<BYTE> block(sizeof(ComboParams), 0x11);
   EXPECT_EQ(std::memcmp(&mdf.cmbprmConcrete, block.data(), block.size()), 0);
   std::vector<BYTE> soil(sizeof(ComboParams), 0x00);
@@ -256,7 +236,9 @@ TEST(SmdfXmlDirect, VariantsOfAWrittenDocumentReadAsTheMapsReadThem) {
   // hand over exactly where names are out of order or repeated. Arbitrary bytes: the fuzz target
   // fuzz/xml_to_smdf.cpp holds the same comparison.
   std::mt19937 rng(7);
-  const SMDF record = RandomRecord(rng);
+  SMDF record;
+  for (std::size_t i = 0; i < sizeof record; ++i)
+    reinterpret_cast<unsigned char*>(&record)[i] = static_cast<unsigned char>(rng());
   ArchiverDataMap map;
   MapSMDF(record, map);
   const std::vector<El> fields = FromMap(map);
