@@ -3,7 +3,6 @@
 #include "archive/string_utils.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <climits>
 #include <filesystem>

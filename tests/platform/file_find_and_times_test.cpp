@@ -9,7 +9,6 @@
 
 #include "archive_test_util.h"
 #include "platform/cfilefind.h"
-#include "platform/file_system.h"
 #include "platform/file_time.h"
 #include "platform/paths.h"
 #include "platform/win_file.h"
