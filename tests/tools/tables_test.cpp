@@ -41,7 +41,7 @@ std::string MakeModel(const TempDir& dir) {
 TEST(QeldbTables, ListsEveryPresentFileInCatalogueOrderAsTextAndJson) {
   TempDir dir;
   const std::string base = MakeModel(dir);
-  auto r = RunProcess({QELDB_TOOL_PATH, "tables", base});
+  auto r = RunQeldb({"tables", base});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const std::string expected =
       "ext           bytes    records  stamp\n"
@@ -57,12 +57,12 @@ TEST(QeldbTables, ListsEveryPresentFileInCatalogueOrderAsTextAndJson) {
   std::string windowsStyle = base;
   for (auto& c : windowsStyle)
     if (c == '/') c = '\\';
-  auto w = RunProcess({QELDB_TOOL_PATH, "tables", windowsStyle});
+  auto w = RunQeldb({"tables", windowsStyle});
   EXPECT_EQ(w.exitCode, 0);
   EXPECT_EQ(w.out, expected);
 
   // An empty versioned table has no record 0 and so no stamp.
-  r = RunProcess({QELDB_TOOL_PATH, "tables", "--json", base});
+  r = RunQeldb({"tables", "--json", base});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::parse(R"([
       {"ext": "sty", "bytes": 672, "records": 2, "stamp": null},
@@ -79,39 +79,39 @@ TEST(QeldbTables, FileLockedByAnotherProgramIsReportedNotFatal) {
   const std::string base = MakeModel(dir);
   // This process writes the beam table; qeldb, another process, must not wait for it.
   CFile writer((base + ".b3d").c_str(), CFile::modeReadWrite | CFile::shareExclusive);
-  auto r = RunProcess({QELDB_TOOL_PATH, "tables", "--json", base});
+  auto r = RunQeldb({"tables", "--json", base});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   auto j = nlohmann::json::parse(r.out);
   ASSERT_EQ(j.size(), 5u);
   EXPECT_EQ(j[1],
             nlohmann::json::parse(R"({"ext":"b3d","bytes":2624,"records":null,"stamp":null})"));
-  r = RunProcess({QELDB_TOOL_PATH, "tables", base});
+  r = RunQeldb({"tables", base});
   EXPECT_NE(r.out.find("b3d            2624 unreadable  -\n"), std::string::npos) << r.out;
   writer.Close();
-  r = RunProcess({QELDB_TOOL_PATH, "tables", base});
+  r = RunQeldb({"tables", base});
   EXPECT_NE(r.out.find("b3d            2624          2  17.1.0\n"), std::string::npos) << r.out;
 }
 
 TEST(QeldbTables, MissingModelAndBadUsage) {
   TempDir dir;
-  auto r = RunProcess({QELDB_TOOL_PATH, "tables", dir.File("absent")});
+  auto r = RunQeldb({"tables", dir.File("absent")});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_EQ(r.out, "");
   EXPECT_NE(r.err.find("absent"), std::string::npos) << r.err;
 
-  r = RunProcess({QELDB_TOOL_PATH, "tables", dir.File("nofolder/absent"), "--json"});
+  r = RunQeldb({"tables", dir.File("nofolder/absent"), "--json"});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_EQ(r.out, "");
 
   // A master data file alone is a model without tables: an empty listing, not an error.
   WriteText(dir.File("bare.qel"), "<x/>");
-  r = RunProcess({QELDB_TOOL_PATH, "tables", "--json", dir.File("bare")});
+  r = RunQeldb({"tables", "--json", dir.File("bare")});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::array());
 
-  r = RunProcess({QELDB_TOOL_PATH, "tables"});
+  r = RunQeldb({"tables"});
   EXPECT_NE(r.exitCode, 0) << "MODEL is required";
-  r = RunProcess({QELDB_TOOL_PATH, "--version"});
+  r = RunQeldb({"--version"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.out.find("qeldb"), std::string::npos);
 }
