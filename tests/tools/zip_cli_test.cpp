@@ -96,7 +96,6 @@ TEST(QeldbZip, PackListAndUnpackRoundTrip) {
                 HexOf(qeltest::ReadText(src + "/" + name)) + "\n";
   }
   EXPECT_EQ(qeltest::PythonZipListing(archive), fromJson);
-  EXPECT_EQ(j["entries"][0]["date"], "2021-12-31T19:00:00") << "2022-01-01 00:00 UTC, local";
   r = RunQeldb({"ls", archive, "--json", "--ext", "QEL"});
   EXPECT_EQ(nlohmann::json::parse(r.out)["entries"].size(), 1u);
 
