@@ -36,9 +36,6 @@ TEST_F(QeldbMdf, NewModelWithTheUsersDefaultsAndNoAccidentalOverwrite) {
   EXPECT_NE(r.err.find("--force"), std::string::npos) << r.err;
   EXPECT_EQ(qeltest::ReadText(base + ".qel"), first);
 
-  r = Run({"new", base + ".qel", "--units", "3"});
-  EXPECT_NE(r.exitCode, 0) << "unit system 3 does not exist";
-
   r = Run({"mdf", base});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("form      xml\n"), std::string::npos) << r.out;
