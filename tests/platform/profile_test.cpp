@@ -59,17 +59,14 @@ TEST(Profile, ReadsKeysAsWindowsDoes) {
   qel::ClearProfileCache();
 
   EXPECT_EQ(Get("design codes", "steelcode", "d", f), "Code 360");
-  EXPECT_EQ(Get("Design Codes", "Quoted", "d", f), "  padded  ");
-  EXPECT_EQ(Get("Design Codes", "single", "d", f), "x");
-  EXPECT_EQ(Get("Design Codes", "Mismatched", "d", f), "\"abc'");
-  EXPECT_EQ(Get("Design Codes", "; Commented", "d", f), "d");
-  EXPECT_EQ(Get("Design Codes", "Commented", "d", f), "d");
-  EXPECT_EQ(Get("Design Codes", "no equals here", "d", f), "d");
-  EXPECT_EQ(Get("Design Codes", "DUP", "d", f), "first");
-  EXPECT_EQ(Get("Design Codes", "Empty", "d", f), "") << "an empty value is a value";
-  EXPECT_EQ(Get("Design Codes", "tab", "d", f), "value with tab");
-  EXPECT_EQ(Get("Design Codes", "orphan", "d", f), "d");
-  EXPECT_EQ(Get("Design Codes", "Later", "d", f), "d") << "only the first copy of a section";
+  // An empty value is a value; only the first copy of a section counts.
+  const char* const designCodes[][2] = {
+      {"Quoted", "  padded  "}, {"single", "x"},    {"Mismatched", "\"abc'"},
+      {"; Commented", "d"},     {"Commented", "d"}, {"no equals here", "d"},
+      {"DUP", "first"},         {"Empty", ""},      {"tab", "value with tab"},
+      {"orphan", "d"},          {"Later", "d"}};
+  for (const auto& [key, value] : designCodes)
+    EXPECT_EQ(Get("Design Codes", key, "d", f), value) << key;
   EXPECT_EQ(Get("OTHER", "key", "d", f), "lf line");
   EXPECT_EQ(Get("Other2", "LAST", "d", f), "no newline");
   EXPECT_EQ(Get(" Other2 ", " last ", "d", f), "no newline") << "names are trimmed";
