@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_json.h"
 #include "golden_bytes.h"
 #include "test_support.h"
 
@@ -73,9 +74,7 @@ TEST_F(QeldbMdf, NewModelWithTheUsersDefaultsAndNoAccidentalOverwrite) {
 TEST_F(QeldbMdf, JsonHoldsEveryFieldByArchiveNameWithItsType) {
   const std::string base = dir_.File("json");
   ASSERT_EQ(Run({"new", base, "--job", "J"}).exitCode, 0);
-  auto r = Run({"mdf", base, "--json"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  const auto j = nlohmann::json::parse(r.out);
+  const auto j = qeltest::RunQeldbJson({"mdf", base});
   EXPECT_EQ(j["form"], "xml");
   EXPECT_EQ(j["version"], 17.3);
   const auto& f = j["fields"];
@@ -115,9 +114,7 @@ TEST_F(QeldbMdf, SaveConvertsABinaryModelAndKeepsTheOldFile) {
   r = Run({"mdf", base, "--save"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(qeltest::ReadBytes(base + ".qel.bak"), image);
-  r = Run({"mdf", base, "--json"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  const auto j = nlohmann::json::parse(r.out);
+  const auto j = qeltest::RunQeldbJson({"mdf", base});
   EXPECT_EQ(j["form"], "xml");
   EXPECT_EQ(j["version"], 17.3);
   EXPECT_EQ(j["fields"]["NumStories"], 6);
@@ -141,9 +138,7 @@ TEST_F(QeldbMdf, DamagedFilesWarnExitThreeAndAreNotSavedWithoutForce) {
   EXPECT_EQ(r.exitCode, 3);
   EXPECT_EQ(r.err.rfind("qeldb: warning: " + base + ".qel: the file is XML text", 0), 0u) << r.err;
   EXPECT_NE(r.err.find("byte-order mark"), std::string::npos) << r.err;
-  r = Run({"mdf", base, "--json"});
-  EXPECT_EQ(r.exitCode, 3);
-  EXPECT_GE(nlohmann::json::parse(r.out).at("warnings").size(), 2u);
+  EXPECT_GE(qeltest::RunQeldbJson({"mdf", base}, 3).at("warnings").size(), 2u);
   r = Run({"--quiet", "mdf", base});
   EXPECT_EQ(r.exitCode, 3);
   EXPECT_EQ(r.err, "");
@@ -205,9 +200,7 @@ TEST_F(QeldbMdf, SetChangesFieldsByArchiveNameOrWritesNothing) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("set 6 fields"), std::string::npos) << r.out;
   EXPECT_EQ(qeltest::ReadText(base + ".qel.bak"), before);
-  r = Run({"mdf", base, "--json"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  const auto f = nlohmann::json::parse(r.out)["fields"];
+  const auto f = qeltest::RunQeldbJson({"mdf", base})["fields"];
   EXPECT_EQ(f["NumStories"], 12);
   EXPECT_EQ(f["JoistCriteria"]["DefLoad"]["UniLoad"]["Type"], 2);
   EXPECT_EQ(f["JobName"], "Tower = B");

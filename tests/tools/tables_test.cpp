@@ -3,6 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli_json.h"
 #include "golden_bytes.h"
 #include "platform/cfile.h"
 #include "test_support.h"
@@ -79,13 +80,11 @@ TEST(QeldbTables, FileLockedByAnotherProgramIsReportedNotFatal) {
   const std::string base = MakeModel(dir);
   // This process writes the beam table; qeldb, another process, must not wait for it.
   CFile writer((base + ".b3d").c_str(), CFile::modeReadWrite | CFile::shareExclusive);
-  auto r = RunQeldb({"tables", "--json", base});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  auto j = nlohmann::json::parse(r.out);
+  const auto j = RunQeldbJson({"tables", base});
   ASSERT_EQ(j.size(), 5u);
   EXPECT_EQ(j[1],
             nlohmann::json::parse(R"({"ext":"b3d","bytes":2624,"records":null,"stamp":null})"));
-  r = RunQeldb({"tables", base});
+  auto r = RunQeldb({"tables", base});
   EXPECT_NE(r.out.find("b3d            2624 unreadable  -\n"), std::string::npos) << r.out;
   writer.Close();
   r = RunQeldb({"tables", base});
@@ -105,9 +104,7 @@ TEST(QeldbTables, MissingModelAndBadUsage) {
 
   // A master data file alone is a model without tables: an empty listing, not an error.
   WriteText(dir.File("bare.qel"), "<x/>");
-  r = RunQeldb({"tables", "--json", dir.File("bare")});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::array());
+  EXPECT_EQ(RunQeldbJson({"tables", dir.File("bare")}), nlohmann::json::array());
 
   r = RunQeldb({"tables"});
   EXPECT_NE(r.exitCode, 0) << "MODEL is required";

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "archive_test_util.h"
+#include "cli_json.h"
 #include "test_support.h"
 #include "zip_builder.h"
 
@@ -81,9 +82,7 @@ TEST(QeldbZip, PackListAndUnpackRoundTrip) {
   EXPECT_NE(r.out.find("2022-03-04T00:06:08  tower.b3d\n"), std::string::npos) << r.out;
 
   // The JSON listing agrees with Python's reading of the same archive.
-  r = RunQeldb({"ls", archive, "--json"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  const auto j = nlohmann::json::parse(r.out);
+  const auto j = qeltest::RunQeldbJson({"ls", archive});
   EXPECT_EQ(j["comment"], "tower, issued");
   ASSERT_EQ(j["entries"].size(), 3u);
   std::string fromJson = "tower, issued\n";
@@ -96,8 +95,7 @@ TEST(QeldbZip, PackListAndUnpackRoundTrip) {
                 HexOf(qeltest::ReadText(src + "/" + name)) + "\n";
   }
   EXPECT_EQ(qeltest::PythonZipListing(archive), fromJson);
-  r = RunQeldb({"ls", archive, "--json", "--ext", "QEL"});
-  EXPECT_EQ(nlohmann::json::parse(r.out)["entries"].size(), 1u);
+  EXPECT_EQ(qeltest::RunQeldbJson({"ls", archive, "--ext", "QEL"})["entries"].size(), 1u);
 
   // Restored: the same files with the same contents and times (zip dates count even seconds;
   // the archive holds no folder entries, so folders are as new as their restoring).
