@@ -45,6 +45,14 @@ std::string Tool(const char* name) {
   return path;
 }
 
+// An archive entry, for archives laid out byte by byte.
+qeltest::ZipEntrySpec Entry(const std::string& name, std::vector<unsigned char> data) {
+  qeltest::ZipEntrySpec e;
+  e.name = name;
+  e.data = std::move(data);
+  return e;
+}
+
 // A small model folder: record-like binary files, a sub-folder, things to leave out.
 std::string MakeFolder(const TempDir& dir) {
   const std::string src = dir.File("tower");
@@ -153,15 +161,10 @@ TEST(QeldbZip, ArchivesOfInfoZipUnpackToTheSameTree) {
 
 TEST(QeldbZip, HostileAndDamagedArchives) {
   TempDir dir;
-  auto entry = [](const std::string& name, const std::string& data) {
-    qeltest::ZipEntrySpec e;
-    e.name = name;
-    e.data = qeltest::Text(data);
-    return e;
-  };
-  qeltest::WriteBytes(
-      dir.File("hostile.zip"),
-      qeltest::BuildZip({entry("../outside.txt", "x"), entry("inside/ok.txt", "ok")}).bytes);
+  qeltest::WriteBytes(dir.File("hostile.zip"),
+                      qeltest::BuildZip({Entry("../outside.txt", qeltest::Text("x")),
+                                         Entry("inside/ok.txt", qeltest::Text("ok"))})
+                          .bytes);
   const std::string dest = dir.File("a/b");
   fs::create_directories(dir.File("a"));
   WriteText(dir.File("a/outside.txt"), "mine");  // what a refused name would have replaced
@@ -231,18 +234,12 @@ TEST(QeldbZip, ArchiveOptionReadsTheModelAsItsFolderWould) {
   EXPECT_EQ(Snapshot(dir.path().string(), true), before) << "reading wrote nothing anywhere";
 
   // An entry that fails its CRC is unreadable, and nothing is taken from the disk instead.
-  auto entry = [](const std::string& name, std::vector<unsigned char> data) {
-    qeltest::ZipEntrySpec e;
-    e.name = name;
-    e.data = std::move(data);
-    return e;
-  };
   std::vector<unsigned char> beams(2 * 1312, 0);
-  auto bad = entry("TOWER.B3D", beams);
+  auto bad = Entry("TOWER.B3D", beams);
   bad.crc = 0;
   qeltest::WriteBytes(
       dir.File("bad.zip"),
-      qeltest::BuildZip({entry("tower.sty", std::vector<unsigned char>(336, 0)), bad}).bytes);
+      qeltest::BuildZip({Entry("tower.sty", std::vector<unsigned char>(336, 0)), bad}).bytes);
   r = RunQeldb({"tables", "tower", "--archive", dir.File("bad.zip"), "--json"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::parse(R"([
