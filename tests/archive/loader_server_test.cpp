@@ -63,20 +63,6 @@ TEST_F(ServerTest, MalformedRequestsAreAnsweredAndServingGoesOn) {
   invoke.op = Op::kInvoke;
   invoke.object = 1;
   EXPECT_EQ(Ask(invoke).hr, RPC_E_INVALID_OBJECT);
-  Request create;
-  create.op = Op::kCreateInstanceFrom;
-  create.texts = {QELDB_COUNTER_COMPONENT, "Counter"};
-  const Reply created = Ask(create);
-  ASSERT_EQ(created.hr, S_OK);
-  EXPECT_EQ(created.value.vt, VT_UNKNOWN);
-  EXPECT_TRUE(created.value.dispatch);
-  Request name;
-  name.op = Op::kGetIDOfName;
-  name.object = created.value.object;
-  name.texts = {"Add"};
-  EXPECT_EQ(Ask(name).hr, S_OK);
-  create.texts = {"/no/such/component.so", "Counter"};
-  EXPECT_EQ(Ask(create).hr, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(Ask(hello).hr, S_OK);  // still serving
 }
 

@@ -3,9 +3,9 @@
 #include "archive/string_utils.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <climits>
+#include <cstring>
 #include <filesystem>
 
 #include "test_support.h"
@@ -15,123 +15,117 @@ namespace {
 using qeltest::TempDir;
 namespace fs = std::filesystem;
 
-TEST(StringUtils, CaseConversionInEveryForm) {
-  std::string out = "stale";
-  lowerCaseString("MiXeD 12\xC3\x89", out);
-  EXPECT_EQ(out, "mixed 12\xC3\x89") << "bytes above 127 are left alone in the C locale";
-  EXPECT_EQ(lowerCaseString("ABC"), "abc");
-  upperCaseString("MiXeD", out);
-  EXPECT_EQ(out, "MIXED");
-  EXPECT_EQ(upperCaseString("abc-9"), "ABC-9");
-  std::string s = "Path\\File.TXT";
-  convertStringToLowerCase(s);
-  EXPECT_EQ(s, "path\\file.txt");
-  convertStringToUpperCase(s);
-  EXPECT_EQ(s, "PATH\\FILE.TXT");
+// Every function has a byte-string and a wide-string form; the same cases run for both.
+template <class S>
+S Str(const char* a) {
+  return S(a, a + std::strlen(a));
+}
 
-  std::wstring w;
-  lowerCaseString(std::wstring(L"AbC"), w);
-  EXPECT_EQ(w, L"abc");
-  EXPECT_EQ(upperCaseString(std::wstring(L"aBc")), L"ABC");
-  std::wstring ws = L"Xy";
-  convertStringToLowerCase(ws);
-  EXPECT_EQ(ws, L"xy");
-  convertStringToUpperCase(ws);
-  EXPECT_EQ(ws, L"XY");
+template <class S>
+void ExpectCaseConversion() {
+  const auto t = Str<S>;
+  S out = t("stale");
+  lowerCaseString(t("MiXeD 12"), out);
+  EXPECT_EQ(out, t("mixed 12"));
+  EXPECT_EQ(lowerCaseString(t("ABC")), t("abc"));
+  upperCaseString(t("MiXeD"), out);
+  EXPECT_EQ(out, t("MIXED"));
+  EXPECT_EQ(upperCaseString(t("abc-9")), t("ABC-9"));
+  S s = t("Path\\File.TXT");
+  convertStringToLowerCase(s);
+  EXPECT_EQ(s, t("path\\file.txt"));
+  convertStringToUpperCase(s);
+  EXPECT_EQ(s, t("PATH\\FILE.TXT"));
+}
+
+TEST(StringUtils, CaseConversionInEveryForm) {
+  ExpectCaseConversion<std::string>();
+  ExpectCaseConversion<std::wstring>();
+  EXPECT_EQ(lowerCaseString(std::string("A\xC3\x89")), "a\xC3\x89")
+      << "bytes above 127 are left alone in the C locale";
+}
+
+template <class S>
+void ExpectPathPieces() {
+  using C = typename S::value_type;
+  const auto t = Str<S>;
+  EXPECT_TRUE(isPathSeparator(C('\\')));
+  EXPECT_TRUE(isPathSeparator(C('/')));
+  EXPECT_FALSE(isPathSeparator(C(':')));
+  EXPECT_EQ(lastPathSeparatorInString(t("C:/a\\b.txt")), 4u);
+  EXPECT_EQ(lastPathSeparatorInString(t("C:\\a/b.txt")), 4u);
+  EXPECT_EQ(lastPathSeparatorInString(t("b.txt")), S::npos);
+
+  S out;
+  filenameFromPathString(t("C:/a\\b.txt"), out);
+  EXPECT_EQ(out, t("b.txt"));
+  EXPECT_EQ(filenameFromPathString(t("C:/a\\b.txt")), t("b.txt"));
+  EXPECT_EQ(filenameFromPathString(t("plain")), t("plain"));
+  EXPECT_EQ(filenameFromPathString(t("dir/")), t(""));
+
+  directoryFromPathString(t("C:/a\\b.txt"), out);
+  EXPECT_EQ(out, t("C:/a\\"));
+  EXPECT_EQ(directoryFromPathString(t("C:\\x/y/b.txt")), t("C:\\x/y\\"))
+      << "written as a backslash";
+  EXPECT_EQ(directoryFromPathString(t("file.txt")), t("file.txt\\"));
+
+  extensionFromFilename(t("archive.tar.gz"), out);
+  EXPECT_EQ(out, t("gz"));
+  EXPECT_EQ(extensionFromFilename(t("README")), t("README"));
+  EXPECT_EQ(extensionFromFilename(t("name.")), t(""));
+  extensionFromPath(t("C:\\a.b\\README"), out);
+  EXPECT_EQ(out, t("README"));
+  EXPECT_EQ(extensionFromPath(t("C:\\a.b\\model.b3d")), t("b3d"));
+
+  buildPathString(t(""), t("x"), out);
+  EXPECT_EQ(out, t("x"));
+  EXPECT_EQ(buildPathString(t("C:\\d/"), t("x")), t("C:\\d/x"));
+  EXPECT_EQ(buildPathString(t("C:\\d\\"), t("x")), t("C:\\d\\x"));
+  EXPECT_EQ(buildPathString(t("C:/d"), t("x")), t("C:/d\\x"));
 }
 
 TEST(StringUtils, PathPiecesTreatBothSeparatorsAlike) {
-  EXPECT_TRUE(isPathSeparator('\\'));
-  EXPECT_TRUE(isPathSeparator('/'));
-  EXPECT_FALSE(isPathSeparator(':'));
-  EXPECT_TRUE(isPathSeparator(L'/'));
-  EXPECT_EQ(lastPathSeparatorInString("C:/a\\b.txt"), 4u);
-  EXPECT_EQ(lastPathSeparatorInString("C:\\a/b.txt"), 4u);
-  EXPECT_EQ(lastPathSeparatorInString("b.txt"), std::string::npos);
-  EXPECT_EQ(lastPathSeparatorInString(std::wstring(L"x/y\\z")), 3u);
+  ExpectPathPieces<std::string>();
+  ExpectPathPieces<std::wstring>();
+}
 
-  std::string out;
-  filenameFromPathString("C:/a\\b.txt", out);
-  EXPECT_EQ(out, "b.txt");
-  EXPECT_EQ(filenameFromPathString("C:/a\\b.txt"), "b.txt");
-  EXPECT_EQ(filenameFromPathString("plain"), "plain");
-  EXPECT_EQ(filenameFromPathString("dir/"), "");
+template <class S>
+void ExpectReplaceAndSplit() {
+  using C = typename S::value_type;
+  S s = Str<S>("a/b/c");
+  replaceStringCharacter(s, C('/'), C('\\'), false);
+  EXPECT_EQ(s, Str<S>("a\\b/c"));
+  replaceStringCharacter(s, C('/'), C('\\'), true);
+  EXPECT_EQ(s, Str<S>("a\\b\\c"));
+  replaceStringCharacter(s, C('z'), C('y'), true);
+  EXPECT_EQ(s, Str<S>("a\\b\\c"));
 
-  directoryFromPathString("C:/a\\b.txt", out);
-  EXPECT_EQ(out, "C:/a\\");
-  EXPECT_EQ(directoryFromPathString("C:\\x/y/b.txt"), "C:\\x/y\\") << "written as a backslash";
-  EXPECT_EQ(directoryFromPathString("file.txt"), "file.txt\\");
-
-  extensionFromFilename("archive.tar.gz", out);
-  EXPECT_EQ(out, "gz");
-  EXPECT_EQ(extensionFromFilename("README"), "README");
-  EXPECT_EQ(extensionFromFilename("name."), "");
-  extensionFromPath("C:\\a.b\\README", out);
-  EXPECT_EQ(out, "README");
-  EXPECT_EQ(extensionFromPath("C:\\a.b\\model.b3d"), "b3d");
-
-  buildPathString("", "x", out);
-  EXPECT_EQ(out, "x");
-  EXPECT_EQ(buildPathString("C:\\d/", "x"), "C:\\d/x");
-  EXPECT_EQ(buildPathString("C:\\d\\", "x"), "C:\\d\\x");
-  EXPECT_EQ(buildPathString("C:/d", "x"), "C:/d\\x");
-
-  // The wide forms give the same answers.
-  std::wstring w;
-  filenameFromPathString(std::wstring(L"C:/a\\b.txt"), w);
-  EXPECT_EQ(w, L"b.txt");
-  EXPECT_EQ(filenameFromPathString(std::wstring(L"b")), L"b");
-  directoryFromPathString(std::wstring(L"C:/a\\b.txt"), w);
-  EXPECT_EQ(w, L"C:/a\\");
-  EXPECT_EQ(directoryFromPathString(std::wstring(L"f")), L"f\\");
-  extensionFromFilename(std::wstring(L"a.b.c"), w);
-  EXPECT_EQ(w, L"c");
-  EXPECT_EQ(extensionFromFilename(std::wstring(L"none")), L"none");
-  extensionFromPath(std::wstring(L"C:\\a.b\\README"), w);
-  EXPECT_EQ(w, L"README");
-  EXPECT_EQ(extensionFromPath(std::wstring(L"/m/t.sty")), L"sty");
-  buildPathString(std::wstring(L""), std::wstring(L"x"), w);
-  EXPECT_EQ(w, L"x");
-  EXPECT_EQ(buildPathString(std::wstring(L"C:\\d"), std::wstring(L"x")), L"C:\\d\\x");
+  // The pieces, each in brackets, after those already in `parts`.
+  auto split = [](const char* text, const char* sep, std::vector<S> parts = {}) {
+    componentsSeparatedByString(Str<S>(text), Str<S>(sep), parts);
+    std::string out;
+    for (const S& part : parts) {
+      out += '[';
+      for (C c : part) out += static_cast<char>(c);
+      out += ']';
+    }
+    return out;
+  };
+  EXPECT_EQ(split("a,b", ","), "[a][b]");
+  EXPECT_EQ(split("a,,b", ","), "[a][][b]");
+  EXPECT_EQ(split("a,", ","), "[a][]");
+  EXPECT_EQ(split(",a", ","), "[][a]");
+  EXPECT_EQ(split(",", ","), "[][]");
+  EXPECT_EQ(split("", ","), "");
+  EXPECT_EQ(split("abc", ","), "[abc]");
+  EXPECT_EQ(split("a::b::", "::"), "[a][b][]");
+  EXPECT_EQ(split("a,b", ""), "[a,b]") << "an empty separator must not loop forever";
+  EXPECT_EQ(split("x\\y", "\\", {Str<S>("kept")}), "[kept][x][y]") << "the vector is appended to";
 }
 
 TEST(StringUtils, ReplaceAndSplit) {
-  std::string s = "a/b/c";
-  replaceStringCharacter(s, '/', '\\', false);
-  EXPECT_EQ(s, "a\\b/c");
-  replaceStringCharacter(s, '/', '\\', true);
-  EXPECT_EQ(s, "a\\b\\c");
-  replaceStringCharacter(s, 'z', 'y', true);
-  EXPECT_EQ(s, "a\\b\\c");
-  std::wstring w = L"x.y.z";
-  replaceStringCharacter(w, L'.', L'_', false);
-  EXPECT_EQ(w, L"x_y.z");
-  replaceStringCharacter(w, L'.', L'_', true);
-  EXPECT_EQ(w, L"x_y_z");
-
-  using V = std::vector<std::string>;
-  auto split = [](const std::string& text, const std::string& sep) {
-    V parts;
-    componentsSeparatedByString(text, sep, parts);
-    return parts;
-  };
-  EXPECT_EQ(split("a,b", ","), (V{"a", "b"}));
-  EXPECT_EQ(split("a,,b", ","), (V{"a", "", "b"}));
-  EXPECT_EQ(split("a,", ","), (V{"a", ""}));
-  EXPECT_EQ(split(",a", ","), (V{"", "a"}));
-  EXPECT_EQ(split(",", ","), (V{"", ""}));
-  EXPECT_EQ(split("", ","), V{});
-  EXPECT_EQ(split("abc", ","), V{"abc"});
-  EXPECT_EQ(split("a::b::", "::"), (V{"a", "b", ""}));
-  EXPECT_EQ(split("a,b", ""), V{"a,b"}) << "an empty separator must not loop forever";
-
-  V parts{"kept"};
-  componentsSeparatedByString("x\\y", "\\", parts);
-  EXPECT_EQ(parts, (V{"kept", "x", "y"})) << "the vector is appended to";
-
-  std::vector<std::wstring> wparts;
-  componentsSeparatedByString(std::wstring(L"p,,q,"), std::wstring(L","), wparts);
-  EXPECT_EQ(wparts, (std::vector<std::wstring>{L"p", L"", L"q", L""}));
+  ExpectReplaceAndSplit<std::string>();
+  ExpectReplaceAndSplit<std::wstring>();
 }
 
 TEST(StringUtils, Ftostr) {

@@ -1,13 +1,11 @@
 // CQelUnzip over archives laid out byte by byte: listing, reading into memory, extracting with
 // dates and read-only files, reading from a stream -- and archives that lie or attack.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
 #include "archive/qel_unzip.h"
 #include "archive_test_util.h"
-#include "platform/file_system.h"
 #include "platform/win_file.h"
 #include "test_support.h"
 #include "zip_builder.h"

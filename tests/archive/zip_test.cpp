@@ -2,7 +2,6 @@
 // happens to the originals. Archives are read back with Python's zipfile and Info-ZIP's unzip,
 // readers independent of ours.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 

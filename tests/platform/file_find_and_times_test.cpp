@@ -5,13 +5,13 @@
 
 #include <filesystem>
 #include <map>
+#include <tuple>
 
 #include "archive_test_util.h"
 #include "platform/cfilefind.h"
-#include "platform/file_system.h"
-#include "platform/win_file.h"
 #include "platform/file_time.h"
 #include "platform/paths.h"
+#include "platform/win_file.h"
 #include "test_support.h"
 
 namespace {
@@ -82,12 +82,9 @@ TEST(FileTimes, ConversionsAndSettingByPath) {
       qel::FileTimeFromUnixNs(qeltest::Utc(2021, 6, 15, 12, 34, 56) * 1000000000LL + 789000000);
   SYSTEMTIME st{};
   ASSERT_TRUE(FileTimeToSystemTime(&utc, &st));
-  EXPECT_EQ(st.wYear, 2021);
-  EXPECT_EQ(st.wMonth, 6);
-  EXPECT_EQ(st.wDay, 15);
-  EXPECT_EQ(st.wDayOfWeek, 2) << "a Tuesday";
-  EXPECT_EQ(st.wHour, 12);
-  EXPECT_EQ(st.wMilliseconds, 789);
+  EXPECT_EQ(std::tie(st.wYear, st.wMonth, st.wDay, st.wDayOfWeek, st.wHour, st.wMilliseconds),
+            std::make_tuple(2021, 6, 15, 2, 12, 789))
+      << "a Tuesday";
   FILETIME local{}, back{};
   ASSERT_TRUE(FileTimeToLocalFileTime(&utc, &local));
   ASSERT_TRUE(FileTimeToSystemTime(&local, &st));

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_json.h"
 #include "golden_bytes.h"
 #include "test_support.h"
 
@@ -41,9 +42,7 @@ TEST_F(FloorsCli, DemoModelShowsItsDecksCombosAndCriteria) {
   EXPECT_NE(r.err.find("--force"), std::string::npos);
   EXPECT_EQ(RunQeldb({"demo-floors", base_, "--force"}).exitCode, 0);
 
-  r = RunQeldb({"decks", "--json", base_});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  const json decks = json::parse(r.out);
+  const json decks = RunQeldbJson({"decks", base_});
   ASSERT_EQ(decks.size(), 5u);
   EXPECT_EQ(decks[2], json::parse(R"({"index": 2, "stamp": "13.1.0", "kind": 0,
       "property_index": 1, "property_name": "2VLI20 light weight"})"));
@@ -51,34 +50,26 @@ TEST_F(FloorsCli, DemoModelShowsItsDecksCombosAndCriteria) {
   EXPECT_EQ(decks[4]["kind"], 2);
   EXPECT_EQ(decks[4]["property_name"], "Slab 8in");
 
-  r = RunQeldb({"combos", base_, "cmb", "--json"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(json::parse(r.out)[2], json::parse(R"({"index": 2, "cases": 3,
+  EXPECT_EQ(RunQeldbJson({"combos", base_, "cmb"})[2], json::parse(R"({"index": 2, "cases": 3,
       "case_indexes": [0, 1, 2], "valid": true})"));
 
   // The criteria file holds two; the master data file says two as well.
-  r = RunQeldb({"deflcrit", base_, "--json"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  json crit = json::parse(r.out);
+  json crit = RunQeldbJson({"deflcrit", base_});
   ASSERT_EQ(crit.size(), 2u);
   EXPECT_EQ(crit[1]["name"], "Floors");
   EXPECT_EQ(crit[1]["stamp"], "14.2.0");
   EXPECT_EQ(crit[1]["ratio"]["NonCmp"], json::parse(R"({"DeadL": 0, "LiveL": 480, "Net": 360})"));
   EXPECT_EQ(crit[0]["abs"]["CmpUnshoredTotal"], 1.5);
 
-  r = RunQeldb({"tables", "--json", base_});
-  ASSERT_EQ(r.exitCode, 0);
   std::vector<std::string> exts;
-  for (const auto& row : json::parse(r.out)) exts.push_back(row["ext"]);
+  for (const auto& row : RunQeldbJson({"tables", base_})) exts.push_back(row["ext"]);
   EXPECT_EQ(exts, (std::vector<std::string>{"dec", "dpt", "cdp", "ndp", "lca", "lod", "lpt", "sdc",
                                             "cdc"}));
 }
 
 TEST_F(FloorsCli, CriteriaFromTheSettingsFollowTheUnitSystem) {
   ASSERT_EQ(RunQeldb({"new", base_, "--units", "1"}).exitCode, 0);
-  auto r = RunQeldb({"deflcrit", base_, "--count", "2", "--json"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  json crit = json::parse(r.out);
+  json crit = RunQeldbJson({"deflcrit", base_, "--count", "2"});
   ASSERT_EQ(crit.size(), 2u);
   EXPECT_EQ(crit[0]["name"], "Default");
   EXPECT_EQ(crit[0]["stamp"], nullptr);
@@ -87,9 +78,8 @@ TEST_F(FloorsCli, CriteriaFromTheSettingsFollowTheUnitSystem) {
   EXPECT_EQ(crit[0]["abs"]["NonCmp"]["Net"], 25) << "a metric model reads the Metric keys";
   EXPECT_EQ(crit[1]["name"], "Roof");
 
-  r = RunQeldb({"deflcrit", base_, "--concrete", "--count", "1", "--json"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(json::parse(r.out)[0]["ratio"], json::parse(R"({"DeadL": 0, "LiveL": 360,
+  EXPECT_EQ(RunQeldbJson({"deflcrit", base_, "--concrete", "--count", "1"})[0]["ratio"],
+            json::parse(R"({"DeadL": 0, "LiveL": 360,
       "Net": 0, "LT": 240})"));
   EXPECT_EQ(RunQeldb({"deflcrit", dir_.File("nothing")}).exitCode, 2);
 }
@@ -101,9 +91,7 @@ TEST_F(FloorsCli, CombosReportInvalidAndDamagedTables) {
   PutI32(combos, 2 * 796, 1);
   PutI32(combos, 2 * 796 + 104, -4);
   WriteBytes(base_ + ".lcb", combos);
-  auto r = RunQeldb({"combos", base_, "lcb", "--json"});
-  EXPECT_EQ(r.exitCode, 1);
-  json rows = json::parse(r.out);
+  json rows = RunQeldbJson({"combos", base_, "lcb"}, 1);
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0]["valid"], true);
   EXPECT_EQ(rows[1], json::parse(R"({"index": 1, "cases": 26, "case_indexes": [],
@@ -113,7 +101,7 @@ TEST_F(FloorsCli, CombosReportInvalidAndDamagedTables) {
 
   combos.resize(796 + 10);  // one good record and the start of another
   WriteBytes(base_ + ".lcb", combos);
-  r = RunQeldb({"combos", base_, "lcb"});
+  auto r = RunQeldb({"combos", base_, "lcb"});
   EXPECT_EQ(r.exitCode, 3);
   EXPECT_NE(r.err.find("qeldb: warning: "), std::string::npos) << r.err;
 
@@ -146,9 +134,7 @@ TEST_F(FloorsCli, DecksOfAnOldModel) {
 
   dec.resize(dec.size() + 5);
   WriteBytes(base_ + ".dec", dec);
-  r = RunQeldb({"decks", "--json", base_});
-  EXPECT_EQ(r.exitCode, 3);
-  EXPECT_EQ(json::parse(r.out).size(), 2u);
+  EXPECT_EQ(RunQeldbJson({"decks", base_}, 3).size(), 2u);
   EXPECT_EQ(RunQeldb({"decks", dir_.File("nothing")}).exitCode, 2);
 }
 

@@ -65,13 +65,15 @@ TEST(GridsCommand, PrintsSystemsAsJsonAndText) {
   const auto& b = j[0]["lines"][1];
   EXPECT_EQ(b["label"], "B");
   EXPECT_EQ(b["family"], "x");
-  EXPECT_NEAR(b["start"][0].get<double>(), 100, 1e-9);
-  EXPECT_NEAR(b["start"][1].get<double>(), 60, 1e-9);
-  EXPECT_NEAR(b["end"][0].get<double>(), 80, 1e-9);
-  EXPECT_NEAR(b["end"][1].get<double>(), 60, 1e-9);
+  auto near = [](const nlohmann::json& p, double x, double y) {
+    EXPECT_NEAR(p[0].get<double>(), x, 1e-9) << p;
+    EXPECT_NEAR(p[1].get<double>(), y, 1e-9) << p;
+  };
+  near(b["start"], 100, 60);
+  near(b["end"], 80, 60);
   EXPECT_EQ(j[0]["lines"][3]["family"], "y");
-  EXPECT_NEAR(j[0]["min"][0].get<double>(), 80, 1e-9);
-  EXPECT_NEAR(j[0]["max"][1].get<double>(), 60, 1e-9);
+  near(j[0]["min"], 80, 50);
+  near(j[0]["max"], 100, 60);
 
   EXPECT_EQ(j[1]["type"], "radial");
   EXPECT_EQ(j[1]["points"], 2);
@@ -107,11 +109,6 @@ TEST(GridsCommand, BadFilesFailCleanly) {
   auto c = Qeldb("grids --json " + dir.File("cut"));
   EXPECT_EQ(c.exitCode, 2);
   EXPECT_NE(c.out.find("ended before"), std::string::npos) << c.out;
-
-  Bytes huge;
-  huge.I32(0x7FFFFFFF);
-  qeltest::WriteBytes(dir.File("huge.grs"), huge.bytes());
-  EXPECT_EQ(Qeldb("grids " + dir.File("huge")).exitCode, 2);
 }
 
 TEST(GridsCommand, TrailingBytesWarnAndDemoGridsKeepsWhatExists) {
@@ -127,7 +124,6 @@ TEST(GridsCommand, TrailingBytesWarnAndDemoGridsKeepsWhatExists) {
                        ": 3 bytes after the last of the 1 grid systems"),
             std::string::npos)
       << r.out;
-  EXPECT_EQ(Qeldb("--quiet grids " + dir.File("t")).out.find("warning"), std::string::npos);
 
   ASSERT_EQ(Qeldb("demo-grids " + dir.File("d.qel")).exitCode, 0);
   auto again = Qeldb("demo-grids " + dir.File("d"));

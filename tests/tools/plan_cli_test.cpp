@@ -18,13 +18,8 @@ namespace {
 using qeltest::InkNear;
 using qeltest::IsInk;
 using qeltest::ReadBytes;
-using qeltest::RunProcess;
+using qeltest::RunQeldb;
 using qeltest::WriteBytes;
-
-qeltest::ProcessResult Qeldb(std::vector<std::string> args) {
-  args.insert(args.begin(), QELDB_TOOL_PATH);
-  return RunProcess(args);
-}
 
 // X grids A at 0, B at 100 and C at 300, C stopping at y = 150; Y grids 1 at 0 and 2 at 200.
 // Every grid has bubbles at both ends.
@@ -51,7 +46,7 @@ TEST(PlanCommand, PngShowsTheGridWhereTheGeometryPutsIt) {
   qeltest::TempDir dir;
   const std::string model = dir.File("m");
   WriteModel(model);
-  auto r = Qeldb({"plan", model, "-o", dir.File("m.png"), "--width", "800"});
+  auto r = RunQeldb({"plan", model, "-o", dir.File("m.png"), "--width", "800"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "wrote " + dir.File("m.png") + "\n");
   const qeldb::Raster pic = qeltest::ReadPng(dir.File("m.png"));
@@ -88,7 +83,7 @@ TEST(PlanCommand, PngShowsTheGridWhereTheGeometryPutsIt) {
   }
 
   // Without bubbles the same places are blank, and the lines stay.
-  r = Qeldb({"plan", model, "-o", dir.File("bare.png"), "--width", "800", "--no-bubbles"});
+  r = RunQeldb({"plan", model, "-o", dir.File("bare.png"), "--width", "800", "--no-bubbles"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const qeldb::Raster bare = qeltest::ReadPng(dir.File("bare.png"));
   EXPECT_EQ(qeltest::InkRunsInRow(bare, bare.height / 2).size(), 3u);
@@ -103,7 +98,7 @@ TEST(PlanCommand, SvgDocumentsAndTheRulesForWriting) {
   WriteModel(model);
 
   // To stdout: one bubble per grid end (5 grids, both ends), its label in each, and the title.
-  auto r = Qeldb({"plan", model + ".qel"});
+  auto r = RunQeldb({"plan", model + ".qel"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   pugi::xml_document doc;
   ASSERT_TRUE(doc.load_string(r.out.c_str())) << r.out;
@@ -115,29 +110,23 @@ TEST(PlanCommand, SvgDocumentsAndTheRulesForWriting) {
 
   // `grids --svg` draws the same grids into a file, and will not replace one without --force.
   const std::string svg = dir.File("grids.svg");
-  r = Qeldb({"grids", model, "--svg", svg});
+  r = RunQeldb({"grids", model, "--svg", svg});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   ASSERT_TRUE(doc.load_file(svg.c_str()));
   EXPECT_EQ(Count(doc, "//ellipse"), 10);
-  r = Qeldb({"grids", model, "--svg", svg});
+  r = RunQeldb({"grids", model, "--svg", svg});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.err.find("already exists"), std::string::npos) << r.err;
-  r = Qeldb({"grids", model, "--svg", svg, "--force"});
+  r = RunQeldb({"grids", model, "--svg", svg, "--force"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   // Text scale 2 doubles the bubbles: radius 40 less half the inside-frame pen.
-  r = Qeldb({"plan", model, "--text-scale", "2"});
+  r = RunQeldb({"plan", model, "--text-scale", "2"});
   ASSERT_TRUE(doc.load_string(r.out.c_str()));
   EXPECT_STREQ(doc.select_node("//ellipse").node().attribute("rx").value(), "39.5");
 
-  // A name that is no picture, a missing model and a damaged grid file are refused; nothing is
-  // left behind.
-  r = Qeldb({"plan", model, "-o", dir.File("m.jpg")});
-  EXPECT_EQ(r.exitCode, 2);
-  r = Qeldb({"plan", dir.File("none"), "-o", dir.File("none.svg")});
-  EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.err.find("no grid-system file"), std::string::npos) << r.err;
-  qeltest::WriteBytes(dir.File("bad.grs"), {1, 0, 0, 0, 7});
-  r = Qeldb({"plan", dir.File("bad"), "-o", dir.File("bad.png")});
+  // A name that is no picture is refused; nothing is left behind. (A missing or damaged grid
+  // file is read as `grids` reads it.)
+  r = RunQeldb({"plan", model, "-o", dir.File("m.jpg")});
   EXPECT_EQ(r.exitCode, 2);
   // Geometry that cannot be drawn is refused rather than drawn off the picture.
   CGridSys far(1, "Far", GRID_SYS_ORTHOGONAL, 0, 0, 0, 0);
@@ -147,15 +136,13 @@ TEST(PlanCommand, SvgDocumentsAndTheRulesForWriting) {
   CArray<CGridSys, CGridSys&> farSystems;
   farSystems.Add(far);
   ASSERT_TRUE(qel::WriteGridSysFile(dir.File("far.grs").c_str(), farSystems));
-  r = Qeldb({"plan", dir.File("far"), "-o", dir.File("far.svg")});
+  r = RunQeldb({"plan", dir.File("far"), "-o", dir.File("far.svg")});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("out of range"), std::string::npos) << r.err;
-  int entries = 0;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
-    (void)e;
-    ++entries;
-  }
-  EXPECT_EQ(entries, 4);  // m.grs, grids.svg, bad.grs, far.grs and nothing else
+  // m.grs, grids.svg, far.grs and nothing else.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            3);
 }
 
 // Two stories over WriteModel's grids. Story 0: a beam at y = 50 and a column at (200, 100).
@@ -188,7 +175,7 @@ TEST(PlanCommand, StoryMembersLandWhereTheirCoordinatesSay) {
   const auto beams = ReadBytes(model + ".b3d");
   const auto stamp = std::filesystem::last_write_time(model + ".b3d");
 
-  auto r = Qeldb({"plan", model, "--story", "1", "-o", dir.File("s1.png"), "--width", "800"});
+  auto r = RunQeldb({"plan", model, "--story", "1", "-o", dir.File("s1.png"), "--width", "800"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.err.find("story 1: its 2 braces are not drawn"), std::string::npos) << r.err;
   const qeldb::Raster pic = qeltest::ReadPng(dir.File("s1.png"));
@@ -235,8 +222,8 @@ TEST(PlanCommand, StoryMembersLandWhereTheirCoordinatesSay) {
   // Read out of a zip archive, the title names the story and its elevation; one square per
   // column.
   qeltest::TempDir zips;
-  ASSERT_EQ(Qeldb({"pack", dir.path().string(), zips.File("m.zip")}).exitCode, 0);
-  r = Qeldb({"plan", "m", "--archive", zips.File("m.zip"), "--story", "1"});
+  ASSERT_EQ(RunQeldb({"pack", dir.path().string(), zips.File("m.zip")}).exitCode, 0);
+  r = RunQeldb({"plan", "m", "--archive", zips.File("m.zip"), "--story", "1"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   pugi::xml_document doc;
   ASSERT_TRUE(doc.load_string(r.out.c_str())) << r.out;
@@ -249,18 +236,18 @@ TEST(PlanCommand, StoryMembersLandWhereTheirCoordinatesSay) {
 
   // An unknown story, or a model without stories, is a usage error; without grids the story's
   // members are drawn alone.
-  r = Qeldb({"plan", model, "--story", "2"});
+  r = RunQeldb({"plan", model, "--story", "2"});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.err.find("no story 2 (the model has 2)"), std::string::npos) << r.err;
   EXPECT_EQ(r.out, "");
   std::filesystem::remove(model + ".grs");
-  r = Qeldb({"plan", model, "--story", "0"});
+  r = RunQeldb({"plan", model, "--story", "0"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   ASSERT_TRUE(doc.load_string(r.out.c_str())) << r.out;
   EXPECT_EQ(Count(doc, "//ellipse"), 0);
   EXPECT_EQ(Count(doc, "//g/rect"), 1);
   std::filesystem::remove(model + ".sty");
-  EXPECT_EQ(Qeldb({"plan", model, "--story", "0"}).exitCode, 2);
+  EXPECT_EQ(RunQeldb({"plan", model, "--story", "0"}).exitCode, 2);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_json.h"
 #include "test_support.h"
 
 namespace {
@@ -35,7 +36,7 @@ class QeldbSections : public ::testing::Test {
   std::string tables_ = settings_.Folder("tables");
 };
 
-TEST_F(QeldbSections, PrintsTheTableBuiltFromTheModelsWorkingCopy) {
+TEST_F(QeldbSections, PrintsTheTableBuiltFromTheModelsWorkingCopyOrOneNameInIt) {
   const std::string model = dir_.File("tower");
   WriteText(model + ".tab", kTable);
   auto r = Run({"sections", model + ".qel"});
@@ -44,9 +45,7 @@ TEST_F(QeldbSections, PrintsTheTableBuiltFromTheModelsWorkingCopy) {
   for (const char* name : {"W8X10", "W14X22", "L4X4X1/2", "2L4X4X1/2", "RB2", "No Design"})
     EXPECT_NE(r.out.find(std::string("\n") + name + " "), std::string::npos) << name;
 
-  r = Run({"sections", model, "--json"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  const auto j = nlohmann::ordered_json::parse(r.out);
+  const auto j = RunQeldbJson<nlohmann::ordered_json>({"sections", model});
   ASSERT_TRUE(j.is_array());
   ASSERT_EQ(j.size(), 6u);
   // Every field of the record, in record order, under its own name.
@@ -66,16 +65,11 @@ TEST_F(QeldbSections, PrintsTheTableBuiltFromTheModelsWorkingCopy) {
   EXPECT_EQ(j[3]["szName"], "2L4X4X1/2");
   EXPECT_EQ(j[4]["cCode"], "") << "a round bar has no code";
   EXPECT_EQ(j[5]["szName"], "No Design");
-}
 
-TEST_F(QeldbSections, LooksANameUpInAnyCase) {
-  const std::string model = dir_.File("tower");
-  WriteText(model + ".tab", kTable);
-  auto r = Run({"sections", model, "--name", "w14x22", "--json"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  const auto j = nlohmann::json::parse(r.out);
-  ASSERT_EQ(j.size(), 1u);
-  EXPECT_EQ(j[0]["szName"], "W14X22");
+  // A name is looked up in any case.
+  const auto one = RunQeldbJson({"sections", model, "--name", "w14x22"});
+  ASSERT_EQ(one.size(), 1u);
+  EXPECT_EQ(one[0]["szName"], "W14X22");
 
   r = Run({"sections", model, "--name", "2l4x4x1/2"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -100,9 +94,7 @@ TEST_F(QeldbSections, FailuresAndTheTablesFolder) {
   EXPECT_NE(r.err.find("Incorrect File Format"), std::string::npos) << r.err;
 
   WriteText(tables_ + "/shop.tab", "FLATBAR\nFB6 A 6 0.5\n");
-  r = Run({"sections", "--table", "shop", "--json"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(nlohmann::json::parse(r.out)[0]["fIx"], 9);
+  EXPECT_EQ(RunQeldbJson({"sections", "--table", "shop"})[0]["fIx"], 9);
 
   EXPECT_EQ(Run({"sections"}).exitCode, 2);
   EXPECT_EQ(Run({"sections", model, "--table", "shop"}).exitCode, 2);

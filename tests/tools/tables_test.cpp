@@ -3,6 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli_json.h"
 #include "golden_bytes.h"
 #include "platform/cfile.h"
 #include "test_support.h"
@@ -38,10 +39,10 @@ std::string MakeModel(const TempDir& dir) {
   return base;
 }
 
-TEST(QeldbTables, TextListingShowsEveryPresentFileInCatalogueOrder) {
+TEST(QeldbTables, ListsEveryPresentFileInCatalogueOrderAsTextAndJson) {
   TempDir dir;
   const std::string base = MakeModel(dir);
-  auto r = RunProcess({QELDB_TOOL_PATH, "tables", base});
+  auto r = RunQeldb({"tables", base});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const std::string expected =
       "ext           bytes    records  stamp\n"
@@ -57,28 +58,19 @@ TEST(QeldbTables, TextListingShowsEveryPresentFileInCatalogueOrder) {
   std::string windowsStyle = base;
   for (auto& c : windowsStyle)
     if (c == '/') c = '\\';
-  auto w = RunProcess({QELDB_TOOL_PATH, "tables", windowsStyle});
+  auto w = RunQeldb({"tables", windowsStyle});
   EXPECT_EQ(w.exitCode, 0);
   EXPECT_EQ(w.out, expected);
-}
 
-TEST(QeldbTables, JsonListing) {
-  TempDir dir;
-  const std::string base = MakeModel(dir);
-  auto r = RunProcess({QELDB_TOOL_PATH, "tables", "--json", base});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  auto j = nlohmann::json::parse(r.out);
-  ASSERT_TRUE(j.is_array());
-  ASSERT_EQ(j.size(), 5u);
-  EXPECT_EQ(j[0], nlohmann::json::parse(R"({"ext":"sty","bytes":672,"records":2,"stamp":null})"));
-  EXPECT_EQ(j[1],
-            nlohmann::json::parse(R"({"ext":"b3d","bytes":2624,"records":2,"stamp":"17.1.0"})"));
-  EXPECT_EQ(j[2],
-            nlohmann::json::parse(R"({"ext":"c3d","bytes":1082,"records":null,"stamp":"15.5.0"})"));
-  EXPECT_EQ(j[3],
-            nlohmann::json::parse(R"({"ext":"w3d","bytes":512,"records":null,"stamp":"14.5.0"})"));
   // An empty versioned table has no record 0 and so no stamp.
-  EXPECT_EQ(j[4], nlohmann::json::parse(R"({"ext":"dec","bytes":0,"records":0,"stamp":null})"));
+  r = RunQeldb({"tables", "--json", base});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::parse(R"([
+      {"ext": "sty", "bytes": 672, "records": 2, "stamp": null},
+      {"ext": "b3d", "bytes": 2624, "records": 2, "stamp": "17.1.0"},
+      {"ext": "c3d", "bytes": 1082, "records": null, "stamp": "15.5.0"},
+      {"ext": "w3d", "bytes": 512, "records": null, "stamp": "14.5.0"},
+      {"ext": "dec", "bytes": 0, "records": 0, "stamp": null}])"));
   // Keys come in the documented order.
   EXPECT_EQ(r.out.find("\"ext\""), r.out.find('"'));
 }
@@ -88,39 +80,35 @@ TEST(QeldbTables, FileLockedByAnotherProgramIsReportedNotFatal) {
   const std::string base = MakeModel(dir);
   // This process writes the beam table; qeldb, another process, must not wait for it.
   CFile writer((base + ".b3d").c_str(), CFile::modeReadWrite | CFile::shareExclusive);
-  auto r = RunProcess({QELDB_TOOL_PATH, "tables", "--json", base});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  auto j = nlohmann::json::parse(r.out);
+  const auto j = RunQeldbJson({"tables", base});
   ASSERT_EQ(j.size(), 5u);
   EXPECT_EQ(j[1],
             nlohmann::json::parse(R"({"ext":"b3d","bytes":2624,"records":null,"stamp":null})"));
-  r = RunProcess({QELDB_TOOL_PATH, "tables", base});
+  auto r = RunQeldb({"tables", base});
   EXPECT_NE(r.out.find("b3d            2624 unreadable  -\n"), std::string::npos) << r.out;
   writer.Close();
-  r = RunProcess({QELDB_TOOL_PATH, "tables", base});
+  r = RunQeldb({"tables", base});
   EXPECT_NE(r.out.find("b3d            2624          2  17.1.0\n"), std::string::npos) << r.out;
 }
 
 TEST(QeldbTables, MissingModelAndBadUsage) {
   TempDir dir;
-  auto r = RunProcess({QELDB_TOOL_PATH, "tables", dir.File("absent")});
+  auto r = RunQeldb({"tables", dir.File("absent")});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_EQ(r.out, "");
   EXPECT_NE(r.err.find("absent"), std::string::npos) << r.err;
 
-  r = RunProcess({QELDB_TOOL_PATH, "tables", dir.File("nofolder/absent"), "--json"});
+  r = RunQeldb({"tables", dir.File("nofolder/absent"), "--json"});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_EQ(r.out, "");
 
   // A master data file alone is a model without tables: an empty listing, not an error.
   WriteText(dir.File("bare.qel"), "<x/>");
-  r = RunProcess({QELDB_TOOL_PATH, "tables", "--json", dir.File("bare")});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::array());
+  EXPECT_EQ(RunQeldbJson({"tables", dir.File("bare")}), nlohmann::json::array());
 
-  r = RunProcess({QELDB_TOOL_PATH, "tables"});
+  r = RunQeldb({"tables"});
   EXPECT_NE(r.exitCode, 0) << "MODEL is required";
-  r = RunProcess({QELDB_TOOL_PATH, "--version"});
+  r = RunQeldb({"--version"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.out.find("qeldb"), std::string::npos);
 }
