@@ -43,9 +43,6 @@ TEST(Polygon, Centroids) {
   ExpectPoint(*GetPolygonCentroid(&c, 5, closed), 2, 1);
   const _POINT2D clockwise[4] = {{0, 0}, {0, 2}, {4, 2}, {4, 0}};
   ExpectPoint(*GetPolygonCentroid(&c, 4, clockwise), 2, 1);
-  const _POINT2D tri[3] = {{0, 0}, {6, 0}, {0, 3}};
-  EXPECT_DOUBLE_EQ(GetPolygonCentroidX(3, tri), 2);
-  EXPECT_DOUBLE_EQ(GetPolygonCentroidY(3, tri), 1);
   // L shape: 4 x 1 bar (centroid (2, 0.5)) plus 1 x 2 leg (centroid (0.5, 2)).
   const _POINT2D ell[6] = {{0, 0}, {4, 0}, {4, 1}, {1, 1}, {1, 3}, {0, 3}};
   ExpectPoint(*GetPolygonCentroid(&c, 6, ell), 1.5, 1.0);
@@ -55,8 +52,6 @@ TEST(Polygon, Centroids) {
 }
 
 TEST(Polygon, PointInPolygonInsideOutsideAndBoundary) {
-  EXPECT_EQ(In(kSquare, 4, 5, 5), 1);
-  EXPECT_EQ(In(kSquare, 4, 15, 5), 0);
   EXPECT_EQ(In(kSquare, 4, -0.01, 5), 0);
   int edge = -1;
   EXPECT_EQ(In(kSquare, 4, 5, 0, &edge), 2);
@@ -68,12 +63,6 @@ TEST(Polygon, PointInPolygonInsideOutsideAndBoundary) {
   EXPECT_EQ(In(kSquare, 4, 5, -0.0005, &edge), 2);  // within tol outside
   EXPECT_EQ(In(kSquare, 4, 5, -0.01, &edge), 0);
 
-  // Concave: the notch is outside, both arms and the base are inside.
-  EXPECT_EQ(In(kU, 8, 4.5, 6), 0);
-  EXPECT_EQ(In(kU, 8, 1.5, 6), 1);
-  EXPECT_EQ(In(kU, 8, 7.5, 6), 1);
-  EXPECT_EQ(In(kU, 8, 4.5, 1.5), 1);
-  EXPECT_EQ(In(kU, 8, 4.5, 10), 0);
   EXPECT_EQ(In(kU, 8, 4.5, 3, &edge), 2);
   EXPECT_EQ(edge, 4);
 
