@@ -10,32 +10,27 @@
 #include "test_support.h"
 
 TEST(Tolerance, ComparisonsIncludeOrExcludeTheBoundaryAsDocumented) {
-  EXPECT_EQ(parmzero(0.25, 0.25), 1);
-  EXPECT_EQ(parmzero(-0.5, 0.25), 0);
-  EXPECT_EQ(parmnotzero(0.25, 0.25), 0);
-  EXPECT_EQ(parmnotzero(-0.5, 0.25), 1);
-  EXPECT_EQ(parmgezero(-0.25, 0.25), 1);
-  EXPECT_EQ(parmgezero(-0.5, 0.25), 0);
-  EXPECT_EQ(parmgtzero(0.25, 0.25), 0);
-  EXPECT_EQ(parmgtzero(0.5, 0.25), 1);
-  EXPECT_EQ(parmlezero(0.25, 0.25), 1);
-  EXPECT_EQ(parmlezero(0.5, 0.25), 0);
-  EXPECT_EQ(parmltzero(-0.25, 0.25), 0);
-  EXPECT_EQ(parmltzero(-0.5, 0.25), 1);
-  EXPECT_EQ(parmeq(1.0, 1.5, 0.5), 1);
-  EXPECT_EQ(parmeq(1.0, 1.75, 0.5), 0);
-  EXPECT_EQ(parmne(1.0, 1.5, 0.5), 0);
-  EXPECT_EQ(parmne(1.0, 1.75, 0.5), 1);
-  EXPECT_EQ(parmge(1.0, 1.5, 0.5), 1);
-  EXPECT_EQ(parmge(0.75, 1.5, 0.5), 0);
-  EXPECT_EQ(parmgt(2.0, 1.5, 0.5), 0);
-  EXPECT_EQ(parmgt(2.25, 1.5, 0.5), 1);
-  EXPECT_EQ(parmle(2.0, 1.5, 0.5), 1);
-  EXPECT_EQ(parmle(2.25, 1.5, 0.5), 0);
-  EXPECT_EQ(parmlt(1.0, 1.5, 0.5), 0);
-  EXPECT_EQ(parmlt(0.75, 1.5, 0.5), 1);
-  EXPECT_EQ(IsEqual(3.0, 3.5, 0.5), 1);
-  EXPECT_EQ(IsEqual(3.0, 3.75, 0.5), 0);
+  // Each function once on its boundary and once beyond it: tolerance 0.25 against zero, 0.5
+  // between two values.
+  const struct {
+    int (*f)(double, double);
+    double v;
+    int want;
+  } zero[] = {{parmzero, 0.25, 1},    {parmzero, -0.5, 0},    {parmnotzero, 0.25, 0},
+              {parmnotzero, -0.5, 1}, {parmgezero, -0.25, 1}, {parmgezero, -0.5, 0},
+              {parmgtzero, 0.25, 0},  {parmgtzero, 0.5, 1},   {parmlezero, 0.25, 1},
+              {parmlezero, 0.5, 0},   {parmltzero, -0.25, 0}, {parmltzero, -0.5, 1}};
+  for (const auto& r : zero) EXPECT_EQ(r.f(r.v, 0.25), r.want) << "row " << &r - zero;
+  const struct {
+    int (*f)(double, double, double);
+    double a, b;
+    int want;
+  } pair[] = {{parmeq, 1.0, 1.5, 1},  {parmeq, 1.0, 1.75, 0}, {parmne, 1.0, 1.5, 0},
+              {parmne, 1.0, 1.75, 1}, {parmge, 1.0, 1.5, 1},  {parmge, 0.75, 1.5, 0},
+              {parmgt, 2.0, 1.5, 0},  {parmgt, 2.25, 1.5, 1}, {parmle, 2.0, 1.5, 1},
+              {parmle, 2.25, 1.5, 0}, {parmlt, 1.0, 1.5, 0},  {parmlt, 0.75, 1.5, 1},
+              {IsEqual, 3.0, 3.5, 1}, {IsEqual, 3.0, 3.75, 0}};
+  for (const auto& r : pair) EXPECT_EQ(r.f(r.a, r.b, 0.5), r.want) << "row " << &r - pair;
   // IsEqualConcrete ignores any caller tolerance: 0.001 normally, 1e-8 in fine mode.
   EXPECT_EQ(IsEqualConcrete(1.0, 1.0005, 0), 1);
   EXPECT_EQ(IsEqualConcrete(1.0, 1.002, 0), 0);
