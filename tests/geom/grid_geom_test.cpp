@@ -293,15 +293,12 @@ TEST(GridGeom, NearestLines) {
 }
 
 TEST(GridGeom, AnglesAreNormalisedByWholeTurns) {
-  EXPECT_EQ(CGridSys::NormalizedAngle(-90, 0), 270);
-  EXPECT_EQ(CGridSys::NormalizedAngle(720, 0), 0);
-  EXPECT_EQ(CGridSys::NormalizedAngle(360, 0), 0);
-  EXPECT_EQ(CGridSys::NormalizedAngle(359.5, 0), 359.5);
-  EXPECT_EQ(CGridSys::NormalizedAngle(-720, 0), 0);
-  EXPECT_EQ(CGridSys::NormalizedAngle(-725, 0), 355);
-  EXPECT_EQ(CGridSys::NormalizedAngle(10, 90), 370);
-  EXPECT_EQ(CGridSys::NormalizedAngle(450, 90), 90);
-  EXPECT_EQ(CGridSys::NormalizedAngle(1000, 90), 280);
+  const struct {
+    double angle, from, want;
+  } norm[] = {{-90, 0, 270},  {720, 0, 0},   {360, 0, 0},   {359.5, 0, 359.5}, {-720, 0, 0},
+              {-725, 0, 355}, {10, 90, 370}, {450, 90, 90}, {1000, 90, 280}};
+  for (const auto& r : norm)
+    EXPECT_EQ(CGridSys::NormalizedAngle(r.angle, r.from), r.want) << r.angle;
 
   EXPECT_EQ(CGridSys::IsAngleBetweenMinMax(45, 0, 90), 1);
   EXPECT_EQ(CGridSys::IsAngleBetweenMinMax(90, 0, 90), 1);
