@@ -48,6 +48,7 @@ TEST(Arcs, PointsOnArcsAndSpans) {
   auto in = [](const _ARC2D& a, _POINT2D p, double tol) { return IsPointInArc2dSgmt(&p, &a, tol); };
   const _ARC2D quarter{{0, 0}, 5, 0, 90};
   EXPECT_EQ(on(quarter, {3, 4.1}, 0.05), 0);
+  EXPECT_EQ(on(quarter, {5.5, 0}, 0.5), 1);  // exactly the tolerance off the circle is on it
   // On the circle, outside the span: the circle test alone accepts it.
   EXPECT_EQ(on(quarter, {-3, -4}, 1e-9), 1);
   const _ARC2D aroundZero{{0, 0}, 1, -45, 45};
