@@ -94,7 +94,6 @@ TEST(Profile, ReadsKeysAsWindowsDoes) {
   EXPECT_EQ(GetPrivateProfileIntA("Design Codes", "Wrap", 5, f.c_str()), 1u);
   EXPECT_EQ(GetPrivateProfileIntA("Design Codes", "Empty", 5, f.c_str()), 5u);
   EXPECT_EQ(GetPrivateProfileIntA("Design Codes", "Missing", -5, f.c_str()), static_cast<UINT>(-5));
-  EXPECT_EQ(GetPrivateProfileIntA("Design Codes", "Single", 5, f.c_str()), 0u);
   EXPECT_EQ(GetPrivateProfileIntA(nullptr, "Count", 9, f.c_str()), 9u);
 }
 
@@ -162,8 +161,6 @@ TEST(Profile, WritesChangeOnlyWhatTheyMust) {
             "new=5\r\n"
             "[Fresh]\r\n"
             "k=v\r\n");
-  EXPECT_EQ(Get("Design", "A", "d", f), "10");
-  EXPECT_EQ(Get("View", "new", "d", f), "5");
 
   EXPECT_TRUE(WritePrivateProfileStringA("Design", "B", nullptr, p));    // delete a key
   EXPECT_TRUE(WritePrivateProfileStringA("View", nullptr, nullptr, p));  // delete a section
@@ -177,8 +174,6 @@ TEST(Profile, WritesChangeOnlyWhatTheyMust) {
             "\n"
             "[Fresh]\r\n"
             "k=v\r\n");
-  EXPECT_EQ(Get("Design", "B", "d", f), "d");
-  EXPECT_EQ(Get("View", "Zoom", "d", f), "d");
 
   // An empty section gets its first key straight after the header.
   WriteText(f, "[E]\r\n; note\r\n[F]\r\n");
