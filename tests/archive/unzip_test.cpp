@@ -79,9 +79,6 @@ TEST(QelUnzip, ListsAndReadsEntriesByName) {
   EXPECT_EQ(info.uncompressed_size, 14u);
   EXPECT_EQ(info.compression_method, 8u);
   EXPECT_EQ(info.crc, qeltest::Crc32(Text("deflated bytes")));
-  EXPECT_EQ(info.tmu_date.tm_year, 2024u);
-  EXPECT_EQ(info.tmu_date.tm_mon, 0u) << "months count from 0";
-  EXPECT_EQ(info.tmu_date.tm_mday, 1u);
 
   std::vector<unsigned char> data = Text("left over from before");
   ASSERT_TRUE(unzip.ReadFileData("Model.DAT", data, 1));
