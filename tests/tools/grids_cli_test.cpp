@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_json.h"
 #include "golden_bytes.h"
 #include "test_support.h"
 
@@ -52,9 +53,7 @@ TEST(GridsCommand, PrintsSystemsAsJsonAndText) {
   Grid(f, "C", 5, 1, 0, 1, 90);
   qeltest::WriteBytes(dir.File("m.grs"), f.bytes());
 
-  auto r = Qeldb("grids --json " + dir.File("m"));
-  ASSERT_EQ(r.exitCode, 0) << r.out;
-  auto j = nlohmann::json::parse(r.out);
+  auto j = qeltest::RunQeldbJson({"grids", dir.File("m")});
   ASSERT_EQ(j.size(), 2u);
   EXPECT_EQ(j[0]["id"], 4);
   EXPECT_EQ(j[0]["name"], "Core");

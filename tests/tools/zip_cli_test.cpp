@@ -240,9 +240,8 @@ TEST(QeldbZip, ArchiveOptionReadsTheModelAsItsFolderWould) {
   qeltest::WriteBytes(
       dir.File("bad.zip"),
       qeltest::BuildZip({Entry("tower.sty", std::vector<unsigned char>(336, 0)), bad}).bytes);
-  r = RunQeldb({"tables", "tower", "--archive", dir.File("bad.zip"), "--json"});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::parse(R"([
+  EXPECT_EQ(qeltest::RunQeldbJson({"tables", "tower", "--archive", dir.File("bad.zip")}),
+            nlohmann::json::parse(R"([
       {"ext": "sty", "bytes": 336, "records": 1, "stamp": null},
       {"ext": "b3d", "bytes": 2624, "records": null, "stamp": null}])"));
 
